@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quel {
+
+// The settings-file convention: one value on one line, text in double quotes, numbers bare, CR LF.
+namespace fileformat {
+// UTF-8 when the bytes are valid UTF-8, otherwise GB18030 (files written by the Windows version).
+QString decode(const QByteArray& bytes);
+// The first field of a text: leading blanks skipped; a quoted field runs to the next quote (quotes
+// dropped), an unquoted one to the first comma or the end of the line.
+QString firstField(const QString& text);
+// A 16-bit signed whole number as the convention reads one; nullopt when the field holds none.
+std::optional<qint16> toNumber(const QString& field);
+QByteArray quotedLine(const QString& value);
+QByteArray numberLine(int value);
+}  // namespace fileformat
+
+// Whole-file access. Every write is atomic: a crash leaves the old or the new file, never a torn one.
+class Files {
+public:
+    virtual ~Files() = default;
+    // The whole content; nullopt when the file is missing or cannot be read.
+    virtual std::optional<QByteArray> read(const QString& path) const = 0;
+    virtual bool write(const QString& path, const QByteArray& bytes) = 0;
+    virtual bool exists(const QString& path) const = 0;
+    virtual bool isDirectory(const QString& path) const = 0;
+
+    // The settings value of a file; empty when missing or unreadable.
+    QString readField(const QString& path) const;
+    bool writeText(const QString& path, const QString& value) { return write(path, fileformat::quotedLine(value)); }
+    bool writeNumber(const QString& path, int value) { return write(path, fileformat::numberLine(value)); }
+};
+
+class DiskFiles : public Files {
+public:
+    std::optional<QByteArray> read(const QString& path) const override;
+    bool write(const QString& path, const QByteArray& bytes) override;
+    bool exists(const QString& path) const override;
+    bool isDirectory(const QString& path) const override;
+};
+
+// Paths keep their case on Linux; every comparison of two paths goes through here.
+bool samePath(const QString& a, const QString& b);
+
+// `folder/name`, using an existing entry of another letter case when the exact spelling is missing,
+// so files written by the Windows version (toll.txt, USERWAV.TXT) are still found.
+QString nameInFolder(const QString& folder, const QString& name);
+
+// The file name without its folder.
+QString fileNamePart(const QString& path);
+
+}  // namespace quel
