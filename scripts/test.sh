@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors, and runs every test.
+#   scripts/test.sh              the normal build (build-test/)
+#   scripts/test.sh --sanitize   the same under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/setup.sh" --test
+
+build="$here/build-test"
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  build="$here/build-asan"
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DQUELBROOK_SANITIZE=ON)
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+  export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+cmake -S "$here" -B "$build" -G Ninja -DQUELBROOK_WERROR=ON -DQUELBROOK_TESTS=ON "${flags[@]}" >/dev/null
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j2

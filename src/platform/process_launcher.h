@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "platform/launcher.h"
+
+namespace quel {
+
+// A command line taken apart into the program to run and its arguments.
+struct Command {
+    QString program;
+    QStringList arguments;
+};
+
+// Splits a command line into words the way Windows command lines are split, since the tables were
+// written for that convention: blanks separate words; double quotes group blanks into a word and may
+// stand inside one (a"b c"d is the word ab cd); "" inside quotes is one literal quote; backslashes
+// are literal except before a quote, where 2n of them give n and the quote keeps its meaning, and
+// 2n+1 give n and a literal quote.
+QStringList splitCommandLine(const QString& commandLine);
+
+// The program and arguments of a command line: the whole text when it names an existing file (a
+// path with blanks and no quotes), else the split words. No program when the text has no words.
+Command parseCommandLine(const QString& commandLine);
+
+// Runs programs detached from this process: in a session of their own, with the standard streams
+// on /dev/null, in the program's own folder, and with none of our other file descriptors, so a
+// started program cannot hold our sockets or files open after we end. No shell is involved.
+class ProcessLauncher final : public Launcher {
+public:
+    // True when the program was started: its exec succeeded. False for an empty command line, a
+    // program that does not exist, and one that the system refuses to execute.
+    bool run(const QString& commandLine) override;
+};
+
+}  // namespace quel

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace quel {
+
+// Where the program's data was installed: the source tree's data for a build tree, or
+// <prefix>/share/quelbrook beside an installed executable.
+QString installedDataDir(const QString& executableDir);
+
+// The program folder for this run, created and filled from the installed data where it lacks it.
+QString prepareProgramFolder(const QString& executableDir);
+
+// Runs the program: splash, then the main window. Returns the exit code.
+int runProgram(int argc, char** argv);
+
+}  // namespace quel

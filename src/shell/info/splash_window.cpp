@@ -1,0 +1,141 @@
+#include "shell/info/splash_window.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "shell/info/app_icon.h"
+#include "shell/info/placement.h"
+#include "shell/info/version.h"
+
+#if defined(QUELBROOK_VERSION_MAJOR)
+static_assert(quel::version::kMajor == QUELBROOK_VERSION_MAJOR &&
+                  quel::version::kMinor == QUELBROOK_VERSION_MINOR &&
+                  quel::version::kRevision == QUELBROOK_VERSION_PATCH,
+              "version.h and the CMake project version disagree");
+#endif
+
+namespace quel {
+
+namespace {
+constexpr QSize kSplashSize(470, 250);
+constexpr int kLogoPx = 128;
+constexpr int kTitlePt = 26;
+constexpr int kVersionPt = 12;
+
+QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+}  // namespace
+
+SplashWindow::SplashWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      frame1_(new QFrame(this)),
+      timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(version::title());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    setFixedSize(kSplashSize);
+
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    frame1_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame1_->setLineWidth(2);
+    frame1_->installEventFilter(this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame1_);
+
+    auto* imgLogo = label(frame1_, "imgLogo", {});
+    imgLogo->setPixmap(appIconPixmap(kLogoPx));
+    imgLogo->setFixedSize(kLogoPx, kLogoPx);
+
+    auto* lblProductName = label(frame1_, "lblProductName", version::title());
+    QFont titleFont = lblProductName->font();
+    titleFont.setPointSize(kTitlePt);
+    titleFont.setBold(true);
+    lblProductName->setFont(titleFont);
+
+    auto* lblVersion = label(frame1_, "lblVersion", QStringLiteral("版本 ") + version::number());
+    QFont versionFont = lblVersion->font();
+    versionFont.setPointSize(kVersionPt);
+    lblVersion->setFont(versionFont);
+
+    // The design names the platform the program was built for; this build runs on Linux.
+    auto* lblPlatform = label(frame1_, "lblPlatform", QStringLiteral("平台：Linux"));
+    auto* label1 = label(frame1_, "Label1", QStringLiteral("日志：2003-6-23"));
+
+    auto* texts = new QVBoxLayout;
+    texts->addStretch();
+    texts->addWidget(lblProductName);
+    texts->addWidget(lblVersion);
+    texts->addSpacing(24);
+    texts->addWidget(lblPlatform);
+    texts->addWidget(label1);
+    texts->addStretch();
+
+    auto* body = new QHBoxLayout(frame1_);
+    body->setContentsMargins(28, 20, 28, 20);
+    body->setSpacing(28);
+    body->addWidget(imgLogo, 0, Qt::AlignVCenter);
+    body->addLayout(texts, 1);
+
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(kTickMs);
+    connect(timer1_, &QTimer::timeout, this, &SplashWindow::onTimer1);
+    timer1_->start();
+
+    placeCentre(this);
+}
+
+void SplashWindow::onTimer1() {
+    if (handedOver_) return;
+    if (++ticks_ >= kTicksBeforeHandOver) handOverNow();
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    handOverNow();
+}
+
+bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == frame1_ && event->type() == QEvent::MouseButtonRelease) {
+        handOverNow();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SplashWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Without the keyboard focus the "any key" way out would not reach us.
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void SplashWindow::handOverNow() {
+    if (handedOver_) return;
+    handedOver_ = true;
+    timer1_->stop();
+    close();
+    emit handOver();
+}
+
+void SplashWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    // Closed from outside (the window manager's close shortcut): the program must still start, or
+    // it would run on with no window and no tray icon.
+    if (!handedOver_) {
+        handedOver_ = true;
+        timer1_->stop();
+        emit handOver();
+    }
+}
+
+}  // namespace quel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace quel::version {
+
+// The title and version that the main window's caption, the tray tip, the single-instance notice,
+// the splash and the about window all show.
+inline constexpr char kTitle[] = "Quelbrook";
+inline constexpr int kMajor = 7;
+inline constexpr int kMinor = 0;
+inline constexpr int kRevision = 253;
+
+inline QString title() { return QString::fromLatin1(kTitle); }
+
+// "7.0.253"
+inline QString number() { return QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision); }
+
+}  // namespace quel::version

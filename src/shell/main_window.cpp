@@ -1,0 +1,180 @@
+#include "shell/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "engine/alarm_panel.h"
+#include "engine/chime_and_alarm.h"
+#include "engine/clock_tick.h"
+#include "schedule/entry_editor.h"
+#include "schedule/schedule_list.h"
+#include "shell/info/app_icon.h"
+#include "shell/info/version.h"
+#include "shell/main_menus.h"
+#include "shell/reset_defaults.h"
+
+namespace quel {
+
+namespace {
+
+QPushButton* button(const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel* label(const char* name, const QString& caption = {}) {
+    auto* l = new QLabel(caption);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Platform& platform, QWidget* parent)
+    : QMainWindow(parent),
+      platform_(platform),
+      store_(platform.files, platform.programFolder),
+      mediaPlayer1_(platform.media.create()),
+      mediaPlayer2_(platform.media.create()) {
+    setObjectName(QStringLiteral("Formall"));
+    setWindowIcon(appIcon());
+    mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
+    mediaPlayer2_->setObjectName(QStringLiteral("MediaPlayer2"));
+    chime_ = new ChimeAndAlarm(platform_, *mediaPlayer1_, *mediaPlayer2_, this);
+    tick_ = new ClockTick(platform_.clock, platform_.launcher, *this, this);
+    menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), chime_->alarmMenu());
+    menus_->fillMenuBar(menuBar());
+    buildFace();
+    wireCommands();
+    connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
+    connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildFace() {
+    auto* face = new QWidget;
+    auto* layout = new QGridLayout(face);
+
+    auto* head = new QHBoxLayout;
+    title_ = label("Label1", version::kTitle);
+    QFont big = title_->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    title_->setFont(big);
+    edition_ = label("Label9", QStringLiteral("『Quelbrook 7.0版』"));
+    edition_->setToolTip(QStringLiteral("点击鼠标右键可以退出本程序"));
+    for (QLabel* l : {title_, edition_}) l->installEventFilter(this);
+    status_ = label("Label5");
+    head->addWidget(title_);
+    head->addWidget(edition_);
+    head->addStretch();
+    head->addWidget(status_);
+    layout->addLayout(head, 0, 0, 1, 2);
+
+    list_ = new ScheduleList;
+    layout->addWidget(list_, 1, 0);
+
+    auto* tableRow = new QHBoxLayout;
+    tableName_ = label("Label2");
+    tableRow->addWidget(tableName_, 1);
+    makeDefault_ = button("Command7", QStringLiteral("默认"));
+    for (QPushButton* b : {button("Command5", QStringLiteral("新建")), button("Command6", QStringLiteral("打开")),
+                           makeDefault_, button("Command2", QStringLiteral("删除")),
+                           button("Command4", QStringLiteral("清空"))})
+        tableRow->addWidget(b);
+    layout->addLayout(tableRow, 2, 0);
+
+    editor_ = new EntryEditor;
+    layout->addWidget(editor_, 1, 1, 2, 1);
+
+    auto* foot = new QHBoxLayout;
+    alarm_ = chime_->alarmPanel();
+    foot->addWidget(alarm_);
+    foot->addStretch();
+    foot->addWidget(button("Command3", QStringLiteral("隐藏")));
+    // The tone response's entry point; never shown.
+    auto* tone = button("Command8", QString());
+    tone->hide();
+    foot->addWidget(tone);
+    layout->addLayout(foot, 3, 0, 1, 2);
+
+    setCentralWidget(face);
+}
+
+void MainWindow::wireCommands() {
+    auto on = [this](const char* name, auto&& slot) {
+        connect(menus_->action(QString::fromLatin1(name)), &QAction::triggered, this, slot);
+    };
+    on("AUTORUNYES", [this] {
+        menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
+        startWithSessionOn(store_, platform_.autostart, platform_.executable);
+    });
+    on("AUTORUNNO", [this] {
+        menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")});
+        startWithSessionOff(store_, platform_.autostart);
+    });
+    on("Hindme", &MainWindow::hideToTray);
+    on("HideWin", &MainWindow::hideToTray);
+    on("ShowWin", &MainWindow::restore);
+    on("MenuzExit", &MainWindow::exitProgram);
+    on("MenuJustMyTimeAuto", [this] { tick_->justMyTime(); });
+    connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
+            &MainWindow::hideToTray);
+    connect(findChild<QPushButton*>(QStringLiteral("Command8")), &QPushButton::clicked, this, [this] {
+        // The tick hands the path over through playTone; the button itself has nothing to play.
+    });
+}
+
+QString MainWindow::trayTip() const { return version::kTitle + QStringLiteral("(版本 ") + version::text() + QLatin1Char(')'); }
+
+void MainWindow::hideToTray() {
+    if (!platform_.tray.isAvailable()) {
+        // Without a tray there would be no way back to a hidden window.
+        showMinimized();
+        return;
+    }
+    platform_.tray.add(windowIcon(), trayTip(), menus_->trayMenu());
+    hide();
+}
+
+void MainWindow::restore() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::exitProgram() {
+    if (platform_.dialogs.message(version::kTitle, QStringLiteral("真要退出程序吗?"), MessageIcon::Question,
+                                  MessageButtons::YesNo) != Answer::Yes)
+        return;
+    platform_.tray.remove();
+    QApplication::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close box only puts the window away; the program keeps ringing. 结束程序 ends it.
+    event->ignore();
+    hideToTray();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == title_ || watched == edition_) && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) menus_->exitMenu()->popup(mouse->globalPosition().toPoint());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace quel

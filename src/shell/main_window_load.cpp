@@ -1,0 +1,120 @@
+// The main window's load handler: the start-up steps in their order. The reset runs before the
+// single-instance test, and the tray icon exists before the window may be hidden.
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+
+#include "engine/chime_and_alarm.h"
+#include "engine/clock_tick.h"
+#include "engine/status_line.h"
+#include "platform/program_folder.h"
+#include "platform/settings_names.h"
+#include "schedule/entry_editor.h"
+#include "shell/info/version.h"
+#include "shell/main_menus.h"
+#include "shell/main_window.h"
+#include "shell/reset_defaults.h"
+#include "shell/startup_settings.h"
+
+namespace quel {
+
+bool MainWindow::load() {
+    status_->setText(startupUptimeLabel(platform_.clock.msecsSinceBoot(), platform_.clock.now().date()));
+
+    if (resetDue(store_)) {
+        writeResetDefaults(store_, platform_.autostart, platform_.executable);
+        menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
+    }
+    tick_->setInterval(readTickInterval(store_));
+    tick_->setProgramClockFromSystem();
+    RadioLineIn = readRadioLineIn(store_);
+
+    if (platform_.instance.anotherIsRunning()) {
+        platform_.dialogs.message(version::kTitle, version::kTitle + QStringLiteral("(版本 ") + version::text() +
+                                                       QStringLiteral(")已运行！"),
+                                  MessageIcon::Information);
+        platform_.instance.activateOther();
+        return false;
+    }
+
+    switch (readAutoRun(store_)) {
+        case Choice::First: menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")}); break;
+        case Choice::Second: menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")}); break;
+        case Choice::Neither: menus_->tick(QString(), {QStringLiteral("AUTORUNYES"), QStringLiteral("AUTORUNNO")}); break;
+    }
+    editor_->fillTimeLists();
+    chime_->applyTollSetting(readTollSetting(store_));
+
+    setWindowTitle(version::kTitle + QStringLiteral("    版本 ") + version::text());
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move((screen->geometry().width() - frameGeometry().width()) / 2, 0);
+
+    chime_->alarmPanel()->fillLists();
+    DefaultRing = store_.pathForReading(installed::kAlarmSound);
+    chime_->applyAlarmUnit(readAlarmUnit(store_));
+    chime_->applyUserRing(readUserRing(store_, DefaultRing), DefaultRing);
+
+    DefaultTablePath = readDefaultTablePath(store_);
+    CurrentTablePath = DefaultTablePath;
+    updateDefaultButton();
+    if (!platform_.files.exists(CurrentTablePath) &&
+        samePath(CurrentTablePath, store_.pathForReading(settings::kDefaultTable))) {
+        // Only a missing default table is made anew; one that exists but cannot be read is left alone.
+        store_.writeText(settings::kDefaultTable, QString());
+    }
+    showCurrentTable();
+    loadTable(CurrentTablePath);
+
+    applyPowerSettings();
+
+    platform_.tray.add(windowIcon(), trayTip(), menus_->trayMenu());
+
+    switch (readShowState(store_)) {
+        case Choice::First:
+            menus_->tick(QStringLiteral("FormShow"), {QStringLiteral("FormHide")});
+            show();
+            break;
+        case Choice::Second:
+            menus_->tick(QStringLiteral("FormHide"), {QStringLiteral("FormShow")});
+            // Without a tray a hidden window could never be reached again.
+            if (!platform_.tray.isAvailable()) showMinimized();
+            break;
+        case Choice::Neither:
+            if (!platform_.tray.isAvailable()) showMinimized();
+            break;
+    }
+    tick_->start();
+    return true;
+}
+
+void MainWindow::applyPowerSettings() {
+    struct Pair {
+        QString* member;
+        const QString& file;
+        const char* on;
+        const char* off;
+        const char* current;
+    };
+    const Pair pairs[] = {
+        {&ShutString, settings::kShut, "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
+         "MenuShutDownWindowsWaitTimeCurrent"},
+        {&RestartString, settings::kRestart, "MenuRestartFormOn", "MenuRestartFormOff", "MenuRestartWaitTimeCurrent"},
+        {&LogoffString, settings::kLogoff, "MenuLogoffFormon", "MenuLogoffFormOff", "MenuLogoffWaitTimeCurrent"},
+    };
+    for (const Pair& p : pairs) {
+        const PowerSetting s = readPowerSetting(store_, p.file);
+        *p.member = s.text;
+        const QString on = QString::fromLatin1(p.on);
+        const QString off = QString::fromLatin1(p.off);
+        if (s.confirm == Choice::First) menus_->tick(on, {off});
+        if (s.confirm == Choice::Second) menus_->tick(off, {on});
+        menus_->action(QString::fromLatin1(p.current))->setText(s.currentCaption);
+    }
+}
+
+}  // namespace quel

@@ -1,0 +1,15 @@
+#include "shell/settings_store.h"
+
+namespace quel {
+
+QString SettingsStore::pathForReading(const QString& name) const {
+    QString path = folder_;
+    for (const QString& part : name.split(QLatin1Char('/'))) path = nameInFolder(path, part);
+    return path;
+}
+
+std::optional<qint16> SettingsStore::number(const QString& name) const {
+    return fileformat::toNumber(text(name));
+}
+
+}  // namespace quel

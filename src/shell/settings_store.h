@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "platform/files.h"
+
+namespace quel {
+
+// The settings files of one program folder. Reads find a file in any letter case (files carried over
+// from the Windows version); writes use the program's own spelling.
+class SettingsStore {
+public:
+    SettingsStore(Files& files, QString folder) : files_(files), folder_(std::move(folder)) {}
+
+    const QString& folder() const { return folder_; }
+    Files& files() const { return files_; }
+    // Where `name` (a file directly in the program folder, or "Sub/Name") is found for reading.
+    QString pathForReading(const QString& name) const;
+    QString pathForWriting(const QString& name) const { return folder_ + QLatin1Char('/') + name; }
+
+    QString text(const QString& name) const { return files_.readField(pathForReading(name)); }
+    std::optional<qint16> number(const QString& name) const;
+    bool writeText(const QString& name, const QString& value) const {
+        return files_.writeText(pathForWriting(name), value);
+    }
+    bool writeNumber(const QString& name, int value) const {
+        return files_.writeNumber(pathForWriting(name), value);
+    }
+
+private:
+    Files& files_;
+    QString folder_;
+};
+
+}  // namespace quel

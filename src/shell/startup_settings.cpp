@@ -1,0 +1,85 @@
+#include "shell/startup_settings.h"
+
+#include "platform/program_folder.h"
+#include "platform/settings_names.h"
+
+namespace quel {
+
+namespace {
+const QString kOn = QStringLiteral("开");
+const QString kOff = QStringLiteral("关");
+
+Choice choose(const QString& value, const QString& first, const QString& second) {
+    if (value == first) return Choice::First;
+    if (value == second) return Choice::Second;
+    return Choice::Neither;
+}
+}  // namespace
+
+bool resetDue(const SettingsStore& store) {
+    const auto n = store.number(settings::kResetSystem);
+    return !n || *n == 0;
+}
+
+int readTickInterval(const SettingsStore& store) {
+    constexpr int kDefaultInterval = 1000;
+    const auto n = store.number(settings::kInterval);
+    return n && *n > 0 ? *n : kDefaultInterval;
+}
+
+qint16 readRadioLineIn(const SettingsStore& store) { return store.number(settings::kRadio).value_or(0); }
+
+Choice readAutoRun(const SettingsStore& store) {
+    return choose(store.text(settings::kAutoRun), QStringLiteral("YES"), QStringLiteral("NO"));
+}
+
+QString readTollSetting(const SettingsStore& store) {
+    QString toll = store.text(settings::kToll);
+    if (!toll.startsWith(kOn) && !toll.startsWith(kOff)) {
+        store.writeText(settings::kToll, kOn + store.folder() + QStringLiteral("/toll/A/A"));
+        toll = store.text(settings::kToll);
+    }
+    return toll;
+}
+
+AlarmUnitFile readAlarmUnit(const SettingsStore& store) {
+    const QString unit = store.text(settings::kTimeSet);
+    if (unit == QLatin1String("minute")) return AlarmUnitFile::Minute;
+    if (unit == QLatin1String("second")) return AlarmUnitFile::Second;
+    if (unit == QLatin1String("hour")) return AlarmUnitFile::Hour;
+    store.writeText(settings::kTimeSet, QStringLiteral("minute"));
+    return AlarmUnitFile::Repaired;
+}
+
+QString readUserRing(const SettingsStore& store, const QString& defaultRing) {
+    const QString ring = store.text(settings::kUserWav);
+    if (!ring.isEmpty()) return ring;
+    store.writeText(settings::kUserWav, store.folder() + QLatin1Char('/') + installed::kAlarmSound);
+    return defaultRing;
+}
+
+QString readDefaultTablePath(const SettingsStore& store) {
+    const QString path = store.text(settings::kDefaultDtt);
+    if (!path.isEmpty() && store.files().exists(path)) return path;
+    const QString fallback = store.pathForReading(settings::kDefaultTable);
+    store.writeText(settings::kDefaultDtt, fallback);
+    return fallback;
+}
+
+QString waitCaption(const QString& powerText) {
+    return QStringLiteral("当前值:") + powerText.mid(1) + QStringLiteral("秒");
+}
+
+PowerSetting readPowerSetting(const SettingsStore& store, const QString& name) {
+    PowerSetting s;
+    s.text = store.text(name);
+    s.confirm = choose(s.text.left(1), kOn, kOff);
+    s.currentCaption = waitCaption(s.text);
+    return s;
+}
+
+Choice readShowState(const SettingsStore& store) {
+    return choose(store.text(settings::kShow), QStringLiteral("show"), QStringLiteral("hide"));
+}
+
+}  // namespace quel

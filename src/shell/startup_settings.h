@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include "shell/settings_store.h"
+
+namespace quel {
+
+// What start-up reads from each settings file, with the repairs it makes where a value is unusable.
+// Each function reads (and, where said, rewrites) one file; the main window applies the result to its
+// menus and members in start-up order.
+
+// No number other than 0 in ResetSystem.txt (missing and unreadable included) means a reset is due.
+bool resetDue(const SettingsStore& store);
+
+// The tick's starting interval; 1000 ms when Interval.txt holds no positive whole number (a zero
+// interval would stop the clock). The file is left as it is.
+int readTickInterval(const SettingsStore& store);
+
+qint16 readRadioLineIn(const SettingsStore& store);
+
+enum class Choice { First, Second, Neither };
+
+// AutoRunYesNo.txt: "YES" → First, "NO" → Second, exactly.
+Choice readAutoRun(const SettingsStore& store);
+
+// Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A.
+QString readTollSetting(const SettingsStore& store);
+
+enum class AlarmUnitFile { Minute, Second, Hour, Repaired };
+// timeset.txt; anything but minute, second or hour is rewritten as minute.
+AlarmUnitFile readAlarmUnit(const SettingsStore& store);
+
+// Userwav.txt; empty or missing gives `defaultRing` and rewrites the file with it.
+QString readUserRing(const SettingsStore& store, const QString& defaultRing);
+
+// DefaultDTT.txt; a path that names no file (the reset marker included) gives the program's
+// DayTimeTable/Default.DTT and rewrites the file with that path.
+QString readDefaultTablePath(const SettingsStore& store);
+
+// Shut.txt, Restart.txt or Logoff.txt: "开60" is the confirmation window on, 60 seconds.
+struct PowerSetting {
+    QString text;           // ShutString and its kin, as read
+    Choice confirm;         // 开 → First (on), 关 → Second (off)
+    QString currentCaption; // 当前值:60秒
+};
+PowerSetting readPowerSetting(const SettingsStore& store, const QString& name);
+QString waitCaption(const QString& powerText);
+
+// show.txt: "show" → First, "hide" → Second.
+Choice readShowState(const SettingsStore& store);
+
+}  // namespace quel

@@ -1,0 +1,140 @@
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "platform/files.h"
+#include "platform/program_folder.h"
+
+using namespace quel;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstField_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::addRow("a quoted value loses its quotes") << "\"开60\"\r\n" << QStringLiteral("开60");
+        QTest::addRow("a bare number runs to the line end") << "1000\r\n" << "1000";
+        QTest::addRow("leading blanks are skipped") << "   \"show\"\r\n" << "show";
+        QTest::addRow("a bare field stops at a comma") << "12,34\r\n" << "12";
+        QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk" << "C:\\a,b\\x.DTT";
+        QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n" << "one";
+        QTest::addRow("an unclosed quote runs to the end") << "\"open" << "open";
+        QTest::addRow("an empty quoted value") << "\"\"\r\n" << "";
+        QTest::addRow("an empty file") << "" << "";
+        QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n" << "ab\"c\"";
+    }
+    void firstField() {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(fileformat::firstField(text), field);
+    }
+
+    void numbers_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("value");  // -99999 for none
+        QTest::addRow("a whole number") << "1000" << 1000;
+        QTest::addRow("a negative one") << "-5" << -5;
+        QTest::addRow("text is no number") << "abc" << -99999;
+        QTest::addRow("empty is no number") << "" << -99999;
+        QTest::addRow("beyond 16 bits is no number") << "40000" << -99999;
+        QTest::addRow("a fraction is no whole number") << "1.5" << -99999;
+    }
+    void numbers() {
+        QFETCH(QString, field);
+        QFETCH(int, value);
+        const auto n = fileformat::toNumber(field);
+        QCOMPARE(n ? int(*n) : -99999, value);
+    }
+
+    void decodesUtf8AndGb18030() {
+        const QString text = QStringLiteral("\"开D:\\响铃\\A\"");
+        QCOMPARE(fileformat::decode(text.toUtf8()), text);
+        QStringEncoder gb("GB18030");
+        const QByteArray legacy = gb.encode(text);
+        QVERIFY(legacy != text.toUtf8());
+        QCOMPARE(fileformat::decode(legacy), text);
+    }
+
+    void writesOneQuotedLineWithCrLf() {
+        QCOMPARE(fileformat::quotedLine(QStringLiteral("关")), QByteArray("\"\xE5\x85\xB3\"\r\n"));
+        QCOMPARE(fileformat::numberLine(1000), QByteArray("1000\r\n"));
+    }
+
+    void readsAndWritesWholeFiles() {
+        QTemporaryDir dir;
+        DiskFiles files;
+        const QString path = dir.filePath(QStringLiteral("Toll.txt"));
+        QVERIFY(!files.read(path));
+        QCOMPARE(files.readField(path), QString());
+        QVERIFY(files.writeText(path, QStringLiteral("开/x/toll/A/A")));
+        QCOMPARE(files.readField(path), QStringLiteral("开/x/toll/A/A"));
+        // The write leaves no temporary file behind.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Toll.txt")});
+    }
+
+    void aFailedWriteKeepsTheOldFile() {
+        QTemporaryDir dir;
+        DiskFiles files;
+        const QString path = dir.filePath(QStringLiteral("show.txt"));
+        QVERIFY(files.writeText(path, QStringLiteral("show")));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool wrote = files.writeText(path, QStringLiteral("hide"));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (wrote) QSKIP("running with rights that ignore folder permissions");
+        QCOMPARE(files.readField(path), QStringLiteral("show"));
+    }
+
+    void findsFixedNamesInAnyCase() {
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("USERWAV.TXT")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Userwav.txt")), dir.filePath(QStringLiteral("USERWAV.TXT")));
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Toll.txt")), dir.filePath(QStringLiteral("Toll.txt")));
+        QCOMPARE(fileNamePart(QStringLiteral("/a/b/Default.DTT")), QStringLiteral("Default.DTT"));
+        QVERIFY(!samePath(QStringLiteral("/a/X.DTT"), QStringLiteral("/a/x.dtt")));
+    }
+
+    void programFolderChoice() {
+        QTemporaryDir exe;
+        ProgramFolderInputs in{QString(), exe.path(), QStringLiteral("/home/u/.local/share/quelbrook")};
+        QCOMPARE(chooseProgramFolder(in), in.userDataDir);  // the executable's folder holds no data
+        for (const QString& name : installed::all()) {
+            if (name.contains(QLatin1Char('.')))
+                QFile(exe.filePath(name)).open(QIODevice::WriteOnly);
+            else
+                QDir(exe.path()).mkdir(name);
+        }
+        QCOMPARE(chooseProgramFolder(in), exe.path());
+        in.homeOverride = QStringLiteral("/srv/bells/");
+        QCOMPARE(chooseProgramFolder(in), QStringLiteral("/srv/bells"));
+    }
+
+    void fillingAProgramFolderKeepsWhatIsThere() {
+        QTemporaryDir data;
+        QDir(data.path()).mkpath(QStringLiteral("toll/A"));
+        QDir(data.path()).mkpath(QStringLiteral("SayTimeWav/M"));
+        QDir(data.path()).mkpath(QStringLiteral("DayTimeTable"));
+        DiskFiles files;
+        files.write(data.filePath(QStringLiteral("toll/A/A1.WAV")), "bell");
+        files.write(data.filePath(QStringLiteral("timeup.mp3")), "ring");
+        QTemporaryDir home;
+        files.write(home.filePath(QStringLiteral("TIMEUP.MP3")), "mine");
+        const QString folder = home.filePath(QStringLiteral("new/folder"));
+        QVERIFY(!fillProgramFolder(folder, data.path() + QStringLiteral("/missing")));
+        QVERIFY(fillProgramFolder(folder, data.path()));
+        QCOMPARE(*files.read(folder + QStringLiteral("/toll/A/A1.WAV")), QByteArray("bell"));
+        QVERIFY(QFileInfo(folder + QStringLiteral("/PlayListFile")).isDir());
+        QVERIFY(QFileInfo(folder + QStringLiteral("/SayTimeWav/M")).isDir());
+        // An existing file in another letter case counts as present and is not replaced.
+        QVERIFY(fillProgramFolder(home.path(), data.path()));
+        QCOMPARE(*files.read(home.filePath(QStringLiteral("TIMEUP.MP3"))), QByteArray("mine"));
+        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("timeup.mp3"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "files_test.moc"
