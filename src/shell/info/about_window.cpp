@@ -38,7 +38,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
 
-    auto* lblVersion = label(this, "lblVersion", QStringLiteral("版本:(%1)").arg(version::number()));
+    auto* lblVersion = label(this, "lblVersion", QStringLiteral("版本:(%1)").arg(version::text()));
     // The design names the platform the program was built for; this build runs on Linux.
     auto* label2 = label(this, "Label2", QStringLiteral("平台:Linux"));
     auto* label1 = label(this, "Label1", QStringLiteral("日志:2004-08-31"));

@@ -16,6 +16,8 @@ namespace {
 constexpr std::array kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 // Below this the rim, the crown ring and the highlight are single blurred pixels: leave them out.
 constexpr int kDetailedFrom = 24;
+constexpr qreal kSmallBellScale = 1.12;
+constexpr qreal kBellMiddle = 0.48;
 
 const QColor kBadgeLight(0x4a, 0x98, 0xe8);
 const QColor kBadgeDark(0x15, 0x4a, 0x9a);
@@ -62,6 +64,12 @@ void drawBell(QPainter& p, int size) {
     const bool detailed = size >= kDetailedFrom;
     p.save();
     p.scale(size, size);
+    if (!detailed) {
+        // With no rim to leave room for, the bell may fill more of the few pixels there are.
+        p.translate(0.5, kBellMiddle);
+        p.scale(kSmallBellScale, kSmallBellScale);
+        p.translate(-0.5, -kBellMiddle);
+    }
     const qreal pixel = 1.0 / size;
 
     // Crown: a ring to hang the bell by, or a plain knob where a ring would not show.
@@ -113,7 +121,8 @@ QPixmap appIconPixmap(int size) {
 
 QIcon appIcon() {
     QIcon icon;
-    for (int size : kIconSizes) icon.addPixmap(appIconPixmap(size));
+    for (int size : kIconSizes)
+        icon.addPixmap(appIconPixmap(size));
     return icon;
 }
 

@@ -3,15 +3,25 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace quel {
 
+namespace {
+// A window larger than the screen keeps its top left corner on the screen, where its caption and
+// the start of its text can still be reached.
+int centred(int start, int screenLength, int windowLength) {
+    return start + std::max(0, (screenLength - windowLength) / 2);
+}
+}  // namespace
+
 QPoint topCentre(const QSize& window, const QRect& screen) {
-    return {screen.x() + (screen.width() - window.width()) / 2, screen.y()};
+    return {centred(screen.x(), screen.width(), window.width()), screen.y()};
 }
 
 QPoint centre(const QSize& window, const QRect& screen) {
-    return {screen.x() + (screen.width() - window.width()) / 2,
-            screen.y() + (screen.height() - window.height()) / 2};
+    return {centred(screen.x(), screen.width(), window.width()),
+            centred(screen.y(), screen.height(), window.height())};
 }
 
 namespace {
@@ -21,8 +31,12 @@ QRect screenOf(const QWidget* window) {
 }
 }  // namespace
 
-void placeTopCentre(QWidget* window) { window->move(topCentre(window->size(), screenOf(window))); }
+void placeTopCentre(QWidget* window) {
+    window->move(topCentre(window->size(), screenOf(window)));
+}
 
-void placeCentre(QWidget* window) { window->move(centre(window->size(), screenOf(window))); }
+void placeCentre(QWidget* window) {
+    window->move(centre(window->size(), screenOf(window)));
+}
 
 }  // namespace quel

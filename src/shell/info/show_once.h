@@ -11,8 +11,10 @@ template <typename Window>
 Window* showOnce(QWidget* parent = nullptr) {
     for (QWidget* top : QApplication::topLevelWidgets()) {
         auto* open = qobject_cast<Window*>(top);
-        if (!open || open->isHidden()) continue;
-        if (open->isMinimized()) open->showNormal();
+        if (!open || open->isHidden())
+            continue;
+        if (open->isMinimized())
+            open->showNormal();
         open->raise();
         open->activateWindow();
         return open;

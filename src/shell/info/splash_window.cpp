@@ -62,7 +62,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     titleFont.setBold(true);
     lblProductName->setFont(titleFont);
 
-    auto* lblVersion = label(frame1_, "lblVersion", QStringLiteral("版本 ") + version::number());
+    auto* lblVersion = label(frame1_, "lblVersion", QStringLiteral("版本 ") + version::text());
     QFont versionFont = lblVersion->font();
     versionFont.setPointSize(kVersionPt);
     lblVersion->setFont(versionFont);
@@ -95,8 +95,10 @@ SplashWindow::SplashWindow(QWidget* parent)
 }
 
 void SplashWindow::onTimer1() {
-    if (handedOver_) return;
-    if (++ticks_ >= kTicksBeforeHandOver) handOverNow();
+    if (handedOver_)
+        return;
+    if (++ticks_ >= kTicksBeforeHandOver)
+        handOverNow();
 }
 
 void SplashWindow::keyPressEvent(QKeyEvent* event) {
@@ -120,7 +122,8 @@ void SplashWindow::showEvent(QShowEvent* event) {
 }
 
 void SplashWindow::handOverNow() {
-    if (handedOver_) return;
+    if (handedOver_)
+        return;
     handedOver_ = true;
     timer1_->stop();
     close();

@@ -1,6 +1,7 @@
 #include "shell/info/text_windows.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "shell/info/placement.h"
@@ -10,6 +11,7 @@ namespace quel {
 
 namespace {
 constexpr QSize kTextWindowSize(620, 520);
+constexpr int kTextMargin = 10;
 }  // namespace
 
 InfoTextWindow::InfoTextWindow(const char* objectName, const QString& text, QWidget* parent)
@@ -23,6 +25,7 @@ InfoTextWindow::InfoTextWindow(const char* objectName, const QString& text, QWid
     text1_->setReadOnly(true);
     text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text1_->setPlainText(text);
+    text1_->document()->setDocumentMargin(kTextMargin);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);

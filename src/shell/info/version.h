@@ -11,9 +11,13 @@ inline constexpr int kMajor = 7;
 inline constexpr int kMinor = 0;
 inline constexpr int kRevision = 253;
 
-inline QString title() { return QString::fromLatin1(kTitle); }
+inline QString title() {
+    return QString::fromLatin1(kTitle);
+}
 
 // "7.0.253"
-inline QString number() { return QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision); }
+inline QString text() {
+    return QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision);
+}
 
 }  // namespace quel::version
