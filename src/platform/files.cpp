@@ -23,8 +23,13 @@ QString firstField(const QString& text) {
     qsizetype i = 0;
     while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
     if (i < text.size() && text[i] == QLatin1Char('"')) {
-        const qsizetype close = text.indexOf(QLatin1Char('"'), i + 1);
-        return close < 0 ? text.mid(i + 1) : text.mid(i + 1, close - i - 1);
+        qsizetype close = text.indexOf(QLatin1Char('"'), i + 1);
+        if (close < 0) {
+            // A value whose closing quote is lost ends with its line.
+            close = i + 1;
+            while (close < text.size() && text[close] != QLatin1Char('\r') && text[close] != QLatin1Char('\n')) ++close;
+        }
+        return text.mid(i + 1, close - i - 1);
     }
     qsizetype end = i;
     while (end < text.size() && text[end] != QLatin1Char(',') && text[end] != QLatin1Char('\r') &&

@@ -17,12 +17,14 @@ EntryFields splitEntry(const QString& entry) {
         qsizetype end = lt > gt ? lt : entry.size();
         f.attribute = entry.mid(gt + 1, end - gt - 1);
     }
-    if (lt >= 0) f.response = entry.mid(lt + 1);
+    if (lt >= 0)
+        f.response = entry.mid(lt + 1);
     return f;
 }
 
 QString joinEntry(const EntryFields& f) {
-    return f.time + QLatin1Char('*') + f.comment + QLatin1Char('>') + f.attribute + QLatin1Char('<') + f.response;
+    return f.time + QLatin1Char('*') + f.comment + QLatin1Char('>') + f.attribute + QLatin1Char('<') +
+           f.response;
 }
 
 }  // namespace quel

@@ -22,6 +22,7 @@ private slots:
         QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk" << "C:\\a,b\\x.DTT";
         QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n" << "one";
         QTest::addRow("an unclosed quote runs to the end") << "\"open" << "open";
+        QTest::addRow("an unclosed quote ends with its line") << "\"/a/timeup.mp3\r\n" << "/a/timeup.mp3";
         QTest::addRow("an empty quoted value") << "\"\"\r\n" << "";
         QTest::addRow("an empty file") << "" << "";
         QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n" << "ab\"c\"";

@@ -1,0 +1,14 @@
+# The fuzz targets as ordinary tests: each runs over its seed corpus and a fixed series of mutations.
+# Included from tests/CMakeLists.txt; the libFuzzer build itself is fuzz/CMakeLists.txt.
+include_guard(GLOBAL)
+
+foreach(target table settings)
+  add_executable(fuzz_replay_${target}
+    ${CMAKE_CURRENT_LIST_DIR}/${target}_fuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
+  target_include_directories(fuzz_replay_${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(fuzz_replay_${target} PRIVATE quel_schedule)
+  add_test(NAME fuzz_replay_${target}
+    COMMAND fuzz_replay_${target} ${CMAKE_CURRENT_LIST_DIR}/corpus/${target})
+  set_tests_properties(fuzz_replay_${target} PROPERTIES TIMEOUT 60 ENVIRONMENT "LANG=C.UTF-8")
+endforeach()

@@ -1,0 +1,21 @@
+#include "schedule/grid_delegate.h"
+
+#include <QPainter>
+
+namespace quel {
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (!gridLines_)
+        return;
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Mid));
+    // Right and bottom edges only: neighbouring cells supply the others, so no line is drawn twice.
+    const QRect r = option.rect;
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->restore();
+}
+
+}  // namespace quel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+
+#include "schedule/list_filter.h"
+
+class QCheckBox;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace quel {
+
+class GridDelegate;
+
+// The schedule list of the main window: the entries of the current table that pass the chosen list
+// filter, the filter options and the grid switch.
+class ScheduleList : public QWidget {
+    Q_OBJECT
+public:
+    enum Column { NumberColumn, CommentColumn, AttributeColumn, TimeColumn, ResponseColumn };
+
+    explicit ScheduleList(QWidget* parent = nullptr);
+
+    // Takes the sorted entries of a freshly loaded table and shows them.
+    void setEntries(const QStringList& sortedEntries);
+    const QStringList& entries() const { return entries_; }
+
+    // Rebuilds the rows from the entries under the current filter; nothing is selected afterwards.
+    void refill();
+
+    ListFilter filter() const { return filter_; }
+    // Checks the filter's option and refills, as a click on the option does.
+    void setFilter(ListFilter filter);
+
+    // The entry text of the selected row, or empty.
+    QString selectedEntryText() const { return selectedEntryText_; }
+    // Selects the first shown row of this entry and gives the list the focus; false, with nothing
+    // selected, when the filter hides it.
+    bool selectEntry(const QString& entryText);
+
+    bool gridLines() const;
+
+    QTreeWidget* listView() const { return list_; }
+
+signals:
+    // The selected entry text changed.
+    void selectionChanged();
+
+private:
+    void takeSelection();
+    void setSelectedEntryText(const QString& text);
+    void switchGrid();
+
+    QTreeWidget* list_;
+    GridDelegate* grid_;
+    QCheckBox* gridSwitch_;
+    std::array<QRadioButton*, kListFilterCount> filterOptions_{};
+    QStringList entries_;
+    ListFilter filter_ = ListFilter::All;
+    QString selectedEntryText_;
+    bool refilling_ = false;
+};
+
+}  // namespace quel

@@ -1,0 +1,47 @@
+#include "schedule/table_file.h"
+
+namespace quel {
+
+namespace {
+
+constexpr QChar kQuote = QLatin1Char('"');
+
+// A quoted value whose closing quote is missing would otherwise keep the line break after it, and the
+// last entry's response would then never match its keyword.
+bool opensWithoutClosing(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    return i < text.size() && text[i] == kQuote && text.indexOf(kQuote, i + 1) < 0;
+}
+
+}  // namespace
+
+QString tableTextFromBytes(const QByteArray& bytes) {
+    const QString text = fileformat::decode(bytes);
+    QString value = fileformat::firstField(text);
+    if (opensWithoutClosing(text)) {
+        while (value.endsWith(QLatin1Char('\n')) || value.endsWith(QLatin1Char('\r')))
+            value.chop(1);
+    }
+    return value;
+}
+
+std::optional<QString> readTableText(const Files& files, const QString& path) {
+    const std::optional<QByteArray> bytes = files.read(path);
+    if (!bytes)
+        return std::nullopt;
+    return tableTextFromBytes(*bytes);
+}
+
+std::optional<QByteArray> tableFileBytes(const QString& tableText) {
+    if (tableText.contains(kQuote))
+        return std::nullopt;
+    return fileformat::quotedLine(tableText);
+}
+
+bool entryFitsInTableFile(const QString& entryText) {
+    return !entryText.contains(kQuote) && !entryText.contains(QLatin1Char('|'));
+}
+
+}  // namespace quel
