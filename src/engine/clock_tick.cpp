@@ -1,0 +1,144 @@
+#include "engine/clock_tick.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include "engine/dispatch.h"
+#include "engine/recurrence.h"
+#include "engine/responses.h"
+#include "engine/status_line.h"
+#include "engine/tick_rules.h"
+#include "platform/clock.h"
+#include "platform/launcher.h"
+
+namespace quel {
+
+ClockTick::ClockTick(Clock& clock, Launcher& launcher, Responses& responses, QObject* parent)
+    : QObject(parent),
+      systemClock_(clock),
+      launcher_(launcher),
+      responses_(responses),
+      timer_(new QTimer(this)),
+      locale_(QLocale::system()),
+      timeFormat_(timeFormatWithSeconds(locale_)) {
+    timer_->setObjectName(QStringLiteral("Timer1"));
+    // A coarse timer may slip by up to 5 % of its interval, which the steering would keep correcting.
+    timer_->setTimerType(Qt::PreciseTimer);
+    timer_->setInterval(kDefaultIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &ClockTick::tick);
+}
+
+void ClockTick::setProgramClockFromSystem() {
+    clock_ = programClockAt(systemClock_.now().time());
+}
+
+void ClockTick::setInterval(int ms) {
+    timer_->setInterval(ms > 0 ? ms : kDefaultIntervalMs);
+}
+
+int ClockTick::interval() const {
+    return timer_->interval();
+}
+
+bool ClockTick::isActive() const {
+    return timer_->isActive();
+}
+
+void ClockTick::start() {
+    timer_->start();
+}
+
+void ClockTick::justMyTime() {
+    timer_->stop();
+    setProgramClockFromSystem();
+    timer_->start();
+}
+
+void ClockTick::tick() {
+    // One reading of the system clock per tick: the steering, the dates of the entries and the status
+    // line all speak of the same moment.
+    const QDateTime now = systemClock_.now();
+
+    const int steered = steeredInterval(now.time(), clock_, timer_->interval());
+    // Setting an interval restarts the period; leave a running pace alone so it does not drift.
+    if (steered != timer_->interval())
+        timer_->setInterval(steered);
+
+    clock_ = nextSecond(clock_);
+    clockText_ = clock_.text();
+    responses_.hourlyChime(clock_);
+
+    const QStringList& entries = responses_.entries();
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (const std::optional<QString> response = dueResponse(entries[i], clockText_, now.date())) {
+            // Only the first entry due in a second is carried out; the rest of the tick is skipped.
+            dispatch(int(i) + 1, *response);
+            return;
+        }
+    }
+
+    responses_.alarmStep(clock_);
+    responses_.showStatus(statusLine(now, clockText_, systemClock_.msecsSinceBoot(), locale_, timeFormat_));
+}
+
+// The responses that must not be entered twice run with the tick switched off. Each of them finishes
+// its work before returning, so switching the tick back on here is the same as the response doing it
+// as its last step, and spares every response the knowledge of this timer. Stopping and starting
+// begins a fresh period.
+void ClockTick::withTickOff(const std::function<void()>& action) {
+    timer_->stop();
+    // A logoff may end the program from inside the action; do not touch a timer that has gone.
+    const QPointer<ClockTick> alive(this);
+    action();
+    if (alive)
+        timer_->start();
+}
+
+void ClockTick::dispatch(int entryIndex, const QString& response) {
+    switch (responseKind(response)) {
+        case ResponseKind::BroadcastStaticOn:
+            withTickOff([&] { responses_.broadcastStaticOn(entryIndex); });
+            break;
+        case ResponseKind::BroadcastDynamicOn:
+            withTickOff([&] { responses_.broadcastDynamicOn(entryIndex); });
+            break;
+        case ResponseKind::BroadcastOff:
+            withTickOff([&] { responses_.broadcastOff(); });
+            break;
+        case ResponseKind::RadioOn:
+        case ResponseKind::RadioOff:
+            // Both are one toggle of the line input; which way it goes depends on its state before.
+            responses_.switchRadio();
+            break;
+        case ResponseKind::Shutdown:
+            withTickOff([&] { responses_.powerOff(PowerAction::Shutdown); });
+            break;
+        case ResponseKind::Restart:
+            withTickOff([&] { responses_.powerOff(PowerAction::Restart); });
+            break;
+        case ResponseKind::Logoff:
+            withTickOff([&] { responses_.powerOff(PowerAction::Logoff); });
+            break;
+        case ResponseKind::JustMyTime:
+            justMyTime();
+            break;
+        case ResponseKind::RunProgram:
+            // A program that has gone is the operator's business; the schedule goes on.
+            withTickOff([&] { launcher_.run(commandOf(response)); });
+            break;
+        case ResponseKind::OpenTable:
+            withTickOff([&] { responses_.openTableByResponse(entryIndex); });
+            break;
+        case ResponseKind::SayTimeMale:
+            withTickOff([&] { responses_.sayTime(Voice::Male, clock_); });
+            break;
+        case ResponseKind::SayTimeFemale:
+            withTickOff([&] { responses_.sayTime(Voice::Female, clock_); });
+            break;
+        case ResponseKind::Tone:
+            withTickOff([&] { responses_.playTone(response); });
+            break;
+    }
+}
+
+}  // namespace quel

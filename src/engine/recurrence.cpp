@@ -1,0 +1,90 @@
+#include "engine/recurrence.h"
+
+#include <array>
+
+namespace quel {
+
+namespace {
+
+const QString kEveryDay = QStringLiteral("每天");
+const QString kMonthly = QStringLiteral("每月");
+const QString kYearly = QStringLiteral("每年");
+constexpr QChar kMonthMark = u'月';
+constexpr QChar kDayMark = u'日';
+
+// Sunday first, the order of the weekday Attributes; Qt numbers the days Monday 1 to Sunday 7.
+const std::array<QString, 7> kWeekdays = {
+    QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
+    QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
+};
+constexpr int kDaysPerWeek = 7;
+
+// Where the month number starts in a yearly ("每年9月1日") and in a one-date ("2004年9月1日") Attribute.
+constexpr qsizetype kYearlyMonthStart = 2;
+constexpr qsizetype kDateYearLength = 4;
+constexpr qsizetype kDateMonthStart = 5;
+
+std::optional<int> number(QStringView text) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+bool equalsNumber(QStringView text, int expected) {
+    const std::optional<int> value = number(text);
+    return value && *value == expected;
+}
+
+// Month from `monthStart` up to the first 月, day between the first 月 and the first 日.
+bool monthAndDayMatch(QStringView attribute, qsizetype monthStart, const QDate& today) {
+    const qsizetype monthMark = attribute.indexOf(kMonthMark);
+    const qsizetype dayMark = attribute.indexOf(kDayMark);
+    if (monthMark < monthStart || dayMark <= monthMark)
+        return false;
+    return equalsNumber(attribute.sliced(monthStart, monthMark - monthStart), today.month()) &&
+           equalsNumber(attribute.sliced(monthMark + 1, dayMark - monthMark - 1), today.day());
+}
+
+}  // namespace
+
+QString weekdayName(const QDate& date) {
+    return kWeekdays[date.dayOfWeek() % kDaysPerWeek];
+}
+
+bool recurrenceHolds(QStringView attribute, const QDate& today) {
+    if (attribute == kEveryDay)
+        return true;
+    for (std::size_t day = 0; day < kWeekdays.size(); ++day) {
+        if (attribute == kWeekdays[day])
+            return today.dayOfWeek() % kDaysPerWeek == int(day);
+    }
+    if (attribute.startsWith(kMonthly)) {
+        QString rest = attribute.toString();
+        rest.remove(kMonthly).remove(kDayMark);
+        return equalsNumber(rest, today.day());
+    }
+    if (attribute.startsWith(kYearly))
+        return monthAndDayMatch(attribute, kYearlyMonthStart, today);
+    if (attribute.size() < kDateYearLength || !equalsNumber(attribute.first(kDateYearLength), today.year())) {
+        return false;
+    }
+    return monthAndDayMatch(attribute, kDateMonthStart, today);
+}
+
+std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today) {
+    const qsizetype star = entry.indexOf(QLatin1Char('*'));
+    if (star < 0 || QStringView(entry).first(star) != clockText)
+        return std::nullopt;
+    // The Time equals the clock text, which holds no separator, so both lie after the "*" when present.
+    const qsizetype gt = entry.indexOf(QLatin1Char('>'));
+    const qsizetype lt = entry.indexOf(QLatin1Char('<'));
+    if (gt < 0 || lt < gt)
+        return std::nullopt;
+    if (!recurrenceHolds(QStringView(entry).sliced(gt + 1, lt - gt - 1), today))
+        return std::nullopt;
+    return entry.mid(lt + 1);
+}
+
+}  // namespace quel

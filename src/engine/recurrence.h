@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace quel {
+
+// Whether an entry's Attribute lets it fire on `today`. The forms are tried in a fixed order (every
+// day, one weekday, monthly, yearly, one date) and the first form the Attribute has decides. Numbers
+// compare by value, so 每月09日 fires on the ninth; an Attribute whose numbers are not numbers never
+// fires.
+bool recurrenceHolds(QStringView attribute, const QDate& today);
+
+// The Response of `entry` when the entry is due: its Time (the text before the first "*") equals
+// `clockText` exactly and its Attribute (between the first ">" and the first "<") holds on `today`.
+// An entry whose separators are missing or out of order is never due: nothing in it can be trusted.
+std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today);
+
+// "星期日" … "星期六" for the day of `date`.
+QString weekdayName(const QDate& date);
+
+}  // namespace quel
