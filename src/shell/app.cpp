@@ -8,7 +8,9 @@
 #include "platform/platform.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
+#include "player/gst_backend.h"
 #include "player/gst_media.h"
+#include "shell/info/app_icon.h"
 #include "shell/info/splash_window.h"
 #include "shell/info/version.h"
 #include "shell/main_window.h"
@@ -37,6 +39,7 @@ int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(version::kTitle);
     QApplication::setApplicationVersion(version::text());
+    QApplication::setWindowIcon(appIcon());
     // The window may sit in the tray with no window shown; the program goes on.
     QApplication::setQuitOnLastWindowClosed(false);
     initMedia(&argc, &argv);

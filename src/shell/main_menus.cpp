@@ -102,6 +102,9 @@ MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
         bar_ << m;
         menus_.insert(m->objectName(), m);
         actions_.insert(m->objectName(), m->menuAction());
+        for (QMenu* sub : m->findChildren<QMenu*>()) {
+            if (!sub->objectName().isEmpty()) menus_.insert(sub->objectName(), sub);
+        }
         for (QAction* a : m->findChildren<QAction*>()) {
             if (!a->objectName().isEmpty() && !actions_.contains(a->objectName())) actions_.insert(a->objectName(), a);
         }

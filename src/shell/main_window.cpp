@@ -12,12 +12,17 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "engine/alarm.h"
 #include "engine/alarm_panel.h"
-#include "engine/chime_and_alarm.h"
+#include "engine/calibration_window.h"
+#include "engine/chime.h"
 #include "engine/clock_tick.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
+#include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
+#include "shell/info/show_once.h"
+#include "shell/info/text_windows.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/reset_defaults.h"
@@ -50,9 +55,10 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     setWindowIcon(appIcon());
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
     mediaPlayer2_->setObjectName(QStringLiteral("MediaPlayer2"));
-    chime_ = new ChimeAndAlarm(platform_, *mediaPlayer1_, *mediaPlayer2_, this);
+    chime_ = new Chime(platform_, *mediaPlayer2_, this);
+    alarm_ = new Alarm(platform_, *mediaPlayer1_, this);
     tick_ = new ClockTick(platform_.clock, platform_.launcher, *this, this);
-    menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), chime_->alarmMenu());
+    menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
     menus_->fillMenuBar(menuBar());
     buildFace();
     wireCommands();
@@ -99,8 +105,8 @@ void MainWindow::buildFace() {
     layout->addWidget(editor_, 1, 1, 2, 1);
 
     auto* foot = new QHBoxLayout;
-    alarm_ = chime_->alarmPanel();
-    foot->addWidget(alarm_);
+    alarmPanel_ = new AlarmPanel(*alarm_);
+    foot->addWidget(alarmPanel_);
     foot->addStretch();
     foot->addWidget(button("Command3", QStringLiteral("隐藏")));
     // The tone response's entry point; never shown.
@@ -129,6 +135,20 @@ void MainWindow::wireCommands() {
     on("ShowWin", &MainWindow::restore);
     on("MenuzExit", &MainWindow::exitProgram);
     on("MenuJustMyTimeAuto", [this] { tick_->justMyTime(); });
+    on("MenuJustMyTimeByHand", [this] {
+        if (!calibration_) {
+            calibration_ = new FormJustTimeByHand(*tick_, platform_.files, platform_.dialogs,
+                                                  platform_.programFolder, this);
+            calibration_->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        calibration_->show();
+        calibration_->raise();
+        calibration_->activateWindow();
+    });
+    on("MenuAbout", [this] { showOnce<AboutWindow>(this); });
+    on("SoftEdit", [this] { showOnce<AboutWindow>(this); });
+    on("MenuHelp", [this] { showOnce<HelpWindow>(this); });
+    on("MenuSkill", [this] { showOnce<TipsWindow>(this); });
     connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
             &MainWindow::hideToTray);
     connect(findChild<QPushButton*>(QStringLiteral("Command8")), &QPushButton::clicked, this, [this] {

@@ -14,10 +14,12 @@ class QPushButton;
 
 namespace quel {
 
+class Alarm;
 class AlarmPanel;
-class ChimeAndAlarm;
+class Chime;
 class ClockTick;
 class EntryEditor;
+class FormJustTimeByHand;
 class MainMenus;
 class ScheduleList;
 
@@ -83,17 +85,19 @@ private:
     ScheduleTable table_;
     std::unique_ptr<Media> mediaPlayer1_;
     std::unique_ptr<Media> mediaPlayer2_;
-    ChimeAndAlarm* chime_ = nullptr;
+    Chime* chime_ = nullptr;
+    Alarm* alarm_ = nullptr;
     ClockTick* tick_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
     ScheduleList* list_ = nullptr;
     EntryEditor* editor_ = nullptr;
-    AlarmPanel* alarm_ = nullptr;
+    AlarmPanel* alarmPanel_ = nullptr;
     QLabel* title_ = nullptr;     // Label1
     QLabel* edition_ = nullptr;   // Label9
     QLabel* status_ = nullptr;    // Label5
     QLabel* tableName_ = nullptr; // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
+    QPointer<FormJustTimeByHand> calibration_;
 };
 
 }  // namespace quel

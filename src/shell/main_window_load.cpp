@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "engine/chime_and_alarm.h"
+#include "engine/alarm.h"
+#include "engine/alarm_panel.h"
+#include "engine/chime.h"
 #include "engine/clock_tick.h"
 #include "engine/status_line.h"
 #include "platform/program_folder.h"
@@ -54,10 +56,12 @@ bool MainWindow::load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move((screen->geometry().width() - frameGeometry().width()) / 2, 0);
 
-    chime_->alarmPanel()->fillLists();
+    alarmPanel_->fillLists();
     DefaultRing = store_.pathForReading(installed::kAlarmSound);
-    chime_->applyAlarmUnit(readAlarmUnit(store_));
-    chime_->applyUserRing(readUserRing(store_, DefaultRing), DefaultRing);
+    if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
+        store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
+    if (!alarm_->applyRings(store_.text(settings::kUserWav), DefaultRing))
+        store_.writeText(settings::kUserWav, store_.folder() + QLatin1Char('/') + installed::kAlarmSound);
 
     DefaultTablePath = readDefaultTablePath(store_);
     CurrentTablePath = DefaultTablePath;

@@ -3,7 +3,8 @@
 
 #include <QLabel>
 
-#include "engine/chime_and_alarm.h"
+#include "engine/alarm_panel.h"
+#include "engine/chime.h"
 #include "shell/main_window.h"
 
 namespace quel {
@@ -24,7 +25,7 @@ void MainWindow::playTone(const QString& path) {
 
 void MainWindow::hourlyChime(const ProgramClock& clock) { chime_->hourlyChime(clock); }
 
-void MainWindow::alarmStep(const ProgramClock& clock) { chime_->alarmStep(clock); }
+void MainWindow::alarmStep(const ProgramClock& clock) { alarmPanel_->alarmStep(clock); }
 
 void MainWindow::showStatus(const QString& line) { status_->setText(line); }
 

@@ -1,6 +1,5 @@
 #include "shell/startup_settings.h"
 
-#include "platform/program_folder.h"
 #include "platform/settings_names.h"
 
 namespace quel {
@@ -40,22 +39,6 @@ QString readTollSetting(const SettingsStore& store) {
         toll = store.text(settings::kToll);
     }
     return toll;
-}
-
-AlarmUnitFile readAlarmUnit(const SettingsStore& store) {
-    const QString unit = store.text(settings::kTimeSet);
-    if (unit == QLatin1String("minute")) return AlarmUnitFile::Minute;
-    if (unit == QLatin1String("second")) return AlarmUnitFile::Second;
-    if (unit == QLatin1String("hour")) return AlarmUnitFile::Hour;
-    store.writeText(settings::kTimeSet, QStringLiteral("minute"));
-    return AlarmUnitFile::Repaired;
-}
-
-QString readUserRing(const SettingsStore& store, const QString& defaultRing) {
-    const QString ring = store.text(settings::kUserWav);
-    if (!ring.isEmpty()) return ring;
-    store.writeText(settings::kUserWav, store.folder() + QLatin1Char('/') + installed::kAlarmSound);
-    return defaultRing;
 }
 
 QString readDefaultTablePath(const SettingsStore& store) {

@@ -27,13 +27,6 @@ Choice readAutoRun(const SettingsStore& store);
 // Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A.
 QString readTollSetting(const SettingsStore& store);
 
-enum class AlarmUnitFile { Minute, Second, Hour, Repaired };
-// timeset.txt; anything but minute, second or hour is rewritten as minute.
-AlarmUnitFile readAlarmUnit(const SettingsStore& store);
-
-// Userwav.txt; empty or missing gives `defaultRing` and rewrites the file with it.
-QString readUserRing(const SettingsStore& store, const QString& defaultRing);
-
 // DefaultDTT.txt; a path that names no file (the reset marker included) gives the program's
 // DayTimeTable/Default.DTT and rewrites the file with that path.
 QString readDefaultTablePath(const SettingsStore& store);
