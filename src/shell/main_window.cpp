@@ -152,7 +152,10 @@ void MainWindow::wireCommands() {
     connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
             &MainWindow::hideToTray);
     connect(findChild<QPushButton*>(QStringLiteral("Command8")), &QPushButton::clicked, this, [this] {
-        // The tick hands the path over through playTone; the button itself has nothing to play.
+        // A tone cuts off whatever the tone player was sounding, alarm included.
+        mediaPlayer1_->stop();
+        mediaPlayer1_->setFileName(ToneFile);
+        mediaPlayer1_->play();
     });
 }
 

@@ -43,6 +43,8 @@ public:
     QString DefaultRing;
     QString DefaultTablePath;
     QString CurrentTablePath;
+    // The sound the tone action plays, set by the tick just before it presses `Command8`.
+    QString ToneFile;
 
     const ScheduleTable& table() const { return table_; }
     ClockTick& clockTick() const { return *tick_; }

@@ -2,6 +2,7 @@
 // power-off, spoken time) are accepted and do nothing yet.
 
 #include <QLabel>
+#include <QPushButton>
 
 #include "engine/alarm_panel.h"
 #include "engine/chime.h"
@@ -17,10 +18,8 @@ void MainWindow::powerOff(PowerAction) {}
 void MainWindow::sayTime(Voice, const ProgramClock&) {}
 
 void MainWindow::playTone(const QString& path) {
-    // A tone cuts off whatever the tone player was sounding, alarm included.
-    mediaPlayer1_->stop();
-    mediaPlayer1_->setFileName(path);
-    mediaPlayer1_->play();
+    ToneFile = path;
+    findChild<QPushButton*>(QStringLiteral("Command8"))->click();
 }
 
 void MainWindow::hourlyChime(const ProgramClock& clock) { chime_->hourlyChime(clock); }
