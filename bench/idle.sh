@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The program idle with its window hidden: CPU share, wakeups per second and resident memory, read
+# from /proc over a measuring window. Usage: bench/idle.sh [build dir] [seconds]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${1:-$here/build}"
+seconds="${2:-60}"
+home=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
+
+# A program folder that has been set up before, with the window hidden at start and a full table.
+printf '1\r\n' > "$home/ResetSystem.txt"
+printf '"hide"\r\n' > "$home/show.txt"
+mkdir -p "$home/DayTimeTable"
+table=""
+for i in $(seq 0 99); do table+="|$((6 + i % 16)):$(printf %02d $((i % 60))):00*第${i}节>每天<$home/timeup.mp3"; done
+printf '"%s"\r\n' "$table" > "$home/DayTimeTable/Default.DTT"
+
+QUELBROOK_HOME="$home" QT_QPA_PLATFORM=offscreen QUELBROOK_AUDIO_SINK=fakeaudiosink \
+  XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" "$build/bin/quelbrook" &
+pid=$!
+sleep 8  # the splash stands five seconds
+
+switches() {  # voluntary + involuntary context switches of every thread: each is a wakeup
+  local total=0
+  for s in /proc/$pid/task/*/status; do
+    total=$((total + $(awk '/ctxt_switches/ {s += $2} END {print s}' "$s")))
+  done
+  echo $total
+}
+cpu_ticks() { awk '{print $14 + $15}' /proc/$pid/stat; }
+rss_kb() { awk '/VmRSS/ {print $2}' /proc/$pid/status; }
+
+echo "RSS after start-up: $(( $(rss_kb) / 1024 )) MB"
+s0=$(switches); c0=$(cpu_ticks)
+sleep "$seconds"
+s1=$(switches); c1=$(cpu_ticks)
+hz=$(getconf CLK_TCK)
+awk -v c=$((c1 - c0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "CPU share: %.3f%% of one core\n", 100 * c / hz / s}'
+awk -v w=$((s1 - s0)) -v s="$seconds" 'BEGIN {printf "wakeups per second: %.2f\n", w / s}'
+echo "threads: $(ls /proc/$pid/task | wc -l)"
+echo "RSS after ${seconds} s idle: $(( $(rss_kb) / 1024 )) MB"
