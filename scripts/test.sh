@@ -12,7 +12,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   build="$here/build-asan"
   flags=(-DCMAKE_BUILD_TYPE=Debug -DQUELBROOK_SANITIZE=ON)
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-  export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 cmake -S "$here" -B "$build" -G Ninja -DQUELBROOK_WERROR=ON -DQUELBROOK_TESTS=ON "${flags[@]}" >/dev/null
