@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QMenu>
 
+#include "platform/named.h"
+#include "platform/settings_names.h"
+
 namespace quel {
 
 namespace {
-
-const QString kUnitFile = QStringLiteral("/timeset.txt");
-const QString kRingFile = QStringLiteral("/Userwav.txt");
 
 const QString kAlarmCaption = QStringLiteral("闹铃");
 const QString kUnitCaption = QStringLiteral("单位设置");
@@ -45,24 +45,6 @@ QString alarmCaption(alarm::Unit unit) {
     return kAlarmCaption + QStringLiteral("[单位") + namesOf(unit).symbol + QLatin1Char(']');
 }
 
-QAction* addItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-QAction* addTick(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = addItem(menu, name, caption);
-    action->setCheckable(true);
-    return action;
-}
-
-QMenu* addSubMenu(QMenu* menu, const QString& name, const QString& caption) {
-    QMenu* sub = menu->addMenu(caption);
-    sub->setObjectName(name);
-    return sub;
-}
-
 }  // namespace
 
 Alarm::Alarm(Platform& platform, Media& tone, QObject* parent)
@@ -74,20 +56,20 @@ Alarm::Alarm(Platform& platform, Media& tone, QObject* parent)
       menu_(std::make_unique<QMenu>(kAlarmCaption)) {
     menu_->setObjectName(QStringLiteral("RingSet"));
 
-    unitMenu_ = addSubMenu(menu_.get(), QStringLiteral("UnitName"), kUnitCaption);
-    second_ = addTick(unitMenu_, QStringLiteral("Sec"), QStringLiteral("秒钟"));
-    minute_ = addTick(unitMenu_, QStringLiteral("Min"), QStringLiteral("分钟"));
-    hour_ = addTick(unitMenu_, QStringLiteral("Hou"), QStringLiteral("小时"));
+    unitMenu_ = addNamedMenu(menu_.get(), QStringLiteral("UnitName"), kUnitCaption);
+    second_ = addNamedAction(unitMenu_, QStringLiteral("Sec"), QStringLiteral("秒钟"), true);
+    minute_ = addNamedAction(unitMenu_, QStringLiteral("Min"), QStringLiteral("分钟"), true);
+    hour_ = addNamedAction(unitMenu_, QStringLiteral("Hou"), QStringLiteral("小时"), true);
     tickUnit(unit_);
 
-    QMenu* ringMenu = addSubMenu(menu_.get(), QStringLiteral("OuterRing"), QStringLiteral("选择闹铃"));
-    QMenu* current = addSubMenu(ringMenu, QStringLiteral("kkks"), QStringLiteral("当前闹铃"));
-    currentRing_ = addItem(current, QStringLiteral("CurrentRing"), QString());
-    QAction* choose = addItem(ringMenu, QStringLiteral("RingChoose"), QStringLiteral("选择闹铃"));
-    defaultRingItem_ = addItem(ringMenu, QStringLiteral("humor"), QStringLiteral("默认闹铃"));
+    QMenu* ringMenu = addNamedMenu(menu_.get(), QStringLiteral("OuterRing"), QStringLiteral("选择闹铃"));
+    QMenu* current = addNamedMenu(ringMenu, QStringLiteral("kkks"), QStringLiteral("当前闹铃"));
+    currentRing_ = addNamedAction(current, QStringLiteral("CurrentRing"), QString());
+    QAction* choose = addNamedAction(ringMenu, QStringLiteral("RingChoose"), QStringLiteral("选择闹铃"));
+    defaultRingItem_ = addNamedAction(ringMenu, QStringLiteral("humor"), QStringLiteral("默认闹铃"));
 
-    QAction* tryRing = addItem(menu_.get(), QStringLiteral("menuTryRing"), QStringLiteral("播放闹铃"));
-    QAction* stopSound = addItem(menu_.get(), QStringLiteral("menustopsound"), QStringLiteral("停止闹铃"));
+    QAction* tryRing = addNamedAction(menu_.get(), QStringLiteral("menuTryRing"), QStringLiteral("播放闹铃"));
+    QAction* stopSound = addNamedAction(menu_.get(), QStringLiteral("menustopsound"), QStringLiteral("停止闹铃"));
 
     connect(second_, &QAction::triggered, this, [this] { chooseUnit(alarm::Unit::Second); });
     connect(minute_, &QAction::triggered, this, [this] { chooseUnit(alarm::Unit::Minute); });
@@ -136,7 +118,7 @@ void Alarm::chooseUnit(alarm::Unit unit) {
     unit_ = unit;
     tickUnit(unit);
     menu_->setTitle(alarmCaption(unit));
-    files_.writeText(programFolder_ + kUnitFile, namesOf(unit).stored);
+    files_.writeText(programFolder_ + QLatin1Char('/') + settings::kTimeSet, namesOf(unit).stored);
 }
 
 void Alarm::tickUnit(alarm::Unit unit) {
@@ -171,7 +153,7 @@ void Alarm::showRing() {
 }
 
 void Alarm::saveRing() {
-    files_.writeText(programFolder_ + kRingFile, userRing_);
+    files_.writeText(programFolder_ + QLatin1Char('/') + settings::kUserWav, userRing_);
 }
 
 }  // namespace quel

@@ -1,5 +1,7 @@
 #include "engine/calibration_window.h"
 
+#include "platform/settings_names.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -15,7 +17,6 @@ namespace quel {
 namespace {
 
 const QString kTitle = QStringLiteral("Quelbrook");
-const QString kIntervalFile = QStringLiteral("Interval.txt");
 
 QLabel* label(const QString& name, const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
@@ -78,7 +79,7 @@ void FormJustTimeByHand::intervalChosen(int ms) {
 void FormJustTimeByHand::save() {
     const int value = Slider1->value();
     const QString text = QStringLiteral("内部时间间隔") + QString::number(value);
-    if (files_.writeNumber(nameInFolder(programFolder_, kIntervalFile), value)) {
+    if (files_.writeNumber(programFolder_ + QLatin1Char('/') + settings::kInterval, value)) {
         dialogs_.message(kTitle, text + QStringLiteral("已设置好并保存到文件中！"), MessageIcon::Information);
     } else {
         // Nothing was stored, so the next start would not use this pace: say so, and stay open so the

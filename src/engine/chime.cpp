@@ -3,20 +3,10 @@
 #include <QAction>
 #include <QMenu>
 
+#include "platform/named.h"
+#include "platform/settings_names.h"
+
 namespace quel {
-
-namespace {
-
-const QString kTollFile = QStringLiteral("/Toll.txt");
-
-QAction* addTick(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setCheckable(true);
-    return action;
-}
-
-}  // namespace
 
 Chime::Chime(Platform& platform, Media& chime, QObject* parent)
     : QObject(parent),
@@ -26,19 +16,16 @@ Chime::Chime(Platform& platform, Media& chime, QObject* parent)
       menu_(std::make_unique<QMenu>(QStringLiteral("敲钟"))) {
     menu_->setObjectName(QStringLiteral("Menu2"));
 
-    QMenu* onOff = menu_->addMenu(QStringLiteral("整点敲钟"));
-    onOff->setObjectName(QStringLiteral("MenuTollOnOff"));
-    on_ = addTick(onOff, QStringLiteral("MenuTollOn"), QStringLiteral("开"));
-    off_ = addTick(onOff, QStringLiteral("MenuTollOff"), QStringLiteral("关"));
+    QMenu* onOff = addNamedMenu(menu_.get(), QStringLiteral("MenuTollOnOff"), QStringLiteral("整点敲钟"));
+    on_ = addNamedAction(onOff, QStringLiteral("MenuTollOn"), QStringLiteral("开"), true);
+    off_ = addNamedAction(onOff, QStringLiteral("MenuTollOff"), QStringLiteral("关"), true);
 
-    QMenu* sounds = menu_->addMenu(QStringLiteral("钟声选择"));
-    sounds->setObjectName(QStringLiteral("MenuTollRingChoose"));
-    soundA_ = addTick(sounds, QStringLiteral("MenuTollRingChooseA"), QStringLiteral("钟声A"));
-    soundB_ = addTick(sounds, QStringLiteral("MenuTollRingChooseB"), QStringLiteral("钟声B"));
-    soundC_ = addTick(sounds, QStringLiteral("MenuTollRingChooseC"), QStringLiteral("钟声C"));
+    QMenu* sounds = addNamedMenu(menu_.get(), QStringLiteral("MenuTollRingChoose"), QStringLiteral("钟声选择"));
+    soundA_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseA"), QStringLiteral("钟声A"), true);
+    soundB_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseB"), QStringLiteral("钟声B"), true);
+    soundC_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseC"), QStringLiteral("钟声C"), true);
 
-    QAction* listenItem = menu_->addAction(QStringLiteral("试听钟声"));
-    listenItem->setObjectName(QStringLiteral("MenuTollListen"));
+    QAction* listenItem = addNamedAction(menu_.get(), QStringLiteral("MenuTollListen"), QStringLiteral("试听钟声"));
 
     // Qt flips a checkable item before `triggered`, so `checked` false means it was ticked already.
     connect(on_, &QAction::triggered, this, [this](bool checked) { chooseSwitch(on_, checked, true); });
@@ -112,7 +99,7 @@ void Chime::play(const QString& path) {
 }
 
 void Chime::save() {
-    files_.writeText(programFolder_ + kTollFile, tollSetting_);
+    files_.writeText(programFolder_ + QLatin1Char('/') + settings::kToll, tollSetting_);
 }
 
 QAction* Chime::soundAction(chime::Sound sound) const {

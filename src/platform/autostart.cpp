@@ -18,7 +18,7 @@ QString XdgAutostart::entryPath() const {
 }
 
 namespace {
-// Exec= takes a quoted argument with its own escapes (Desktop Entry Specification).
+// Exec= takes a quoted argument with its own escapes, as the desktop entry format defines them.
 QString execQuoted(const QString& path) {
     QString out = path;
     out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));

@@ -10,15 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/named.h"
+
 namespace quel {
 
 namespace {
-
-template <typename T>
-T* named(T* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 
 QComboBox* numberCombo(const char* name, int from, int to) {
     auto* c = named(new QComboBox, name);

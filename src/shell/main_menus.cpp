@@ -4,22 +4,21 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/named.h"
+
 namespace quel {
 
 QMenu* MainMenus::addMenu(QWidget* parent, const QString& name, const QString& caption) {
-    auto* m = new QMenu(caption, parent);
-    m->setObjectName(name);
+    auto* parentMenu = qobject_cast<QMenu*>(parent);
+    QMenu* m = parentMenu ? addNamedMenu(parentMenu, name, caption) : named(new QMenu(caption, parent), name);
     m->menuAction()->setObjectName(name);
     menus_.insert(name, m);
     actions_.insert(name, m->menuAction());
-    if (auto* parentMenu = qobject_cast<QMenu*>(parent)) parentMenu->addMenu(m);
     return m;
 }
 
 QAction* MainMenus::addAction(QMenu* menu, const QString& name, const QString& caption, bool checkable) {
-    QAction* a = menu->addAction(caption);
-    a->setObjectName(name);
-    a->setCheckable(checkable);
+    QAction* a = addNamedAction(menu, name, caption, checkable);
     actions_.insert(name, a);
     return a;
 }

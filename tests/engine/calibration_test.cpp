@@ -9,28 +9,12 @@
 #include "engine/responses.h"
 #include "engine/tick_rules.h"
 #include "fakes/fake_platform.h"
+#include "fakes/quiet_responses.h"
 
 using namespace quel;
 using namespace quel::fakes;
 
 namespace {
-
-class QuietResponses final : public Responses {
-public:
-    const QStringList& entries() const override { return table; }
-    void broadcastStaticOn(int) override {}
-    void broadcastDynamicOn(int) override {}
-    void broadcastOff() override {}
-    void switchRadio() override {}
-    void powerOff(PowerAction) override {}
-    void openTableByResponse(int) override {}
-    void sayTime(Voice, const ProgramClock&) override {}
-    void playTone(const QString&) override {}
-    void hourlyChime(const ProgramClock&) override {}
-    void alarmStep(const ProgramClock&) override {}
-    void showStatus(const QString&) override {}
-    QStringList table;
-};
 
 const QDate kDay(2026, 12, 2);
 
