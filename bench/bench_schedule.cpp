@@ -1,5 +1,5 @@
-// Costs of the table load and the list refill for a full table. Built beside the tests but not run by
-// CTest: run it by hand when the schedule code changes.
+// Costs of the table load and the list refill for a full table (Qt Test's QBENCHMARK, since the list is
+// a widget). Run it by hand when the schedule code changes.
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,4 +74,4 @@ void ScheduleBench::refillFullTable() {
 }
 
 QTEST_MAIN(ScheduleBench)
-#include "schedule_bench.moc"
+#include "bench_schedule.moc"
