@@ -10,7 +10,7 @@ build="$here/build-test"
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
   build="$here/build-asan"
-  flags=(-DCMAKE_BUILD_TYPE=Debug -DQUELBROOK_SANITIZE=ON)
+  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELBROOK_SANITIZE=ON)
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
