@@ -19,24 +19,24 @@ printf '"%s"\r\n' "$table" > "$home/DayTimeTable/Default.DTT"
 QUELBROOK_HOME="$home" QT_QPA_PLATFORM=offscreen QUELBROOK_AUDIO_SINK=fakeaudiosink \
   XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" "$build/bin/quelbrook" &
 pid=$!
-sleep 8  # the splash stands five seconds
+sleep 15  # the splash stands five seconds; start-up threads of the media framework end after it
 
-switches() {  # voluntary + involuntary context switches of every thread: each is a wakeup
-  local total=0
+switches() {  # "tid count" per thread: voluntary + involuntary context switches, each one a wakeup
   for s in /proc/$pid/task/*/status; do
-    total=$((total + $(awk '/ctxt_switches/ {s += $2} END {print s}' "$s")))
+    awk -v t="$(basename "$(dirname "$s")")" '/ctxt_switches/ {n += $2} END {print t, n}' "$s"
   done
-  echo $total
 }
 cpu_ticks() { awk '{print $14 + $15}' /proc/$pid/stat; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/$pid/status; }
 
 echo "RSS after start-up: $(( $(rss_kb) / 1024 )) MB"
-s0=$(switches); c0=$(cpu_ticks)
+switches > "$home/before"; c0=$(cpu_ticks)
 sleep "$seconds"
-s1=$(switches); c1=$(cpu_ticks)
+switches > "$home/after"; c1=$(cpu_ticks)
+# Threads that started meanwhile count whole; a thread that ended takes its count with it.
+woke=$(awk 'NR == FNR {before[$1] = $2; next} {total += $2 - before[$1]} END {print total}' "$home/before" "$home/after")
 hz=$(getconf CLK_TCK)
 awk -v c=$((c1 - c0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "CPU share: %.3f%% of one core\n", 100 * c / hz / s}'
-awk -v w=$((s1 - s0)) -v s="$seconds" 'BEGIN {printf "wakeups per second: %.2f\n", w / s}'
+awk -v w="$woke" -v s="$seconds" 'BEGIN {printf "wakeups per second: %.2f\n", w / s}'
 echo "threads: $(ls /proc/$pid/task | wc -l)"
 echo "RSS after ${seconds} s idle: $(( $(rss_kb) / 1024 )) MB"
