@@ -1,5 +1,6 @@
 #include "engine/calibration_window.h"
 
+#include "platform/named.h"
 #include "platform/settings_names.h"
 
 #include <QCloseEvent>
@@ -18,12 +19,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Quelbrook");
 
-QLabel* label(const QString& name, const QString& text, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
 }  // namespace
 
 FormJustTimeByHand::FormJustTimeByHand(ClockTick& tick, Files& files, Dialogs& dialogs, QString programFolder,
@@ -34,7 +29,7 @@ FormJustTimeByHand::FormJustTimeByHand(ClockTick& tick, Files& files, Dialogs& d
       dialogs_(dialogs),
       programFolder_(std::move(programFolder)),
       Slider1(new QSlider(Qt::Horizontal, this)),
-      Label3(label(QStringLiteral("Label3"), QString(), this)),
+      Label3(named(new QLabel(QString(), this), QStringLiteral("Label3"))),
       Command1(new QPushButton(QStringLiteral("保存此间隔设置并退出"), this)) {
     setObjectName(QStringLiteral("FormJustTimeByHand"));
     setWindowTitle(kTitle);
@@ -45,17 +40,18 @@ FormJustTimeByHand::FormJustTimeByHand(ClockTick& tick, Files& files, Dialogs& d
     Label3->setAlignment(Qt::AlignCenter);
 
     auto* grid = new QGridLayout(this);
+    grid->addWidget(named(new QLabel(QStringLiteral("内部时间比系统时间快<==================="), this),
+                          QStringLiteral("Label4")),
+                    0, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(named(new QLabel(QStringLiteral("内部时间比系统时间慢===================>"), this),
+                          QStringLiteral("Label5")),
+                    0, 2, 1, 2, Qt::AlignRight);
     grid->addWidget(
-        label(QStringLiteral("Label4"), QStringLiteral("内部时间比系统时间快<==================="), this), 0,
-        0, 1, 2, Qt::AlignLeft);
-    grid->addWidget(
-        label(QStringLiteral("Label5"), QStringLiteral("内部时间比系统时间慢===================>"), this), 0,
-        2, 1, 2, Qt::AlignRight);
-    grid->addWidget(label(QStringLiteral("Label6"), QStringLiteral("设置内部时间间隔<==============>"), this),
-                    1, 0, 1, 4, Qt::AlignCenter);
-    grid->addWidget(label(QStringLiteral("Label1"), QStringLiteral("900"), this), 2, 0);
+        named(new QLabel(QStringLiteral("设置内部时间间隔<==============>"), this), QStringLiteral("Label6")),
+        1, 0, 1, 4, Qt::AlignCenter);
+    grid->addWidget(named(new QLabel(QStringLiteral("900"), this), QStringLiteral("Label1")), 2, 0);
     grid->addWidget(Slider1, 2, 1, 1, 2);
-    grid->addWidget(label(QStringLiteral("Label2"), QStringLiteral("1000"), this), 2, 3);
+    grid->addWidget(named(new QLabel(QStringLiteral("1000"), this), QStringLiteral("Label2")), 2, 3);
     grid->addWidget(Label3, 3, 0, 1, 4);
     grid->addWidget(Command1, 4, 0, 1, 4, Qt::AlignCenter);
 

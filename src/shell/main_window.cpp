@@ -17,6 +17,7 @@
 #include "engine/calibration_window.h"
 #include "engine/chime.h"
 #include "engine/clock_tick.h"
+#include "platform/named.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
 #include "shell/info/about_window.h"
@@ -29,21 +30,7 @@
 
 namespace quel {
 
-namespace {
-
-QPushButton* button(const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLabel* label(const char* name, const QString& caption = {}) {
-    auto* l = new QLabel(caption);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent),
@@ -73,15 +60,16 @@ void MainWindow::buildFace() {
     auto* layout = new QGridLayout(face);
 
     auto* head = new QHBoxLayout;
-    title_ = label("Label1", version::kTitle);
+    title_ = named(new QLabel(version::kTitle), "Label1");
     QFont big = title_->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     title_->setFont(big);
-    edition_ = label("Label9", QStringLiteral("『Quelbrook 7.0版』"));
+    edition_ = named(new QLabel(QStringLiteral("『Quelbrook 7.0版』")), "Label9");
     edition_->setToolTip(QStringLiteral("点击鼠标右键可以退出本程序"));
-    for (QLabel* l : {title_, edition_}) l->installEventFilter(this);
-    status_ = label("Label5");
+    for (QLabel* l : {title_, edition_})
+        l->installEventFilter(this);
+    status_ = named(new QLabel, "Label5");
     head->addWidget(title_);
     head->addWidget(edition_);
     head->addStretch();
@@ -92,12 +80,13 @@ void MainWindow::buildFace() {
     layout->addWidget(list_, 1, 0);
 
     auto* tableRow = new QHBoxLayout;
-    tableName_ = label("Label2");
+    tableName_ = named(new QLabel, "Label2");
     tableRow->addWidget(tableName_, 1);
-    makeDefault_ = button("Command7", QStringLiteral("默认"));
-    for (QPushButton* b : {button("Command5", QStringLiteral("新建")), button("Command6", QStringLiteral("打开")),
-                           makeDefault_, button("Command2", QStringLiteral("删除")),
-                           button("Command4", QStringLiteral("清空"))})
+    makeDefault_ = named(new QPushButton(QStringLiteral("默认")), "Command7");
+    for (QPushButton* b : {named(new QPushButton(QStringLiteral("新建")), "Command5"),
+                           named(new QPushButton(QStringLiteral("打开")), "Command6"), makeDefault_,
+                           named(new QPushButton(QStringLiteral("删除")), "Command2"),
+                           named(new QPushButton(QStringLiteral("清空")), "Command4")})
         tableRow->addWidget(b);
     layout->addLayout(tableRow, 2, 0);
 
@@ -108,11 +97,11 @@ void MainWindow::buildFace() {
     alarmPanel_ = new AlarmPanel(*alarm_);
     foot->addWidget(alarmPanel_);
     foot->addStretch();
-    foot->addWidget(button("Command3", QStringLiteral("隐藏")));
+    foot->addWidget(named(new QPushButton(QStringLiteral("隐藏")), "Command3"));
     // The tone response's entry point; never shown.
-    auto* tone = button("Command8", QString());
-    tone->hide();
-    foot->addWidget(tone);
+    tone_ = named(new QPushButton(QString()), "Command8");
+    tone_->hide();
+    foot->addWidget(tone_);
     layout->addLayout(foot, 3, 0, 1, 2);
 
     setCentralWidget(face);
@@ -151,7 +140,7 @@ void MainWindow::wireCommands() {
     on("MenuSkill", [this] { showOnce<TipsWindow>(this); });
     connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
             &MainWindow::hideToTray);
-    connect(findChild<QPushButton*>(QStringLiteral("Command8")), &QPushButton::clicked, this, [this] {
+    connect(tone_, &QPushButton::clicked, this, [this] {
         // A tone cuts off whatever the tone player was sounding, alarm included.
         mediaPlayer1_->stop();
         mediaPlayer1_->setFileName(ToneFile);
@@ -159,20 +148,19 @@ void MainWindow::wireCommands() {
     });
 }
 
-QString MainWindow::trayTip() const { return version::kTitle + QStringLiteral("(版本 ") + version::text() + QLatin1Char(')'); }
-
 void MainWindow::hideToTray() {
     if (!platform_.tray.isAvailable()) {
         // Without a tray there would be no way back to a hidden window.
         showMinimized();
         return;
     }
-    platform_.tray.add(windowIcon(), trayTip(), menus_->trayMenu());
+    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->trayMenu());
     hide();
 }
 
 void MainWindow::restore() {
-    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -195,7 +183,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == title_ || watched == edition_) && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) menus_->exitMenu()->popup(mouse->globalPosition().toPoint());
+        if (mouse->button() == Qt::RightButton)
+            menus_->exitMenu()->popup(mouse->globalPosition().toPoint());
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -80,7 +80,6 @@ private:
     void hideToTray();
     void restore();
     void exitProgram();
-    QString trayTip() const;
 
     Platform& platform_;
     SettingsStore store_;
@@ -94,11 +93,12 @@ private:
     ScheduleList* list_ = nullptr;
     EntryEditor* editor_ = nullptr;
     AlarmPanel* alarmPanel_ = nullptr;
-    QLabel* title_ = nullptr;     // Label1
-    QLabel* edition_ = nullptr;   // Label9
-    QLabel* status_ = nullptr;    // Label5
-    QLabel* tableName_ = nullptr; // Label2
+    QLabel* title_ = nullptr;             // Label1
+    QLabel* edition_ = nullptr;           // Label9
+    QLabel* status_ = nullptr;            // Label5
+    QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
+    QPushButton* tone_ = nullptr;         // Command8, never shown
     QPointer<FormJustTimeByHand> calibration_;
 };
 

@@ -36,17 +36,22 @@ bool MainWindow::load() {
     RadioLineIn = readRadioLineIn(store_);
 
     if (platform_.instance.anotherIsRunning()) {
-        platform_.dialogs.message(version::kTitle, version::kTitle + QStringLiteral("(版本 ") + version::text() +
-                                                       QStringLiteral(")已运行！"),
+        platform_.dialogs.message(version::title(), version::titleWithVersion() + QStringLiteral("已运行！"),
                                   MessageIcon::Information);
         platform_.instance.activateOther();
         return false;
     }
 
     switch (readAutoRun(store_)) {
-        case Choice::First: menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")}); break;
-        case Choice::Second: menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")}); break;
-        case Choice::Neither: menus_->tick(QString(), {QStringLiteral("AUTORUNYES"), QStringLiteral("AUTORUNNO")}); break;
+        case Choice::First:
+            menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
+            break;
+        case Choice::Second:
+            menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")});
+            break;
+        case Choice::Neither:
+            menus_->tick(QString(), {QStringLiteral("AUTORUNYES"), QStringLiteral("AUTORUNNO")});
+            break;
     }
     editor_->fillTimeLists();
     chime_->applyTollSetting(readTollSetting(store_));
@@ -61,7 +66,7 @@ bool MainWindow::load() {
     if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
         store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
     if (!alarm_->applyRings(store_.text(settings::kUserWav), DefaultRing))
-        store_.writeText(settings::kUserWav, store_.folder() + QLatin1Char('/') + installed::kAlarmSound);
+        store_.writeText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
 
     DefaultTablePath = readDefaultTablePath(store_);
     CurrentTablePath = DefaultTablePath;
@@ -76,7 +81,7 @@ bool MainWindow::load() {
 
     applyPowerSettings();
 
-    platform_.tray.add(windowIcon(), trayTip(), menus_->trayMenu());
+    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->trayMenu());
 
     switch (readShowState(store_)) {
         case Choice::First:
@@ -85,11 +90,10 @@ bool MainWindow::load() {
             break;
         case Choice::Second:
             menus_->tick(QStringLiteral("FormHide"), {QStringLiteral("FormShow")});
-            // Without a tray a hidden window could never be reached again.
-            if (!platform_.tray.isAvailable()) showMinimized();
+            hideToTray();
             break;
         case Choice::Neither:
-            if (!platform_.tray.isAvailable()) showMinimized();
+            hideToTray();
             break;
     }
     tick_->start();
@@ -107,16 +111,20 @@ void MainWindow::applyPowerSettings() {
     const Pair pairs[] = {
         {&ShutString, settings::kShut, "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
          "MenuShutDownWindowsWaitTimeCurrent"},
-        {&RestartString, settings::kRestart, "MenuRestartFormOn", "MenuRestartFormOff", "MenuRestartWaitTimeCurrent"},
-        {&LogoffString, settings::kLogoff, "MenuLogoffFormon", "MenuLogoffFormOff", "MenuLogoffWaitTimeCurrent"},
+        {&RestartString, settings::kRestart, "MenuRestartFormOn", "MenuRestartFormOff",
+         "MenuRestartWaitTimeCurrent"},
+        {&LogoffString, settings::kLogoff, "MenuLogoffFormon", "MenuLogoffFormOff",
+         "MenuLogoffWaitTimeCurrent"},
     };
     for (const Pair& p : pairs) {
         const PowerSetting s = readPowerSetting(store_, p.file);
         *p.member = s.text;
         const QString on = QString::fromLatin1(p.on);
         const QString off = QString::fromLatin1(p.off);
-        if (s.confirm == Choice::First) menus_->tick(on, {off});
-        if (s.confirm == Choice::Second) menus_->tick(off, {on});
+        if (s.confirm == Choice::First)
+            menus_->tick(on, {off});
+        if (s.confirm == Choice::Second)
+            menus_->tick(off, {on});
         menus_->action(QString::fromLatin1(p.current))->setText(s.currentCaption);
     }
 }

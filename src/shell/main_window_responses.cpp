@@ -19,13 +19,19 @@ void MainWindow::sayTime(Voice, const ProgramClock&) {}
 
 void MainWindow::playTone(const QString& path) {
     ToneFile = path;
-    findChild<QPushButton*>(QStringLiteral("Command8"))->click();
+    tone_->click();
 }
 
-void MainWindow::hourlyChime(const ProgramClock& clock) { chime_->hourlyChime(clock); }
+void MainWindow::hourlyChime(const ProgramClock& clock) {
+    chime_->hourlyChime(clock);
+}
 
-void MainWindow::alarmStep(const ProgramClock& clock) { alarmPanel_->alarmStep(clock); }
+void MainWindow::alarmStep(const ProgramClock& clock) {
+    alarmPanel_->alarmStep(clock);
+}
 
-void MainWindow::showStatus(const QString& line) { status_->setText(line); }
+void MainWindow::showStatus(const QString& line) {
+    status_->setText(line);
+}
 
 }  // namespace quel

@@ -1,6 +1,8 @@
 #include "shell/reset_defaults.h"
 
+#include "engine/chime_rules.h"
 #include "platform/autostart.h"
+#include "platform/program_folder.h"
 #include "platform/settings_names.h"
 #include "shell/settings_store.h"
 
@@ -23,10 +25,9 @@ bool startWithSessionOff(const SettingsStore& store, Autostart& autostart) {
 
 bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const QString& executable) {
     using namespace settings;
-    const QString& folder = store.folder();
     bool ok = startWithSessionOn(store, autostart, executable);
     ok = store.writeText(kTimeSet, QStringLiteral("minute")) && ok;
-    ok = store.writeText(kToll, QStringLiteral("关") + folder + QStringLiteral("/toll/A/A")) && ok;
+    ok = store.writeText(kToll, chime::kOff + chime::prefix(store.folder(), chime::Sound::A)) && ok;
     ok = store.writeText(kShow, QStringLiteral("show")) && ok;
     ok = store.writeText(kShut, QStringLiteral("开60")) && ok;
     ok = store.writeText(kRestart, QStringLiteral("开60")) && ok;
@@ -38,7 +39,7 @@ bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const 
     ok = store.writeNumber(kResetSystem, 1) && ok;
     ok = store.writeText(kDefaultDtt, kResetMarker) && ok;
     ok = store.writeText(kDefaultPlf, kResetMarker) && ok;
-    ok = store.writeText(kUserWav, folder + QLatin1Char('/') + QStringLiteral("timeup.mp3")) && ok;
+    ok = store.writeText(kUserWav, store.pathForWriting(installed::kAlarmSound)) && ok;
     ok = store.writeNumber(kInterval, 1000) && ok;
     ok = store.writeNumber(kRadio, 1) && ok;
     return ok;

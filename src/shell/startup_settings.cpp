@@ -1,16 +1,16 @@
 #include "shell/startup_settings.h"
 
+#include "engine/chime_rules.h"
 #include "platform/settings_names.h"
 
 namespace quel {
 
 namespace {
-const QString kOn = QStringLiteral("开");
-const QString kOff = QStringLiteral("关");
-
 Choice choose(const QString& value, const QString& first, const QString& second) {
-    if (value == first) return Choice::First;
-    if (value == second) return Choice::Second;
+    if (value == first)
+        return Choice::First;
+    if (value == second)
+        return Choice::Second;
     return Choice::Neither;
 }
 }  // namespace
@@ -26,7 +26,9 @@ int readTickInterval(const SettingsStore& store) {
     return n && *n > 0 ? *n : kDefaultInterval;
 }
 
-qint16 readRadioLineIn(const SettingsStore& store) { return store.number(settings::kRadio).value_or(0); }
+qint16 readRadioLineIn(const SettingsStore& store) {
+    return store.number(settings::kRadio).value_or(0);
+}
 
 Choice readAutoRun(const SettingsStore& store) {
     return choose(store.text(settings::kAutoRun), QStringLiteral("YES"), QStringLiteral("NO"));
@@ -34,8 +36,8 @@ Choice readAutoRun(const SettingsStore& store) {
 
 QString readTollSetting(const SettingsStore& store) {
     QString toll = store.text(settings::kToll);
-    if (!toll.startsWith(kOn) && !toll.startsWith(kOff)) {
-        store.writeText(settings::kToll, kOn + store.folder() + QStringLiteral("/toll/A/A"));
+    if (!chime::switchOf(toll)) {
+        store.writeText(settings::kToll, chime::kOn + chime::prefix(store.folder(), chime::Sound::A));
         toll = store.text(settings::kToll);
     }
     return toll;
@@ -43,7 +45,8 @@ QString readTollSetting(const SettingsStore& store) {
 
 QString readDefaultTablePath(const SettingsStore& store) {
     const QString path = store.text(settings::kDefaultDtt);
-    if (!path.isEmpty() && store.files().exists(path)) return path;
+    if (!path.isEmpty() && store.files().exists(path))
+        return path;
     const QString fallback = store.pathForReading(settings::kDefaultTable);
     store.writeText(settings::kDefaultDtt, fallback);
     return fallback;
@@ -56,7 +59,7 @@ QString waitCaption(const QString& powerText) {
 PowerSetting readPowerSetting(const SettingsStore& store, const QString& name) {
     PowerSetting s;
     s.text = store.text(name);
-    s.confirm = choose(s.text.left(1), kOn, kOff);
+    s.confirm = choose(s.text.left(1), QStringLiteral("开"), QStringLiteral("关"));
     s.currentCaption = waitCaption(s.text);
     return s;
 }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/named.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
 #include "shell/info/version.h"
@@ -15,11 +16,6 @@ constexpr QSize kAboutSize(380, 200);
 constexpr int kLogoPx = 64;
 constexpr int kTitlePt = 18;
 
-QLabel* label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
 }  // namespace
 
 AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -28,20 +24,21 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kAboutSize);
 
-    auto* logo = label(this, "imgLogo", {});
+    auto* logo = named(new QLabel(this), "imgLogo");
     logo->setPixmap(appIconPixmap(kLogoPx));
     logo->setFixedSize(kLogoPx, kLogoPx);
 
-    auto* lblTitle = label(this, "lblTitle", version::title());
+    auto* lblTitle = named(new QLabel(version::title(), this), "lblTitle");
     QFont titleFont = lblTitle->font();
     titleFont.setPointSize(kTitlePt);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
 
-    auto* lblVersion = label(this, "lblVersion", QStringLiteral("版本:(%1)").arg(version::text()));
+    auto* lblVersion =
+        named(new QLabel(QStringLiteral("版本:(%1)").arg(version::text()), this), "lblVersion");
     // The design names the platform the program was built for; this build runs on Linux.
-    auto* label2 = label(this, "Label2", QStringLiteral("平台:Linux"));
-    auto* label1 = label(this, "Label1", QStringLiteral("日志:2004-08-31"));
+    auto* label2 = named(new QLabel(QStringLiteral("平台:Linux"), this), "Label2");
+    auto* label1 = named(new QLabel(QStringLiteral("日志:2004-08-31"), this), "Label1");
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(lblTitle);

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/named.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
 #include "shell/info/version.h"
@@ -27,11 +28,6 @@ constexpr int kLogoPx = 128;
 constexpr int kTitlePt = 26;
 constexpr int kVersionPt = 12;
 
-QLabel* label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
 }  // namespace
 
 SplashWindow::SplashWindow(QWidget* parent)
@@ -52,24 +48,24 @@ SplashWindow::SplashWindow(QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame1_);
 
-    auto* imgLogo = label(frame1_, "imgLogo", {});
+    auto* imgLogo = named(new QLabel(frame1_), "imgLogo");
     imgLogo->setPixmap(appIconPixmap(kLogoPx));
     imgLogo->setFixedSize(kLogoPx, kLogoPx);
 
-    auto* lblProductName = label(frame1_, "lblProductName", version::title());
+    auto* lblProductName = named(new QLabel(version::title(), frame1_), "lblProductName");
     QFont titleFont = lblProductName->font();
     titleFont.setPointSize(kTitlePt);
     titleFont.setBold(true);
     lblProductName->setFont(titleFont);
 
-    auto* lblVersion = label(frame1_, "lblVersion", QStringLiteral("版本 ") + version::text());
+    auto* lblVersion = named(new QLabel(QStringLiteral("版本 ") + version::text(), frame1_), "lblVersion");
     QFont versionFont = lblVersion->font();
     versionFont.setPointSize(kVersionPt);
     lblVersion->setFont(versionFont);
 
     // The design names the platform the program was built for; this build runs on Linux.
-    auto* lblPlatform = label(frame1_, "lblPlatform", QStringLiteral("平台：Linux"));
-    auto* label1 = label(frame1_, "Label1", QStringLiteral("日志：2003-6-23"));
+    auto* lblPlatform = named(new QLabel(QStringLiteral("平台：Linux"), frame1_), "lblPlatform");
+    auto* label1 = named(new QLabel(QStringLiteral("日志：2003-6-23"), frame1_), "Label1");
 
     auto* texts = new QVBoxLayout;
     texts->addStretch();

@@ -20,4 +20,9 @@ inline QString text() {
     return QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision);
 }
 
+// "Quelbrook(版本 7.0.253)": the tray tip, and the start of the single-instance notice.
+inline QString titleWithVersion() {
+    return title() + QStringLiteral("(版本 ") + text() + QLatin1Char(')');
+}
+
 }  // namespace quel::version
