@@ -8,7 +8,7 @@
 
 #include "fuzz_check.h"
 #include "memory_files.h"
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/entry_sort.h"
 #include "schedule/list_filter.h"
 #include "schedule/schedule_table.h"

@@ -1,8 +1,11 @@
 #include "engine/alarm_panel.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 namespace quel {
@@ -49,9 +52,23 @@ AlarmPanel::AlarmPanel(Alarm& alarm, QWidget* parent)
             [this] { checkTimeInput(minute_, alarm::kMaxMinute); });
     connect(second_, &QComboBox::editTextChanged, this,
             [this] { checkTimeInput(second_, alarm::kMaxMinute); });
-    // Typing a length and picking one (even the same one again) both start the count afresh.
+    // Typing a length and picking one (even the same one again) both start the count afresh. Qt also
+    // reports an activation when the typed text leaves the box and matches an item; the count must
+    // not start again merely because the operator clicked elsewhere.
     connect(length_, &QComboBox::editTextChanged, this, &AlarmPanel::restartCountDown);
-    connect(length_, &QComboBox::textActivated, this, &AlarmPanel::restartCountDown);
+    connect(length_, &QComboBox::textActivated, this, [this] {
+        if (!leavingLength_)
+            restartCountDown();
+    });
+    length_->lineEdit()->installEventFilter(this);
+}
+
+bool AlarmPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == length_->lineEdit() && event->type() == QEvent::FocusOut) {
+        const QScopedValueRollback leaving(leavingLength_, true);
+        return watched->event(event);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QComboBox* AlarmPanel::makeCombo(const QString& name, const QString& tip, int minChars) {

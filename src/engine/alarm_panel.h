@@ -28,6 +28,9 @@ public:
 
     const alarm::CountDown& countDown() const { return countDown_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static QComboBox* makeCombo(const QString& name, const QString& tip, int minChars);
     static void fill(QComboBox* combo, int first, int last);
@@ -41,6 +44,7 @@ private:
     QComboBox* minute_;  // Combo3
     QComboBox* second_;  // Combo4
     QLabel* display_;    // Label3
+    bool leavingLength_ = false;
 };
 
 }  // namespace quel

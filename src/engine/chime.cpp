@@ -37,6 +37,8 @@ Chime::Chime(Platform& platform, Media& chime, QObject* parent)
     connect(soundC_, &QAction::triggered, this,
             [this](bool checked) { chooseSound(soundC_, checked, chime::Sound::C); });
     connect(listenItem, &QAction::triggered, this, &Chime::listen);
+    // An open file keeps the pipeline, its threads and the audio device for the rest of the run.
+    connect(&chime_, &Media::endOfStream, this, [this] { chime_.setFileName(QString()); });
 }
 
 Chime::~Chime() = default;

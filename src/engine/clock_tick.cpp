@@ -3,20 +3,22 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "engine/dispatch.h"
 #include "engine/recurrence.h"
 #include "engine/responses.h"
 #include "engine/status_line.h"
 #include "engine/tick_rules.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
+#include "schedule/entry_grammar.h"
 
 namespace quel {
 
-ClockTick::ClockTick(Clock& clock, Launcher& launcher, Responses& responses, QObject* parent)
+ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
+                     QObject* parent)
     : QObject(parent),
       systemClock_(clock),
       launcher_(launcher),
+      entries_(entries),
       responses_(responses),
       timer_(new QTimer(this)),
       locale_(QLocale::system()),
@@ -66,19 +68,19 @@ void ClockTick::tick() {
 
     clock_ = nextSecond(clock_);
     clockText_ = clock_.text();
-    responses_.hourlyChime(clock_);
+    emit advanced(clock_);
 
-    const QStringList& entries = responses_.entries();
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (const std::optional<QString> response = dueResponse(entries[i], clockText_, now.date())) {
+    const QDate today = programDate(now, clock_);
+    for (const QString& entry : entries_) {
+        if (const std::optional<QString> response = dueResponse(entry, clockText_, today)) {
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.
-            dispatch(int(i) + 1, *response);
+            dispatch(*response);
             return;
         }
     }
 
-    responses_.alarmStep(clock_);
-    responses_.showStatus(statusLine(now, clockText_, systemClock_.msecsSinceBoot(), locale_, timeFormat_));
+    emit quietSecond(clock_);
+    emit statusChanged(statusLine(now, clockText_, systemClock_.msecsSinceBoot(), locale_, timeFormat_));
 }
 
 // The responses that must not be entered twice run with the tick switched off. Each of them finishes
@@ -94,21 +96,23 @@ void ClockTick::withTickOff(const std::function<void()>& action) {
         timer_->start();
 }
 
-void ClockTick::dispatch(int entryIndex, const QString& response) {
-    switch (responseKind(response)) {
+void ClockTick::dispatch(const QString& response) {
+    const ParsedResponse parsed = parseResponse(response);
+    switch (parsed.kind) {
         case ResponseKind::BroadcastStaticOn:
-            withTickOff([&] { responses_.broadcastStaticOn(entryIndex); });
+        case ResponseKind::BroadcastDynamicOn: {
+            const bool shuffled = parsed.kind == ResponseKind::BroadcastDynamicOn;
+            withTickOff([&] { responses_.broadcastOn(parsed.payload, shuffled); });
             break;
-        case ResponseKind::BroadcastDynamicOn:
-            withTickOff([&] { responses_.broadcastDynamicOn(entryIndex); });
-            break;
+        }
         case ResponseKind::BroadcastOff:
             withTickOff([&] { responses_.broadcastOff(); });
             break;
         case ResponseKind::RadioOn:
+            responses_.radio(true);
+            break;
         case ResponseKind::RadioOff:
-            // Both are one toggle of the line input; which way it goes depends on its state before.
-            responses_.switchRadio();
+            responses_.radio(false);
             break;
         case ResponseKind::Shutdown:
             withTickOff([&] { responses_.powerOff(PowerAction::Shutdown); });
@@ -124,10 +128,10 @@ void ClockTick::dispatch(int entryIndex, const QString& response) {
             break;
         case ResponseKind::RunProgram:
             // A program that has gone is the operator's business; the schedule goes on.
-            withTickOff([&] { launcher_.run(commandOf(response)); });
+            withTickOff([&] { launcher_.run(parsed.payload); });
             break;
         case ResponseKind::OpenTable:
-            withTickOff([&] { responses_.openTableByResponse(entryIndex); });
+            withTickOff([&] { responses_.openTableByResponse(parsed.payload); });
             break;
         case ResponseKind::SayTimeMale:
             withTickOff([&] { responses_.sayTime(Voice::Male, clock_); });
@@ -136,7 +140,7 @@ void ClockTick::dispatch(int entryIndex, const QString& response) {
             withTickOff([&] { responses_.sayTime(Voice::Female, clock_); });
             break;
         case ResponseKind::Tone:
-            withTickOff([&] { responses_.playTone(response); });
+            withTickOff([&] { responses_.playTone(parsed.payload); });
             break;
     }
 }

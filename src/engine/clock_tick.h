@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "engine/program_clock.h"
@@ -16,13 +17,16 @@ class Launcher;
 class Responses;
 
 // The scheduler's main loop. Each tick steers the timer's pace, advances the program clock by one
-// second, lets the hourly chime look at it, and carries out the first schedule entry due at that second;
-// a tick that fires nothing runs the alarm step and rewrites the status line. The main window owns it.
+// second, tells the hourly chime (`advanced`), and carries out the first schedule entry due at that
+// second; a tick that fires nothing runs the alarm step (`quietSecond`) and rewrites the status line
+// (`statusChanged`). The signals are emitted in that order, directly, from inside the tick.
 class ClockTick : public QObject {
     Q_OBJECT
 
 public:
-    ClockTick(Clock& clock, Launcher& launcher, Responses& responses, QObject* parent = nullptr);
+    // `entries` are the sorted entries of the current table, owned and kept up to date by their table.
+    ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
+              QObject* parent = nullptr);
 
     // Start-up: the program clock reads the system time. The timer is not touched.
     void setProgramClockFromSystem();
@@ -43,12 +47,20 @@ public:
 public slots:
     void tick();
 
+signals:
+    // Every tick, right after the clock advanced.
+    void advanced(const ProgramClock& clock);
+    // Ticks that fire no entry, before the status line.
+    void quietSecond(const ProgramClock& clock);
+    void statusChanged(const QString& line);
+
 private:
-    void dispatch(int entryIndex, const QString& response);
+    void dispatch(const QString& response);
     void withTickOff(const std::function<void()>& action);
 
     Clock& systemClock_;
     Launcher& launcher_;
+    const QStringList& entries_;
     Responses& responses_;
     QTimer* timer_;
     ProgramClock clock_;

@@ -1,22 +1,17 @@
 #include "engine/recurrence.h"
 
-#include <array>
+#include "schedule/entry_grammar.h"
 
 namespace quel {
 
 namespace {
 
-const QString kEveryDay = QStringLiteral("每天");
-const QString kMonthly = QStringLiteral("每月");
-const QString kYearly = QStringLiteral("每年");
-constexpr QChar kMonthMark = u'月';
-constexpr QChar kDayMark = u'日';
-
-// Sunday first, the order of the weekday Attributes; Qt numbers the days Monday 1 to Sunday 7.
-const std::array<QString, 7> kWeekdays = {
-    QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
-    QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
-};
+using grammar::kDayMark;
+using grammar::kEveryDay;
+using grammar::kMonthly;
+using grammar::kMonthMark;
+using grammar::kWeekdays;
+using grammar::kYearly;
 constexpr int kDaysPerWeek = 7;
 
 // Where the month number starts in a yearly ("每年9月1日") and in a one-date ("2004年9月1日") Attribute.
@@ -74,12 +69,12 @@ bool recurrenceHolds(QStringView attribute, const QDate& today) {
 }
 
 std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today) {
-    const qsizetype star = entry.indexOf(QLatin1Char('*'));
+    const qsizetype star = entry.indexOf(grammar::kAfterTime);
     if (star < 0 || QStringView(entry).first(star) != clockText)
         return std::nullopt;
     // The Time equals the clock text, which holds no separator, so both lie after the "*" when present.
-    const qsizetype gt = entry.indexOf(QLatin1Char('>'));
-    const qsizetype lt = entry.indexOf(QLatin1Char('<'));
+    const qsizetype gt = entry.indexOf(grammar::kAfterComment);
+    const qsizetype lt = entry.indexOf(grammar::kAfterAttribute);
     if (gt < 0 || lt < gt)
         return std::nullopt;
     if (!recurrenceHolds(QStringView(entry).sliced(gt + 1, lt - gt - 1), today))

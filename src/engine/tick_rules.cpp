@@ -30,6 +30,18 @@ ProgramClock nextSecond(const ProgramClock& clock) {
     return next;
 }
 
+QDate programDate(const QDateTime& now, const ProgramClock& clock) {
+    constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
+    const qint64 clockMs = ((clock.hour * 60 + clock.minute) * 60 + clock.second) * 1000LL;
+    const qint64 diff = clockMs - now.time().msecsSinceStartOfDay();
+    // More than half a day apart on the same date means the nearer reading is on the neighbouring day.
+    if (diff > kMsecsPerDay / 2)
+        return now.date().addDays(-1);
+    if (diff < -kMsecsPerDay / 2)
+        return now.date().addDays(1);
+    return now.date();
+}
+
 ProgramClock programClockAt(const QTime& time) {
     return {time.hour(), time.minute(), time.second()};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QTime>
 
 #include "engine/program_clock.h"
@@ -20,6 +21,12 @@ int steeredInterval(const QTime& system, const ProgramClock& before, int current
 
 // The program clock one second later; 23:59:59 wraps to 0:00:00.
 ProgramClock nextSecond(const ProgramClock& clock);
+
+// The date of the moment the program clock names: the day, of yesterday, today and tomorrow, on which
+// the clock's time of day lies nearest to the system's `now`. Around midnight the program clock may
+// already read 0:00:00 while the system still shows 23:59:59.x (or the other way round); an entry of
+// that second belongs to the program clock's day.
+QDate programDate(const QDateTime& now, const ProgramClock& clock);
 
 // The program clock reading the given time of day, to the whole second.
 ProgramClock programClockAt(const QTime& time);

@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 
 namespace quel {
 

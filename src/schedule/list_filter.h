@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 
 namespace quel {
 

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/grid_delegate.h"
 
 namespace quel {
@@ -34,7 +34,8 @@ qsizetype optionIndex(ListFilter filter) {
 
 }  // namespace
 
-ScheduleList::ScheduleList(QWidget* parent) : QWidget(parent) {
+ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
+    : QWidget(parent), entries_(sortedEntries) {
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("ListView1"));
     list_->setHeaderLabels({QStringLiteral("序号"), QStringLiteral("注释"), QStringLiteral("属性"),
@@ -84,21 +85,16 @@ ScheduleList::ScheduleList(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controls);
 }
 
-void ScheduleList::setEntries(const QStringList& sortedEntries) {
-    entries_ = sortedEntries;
-    refill();
-}
-
 void ScheduleList::refill() {
     refilling_ = true;
     list_->clear();
     QList<QTreeWidgetItem*> rows;
     int number = 1;
-    for (const QString& entry : std::as_const(entries_)) {
+    for (const QString& entry : entries_) {
         const EntryFields f = splitEntry(entry);
         if (!passesFilter(filter_, f))
             continue;
-        const QString comment = f.comment == kNoComment ? QString() : f.comment;
+        const QString comment = f.comment == grammar::kNoComment ? QString() : f.comment;
         auto* row = new QTreeWidgetItem(
             QStringList{QString::number(number++), comment, f.attribute, f.time, f.response});
         row->setData(NumberColumn, kEntryRole, entry);

@@ -22,13 +22,11 @@ class ScheduleList : public QWidget {
 public:
     enum Column { NumberColumn, CommentColumn, AttributeColumn, TimeColumn, ResponseColumn };
 
-    explicit ScheduleList(QWidget* parent = nullptr);
-
-    // Takes the sorted entries of a freshly loaded table and shows them.
-    void setEntries(const QStringList& sortedEntries);
-    const QStringList& entries() const { return entries_; }
+    // Shows `sortedEntries`, which its owner keeps and changes; the list holds no copy of its own.
+    explicit ScheduleList(const QStringList& sortedEntries, QWidget* parent = nullptr);
 
     // Rebuilds the rows from the entries under the current filter; nothing is selected afterwards.
+    // The owner calls it whenever the entries changed.
     void refill();
 
     ListFilter filter() const { return filter_; }
@@ -58,7 +56,7 @@ private:
     GridDelegate* grid_;
     QCheckBox* gridSwitch_;
     std::array<QRadioButton*, kListFilterCount> filterOptions_{};
-    QStringList entries_;
+    const QStringList& entries_;
     ListFilter filter_ = ListFilter::All;
     QString selectedEntryText_;
     bool refilling_ = false;

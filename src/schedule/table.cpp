@@ -1,9 +1,11 @@
 #include "schedule/table.h"
 
+#include "schedule/entry_grammar.h"
+
 namespace quel {
 
 namespace {
-constexpr QChar kBar = QLatin1Char('|');
+constexpr QChar kBar = grammar::kEntryMark;
 }
 
 QStringList splitTableText(const QString& tableText) {
@@ -27,16 +29,6 @@ QString removeEntry(const QString& tableText, const QString& entryText) {
     for (const QString& entry : parts)
         text += kBar + entry;
     return text;
-}
-
-ResponseClass responseClass(const QString& response) {
-    if (response.startsWith(QStringLiteral("播音开")))
-        return ResponseClass::BroadcastOn;
-    if (response.startsWith(QStringLiteral("播音关")))
-        return ResponseClass::BroadcastOff;
-    if (response.startsWith(QStringLiteral("关机")))
-        return ResponseClass::Shutdown;
-    return ResponseClass::Other;
 }
 
 }  // namespace quel

@@ -15,8 +15,4 @@ QString tableTextOf(const QStringList& entriesInFileOrder);
 // begins with the same text stays, and so does any text before the first "|".
 QString removeEntry(const QString& tableText, const QString& entryText);
 
-// Two entries due at the same moment of the same recurrence may coexist only when their classes differ.
-enum class ResponseClass { BroadcastOn, BroadcastOff, Shutdown, Other };
-ResponseClass responseClass(const QString& response);
-
 }  // namespace quel

@@ -1,6 +1,7 @@
 #include "shell/main_menus.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -8,122 +9,152 @@
 
 namespace quel {
 
-QMenu* MainMenus::addMenu(QWidget* parent, const QString& name, const QString& caption) {
-    auto* parentMenu = qobject_cast<QMenu*>(parent);
-    QMenu* m = parentMenu ? addNamedMenu(parentMenu, name, caption) : named(new QMenu(caption, parent), name);
-    m->menuAction()->setObjectName(name);
-    menus_.insert(name, m);
-    actions_.insert(name, m->menuAction());
+namespace {
+
+QMenu* topMenu(QWidget* owner, const char* name, const QString& caption) {
+    QMenu* m = named(new QMenu(caption, owner), QString::fromLatin1(name));
+    m->menuAction()->setObjectName(m->objectName());
     return m;
 }
 
-QAction* MainMenus::addAction(QMenu* menu, const QString& name, const QString& caption, bool checkable) {
-    QAction* a = addNamedAction(menu, name, caption, checkable);
-    actions_.insert(name, a);
-    return a;
+QMenu* subMenu(QMenu* parent, const char* name, const QString& caption) {
+    return addNamedMenu(parent, QString::fromLatin1(name), caption);
 }
 
+QAction* item(QMenu* menu, const char* name, const QString& caption) {
+    return addNamedAction(menu, QString::fromLatin1(name), caption);
+}
+
+// Two checkable entries of which at most one is ticked; clicking the ticked one leaves it ticked.
+QActionGroup* pair(QMenu* menu, QAction*& first, const char* firstName, const QString& firstCaption,
+                   QAction*& second, const char* secondName, const QString& secondCaption) {
+    first = addNamedAction(menu, QString::fromLatin1(firstName), firstCaption, true);
+    second = addNamedAction(menu, QString::fromLatin1(secondName), secondCaption, true);
+    auto* group = new QActionGroup(menu);
+    group->addAction(first);
+    group->addAction(second);
+    return group;
+}
+
+struct PowerNames {
+    const char* menu;
+    const char* caption;
+    const char* form;
+    const char* formCaption;
+    const char* on;
+    const char* off;
+    const char* wait;
+    const char* current;
+    const char* custom;
+};
+
+PowerMenuItems powerMenu(QMenu* system, const PowerNames& n) {
+    PowerMenuItems items;
+    QMenu* top = subMenu(system, n.menu, QString::fromUtf8(n.caption));
+    QMenu* form = subMenu(top, n.form, QString::fromUtf8(n.formCaption));
+    items.window = pair(form, items.windowOn, n.on, QStringLiteral("开"), items.windowOff, n.off,
+                        QStringLiteral("关"));
+    QMenu* wait = subMenu(top, n.wait, QStringLiteral("等待时间"));
+    items.currentWait = item(wait, n.current, QStringLiteral("当前值"));
+    items.customWait = item(wait, n.custom, QStringLiteral("自定义"));
+    return items;
+}
+
+}  // namespace
+
 MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
-    // 托盘: shown as the tray icon's menu rather than in the menu bar.
-    trayMenu_ = addMenu(owner, QStringLiteral("MenuTray"), QStringLiteral("托盘"));
-    addAction(trayMenu_, QStringLiteral("SoftEdit"), QStringLiteral("软件版本"));
-    addAction(trayMenu_, QStringLiteral("Hindme"), QStringLiteral("隐藏窗口"));
-    addAction(trayMenu_, QStringLiteral("ShowWin"), QStringLiteral("显示窗体"));
+    tray = topMenu(owner, "MenuTray", QStringLiteral("托盘"));
+    softEdition = item(tray, "SoftEdit", QStringLiteral("软件版本"));
+    hideMe = item(tray, "Hindme", QStringLiteral("隐藏窗口"));
+    showWindow = item(tray, "ShowWin", QStringLiteral("显示窗体"));
 
-    QMenu* system = addMenu(owner, QStringLiteral("Menu1"), QStringLiteral("系统"));
-    QMenu* autorun = addMenu(system, QStringLiteral("AUTORUN"), QStringLiteral("开机启动"));
-    addAction(autorun, QStringLiteral("AUTORUNYES"), QStringLiteral("设置"), true);
-    addAction(autorun, QStringLiteral("AUTORUNNO"), QStringLiteral("取消"), true);
-    QMenu* formState = addMenu(system, QStringLiteral("Formstate"), QStringLiteral("窗体状态"));
-    addAction(formState, QStringLiteral("FormShow"), QStringLiteral("显示"), true);
-    addAction(formState, QStringLiteral("FormHide"), QStringLiteral("隐藏"), true);
+    QMenu* system = topMenu(owner, "Menu1", QStringLiteral("系统"));
+    QMenu* autorunMenu = subMenu(system, "AUTORUN", QStringLiteral("开机启动"));
+    autorun = pair(autorunMenu, autorunOn, "AUTORUNYES", QStringLiteral("设置"), autorunOff, "AUTORUNNO",
+                   QStringLiteral("取消"));
+    QMenu* formMenu = subMenu(system, "Formstate", QStringLiteral("窗体状态"));
+    formState = pair(formMenu, formShow, "FormShow", QStringLiteral("显示"), formHide, "FormHide",
+                     QStringLiteral("隐藏"));
     system->addSeparator();
-
-    struct PowerMenu {
-        const char* menu;
-        const char* caption;
-        const char* form;
-        const char* formCaption;
-        const char* on;
-        const char* off;
-        const char* wait;
-        const char* current;
-        const char* fresh;
-    };
-    static const PowerMenu kPower[] = {
-        {"MenuShutDownWindows", "关机设置", "MenuShutDownDowndowsForm", "关机提示", "MenuShutDownWindowsFormOn",
-         "MenuShutDownWindowsFormOff", "MenuShutDownWindowWaitTime", "MenuShutDownWindowsWaitTimeCurrent",
-         "MenuShutDownWindowsWaitTimeNew"},
-        {"MenuRestart", "重启设置", "MenuRestartForm", "重启提示", "MenuRestartFormOn", "MenuRestartFormOff",
-         "MenuRestartWaitTime", "MenuRestartWaitTimeCurrent", "MenuRestartWaitTimeNew"},
-        {"MenuLogoff", "注销设置", "MenuLogoffForm", "注销提示", "MenuLogoffFormon", "MenuLogoffFormOff",
-         "MenuLogoffWaitTime", "MenuLogoffWaitTimeCurrent", "MenuLogoffWaitTimeNew"},
-    };
-    for (const PowerMenu& p : kPower) {
-        QMenu* top = addMenu(system, QString::fromLatin1(p.menu), QString::fromUtf8(p.caption));
-        QMenu* form = addMenu(top, QString::fromLatin1(p.form), QString::fromUtf8(p.formCaption));
-        addAction(form, QString::fromLatin1(p.on), QStringLiteral("开"), true);
-        addAction(form, QString::fromLatin1(p.off), QStringLiteral("关"), true);
-        QMenu* wait = addMenu(top, QString::fromLatin1(p.wait), QStringLiteral("等待时间"));
-        addAction(wait, QString::fromLatin1(p.current), QStringLiteral("当前值"));
-        addAction(wait, QString::fromLatin1(p.fresh), QStringLiteral("自定义"));
-    }
+    shutdown = powerMenu(system, {"MenuShutDownWindows", "关机设置", "MenuShutDownDowndowsForm", "关机提示",
+                                  "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
+                                  "MenuShutDownWindowWaitTime", "MenuShutDownWindowsWaitTimeCurrent",
+                                  "MenuShutDownWindowsWaitTimeNew"});
+    restart = powerMenu(system, {"MenuRestart", "重启设置", "MenuRestartForm", "重启提示", "MenuRestartFormOn",
+                                 "MenuRestartFormOff", "MenuRestartWaitTime", "MenuRestartWaitTimeCurrent",
+                                 "MenuRestartWaitTimeNew"});
+    logoff = powerMenu(system, {"MenuLogoff", "注销设置", "MenuLogoffForm", "注销提示", "MenuLogoffFormon",
+                                "MenuLogoffFormOff", "MenuLogoffWaitTime", "MenuLogoffWaitTimeCurrent",
+                                "MenuLogoffWaitTimeNew"});
     system->addSeparator();
-    addAction(system, QStringLiteral("MenuSystemRefresh"), QStringLiteral("系统重置"));
+    systemReset = item(system, "MenuSystemRefresh", QStringLiteral("系统重置"));
     system->addSeparator();
-    addAction(system, QStringLiteral("MenuHelp"), QStringLiteral("使用方法"));
-    addAction(system, QStringLiteral("MenuSkill"), QStringLiteral("使用技巧"));
+    help = item(system, "MenuHelp", QStringLiteral("使用方法"));
+    tips = item(system, "MenuSkill", QStringLiteral("使用技巧"));
     system->addSeparator();
-    addAction(system, QStringLiteral("MenuAbout"), QStringLiteral("版权声明"));
-    addAction(system, QStringLiteral("HideWin"), QStringLiteral("隐藏窗体"));
+    about = item(system, "MenuAbout", QStringLiteral("版权声明"));
+    hideWindow = item(system, "HideWin", QStringLiteral("隐藏窗体"));
 
-    exitMenu_ = addMenu(owner, QStringLiteral("MenuExitHead"), QStringLiteral("退出程序菜单"));
-    addAction(exitMenu_, QStringLiteral("MenuzExit"), QStringLiteral("结束程序"));
-    trayMenu_->addSeparator();
-    trayMenu_->addAction(action(QStringLiteral("MenuzExit")));
+    exitMenu = topMenu(owner, "MenuExitHead", QStringLiteral("退出程序菜单"));
+    exit = item(exitMenu, "MenuzExit", QStringLiteral("结束程序"));
+    tray->addSeparator();
+    tray->addAction(exit);
 
-    // An unconfirmed forced power-off one click away in the menu bar is too easy to hit; the entry
-    // exists for completeness but is not shown.
-    QMenu* holder = addMenu(owner, QStringLiteral("ShutWindows98Holder"), QString());
-    addAction(holder, QStringLiteral("ShutWindows98"), QStringLiteral("立即关机"));
+    QMenu* holder = topMenu(owner, "ShutWindows98Holder", QString());
+    shutNow = item(holder, "ShutWindows98", QStringLiteral("立即关机"));
 
-    QMenu* broadcast = addMenu(owner, QStringLiteral("Menu4"), QStringLiteral("播音"));
-    addAction(broadcast, QStringLiteral("Player"), QStringLiteral("实时播音器"));
-    QMenu* radio = addMenu(owner, QStringLiteral("MenuRadio"), QStringLiteral("收音机"));
-    addAction(radio, QStringLiteral("Radio"), QStringLiteral("线路设置"));
-    QMenu* calibrate = addMenu(owner, QStringLiteral("MenuJustTime"), QStringLiteral("校时"));
-    addAction(calibrate, QStringLiteral("MenuJustMyTimeAuto"), QStringLiteral("自动校时"));
-    addAction(calibrate, QStringLiteral("MenuJustMyTimeByHand"), QStringLiteral("间隔设置"));
+    QMenu* broadcast = topMenu(owner, "Menu4", QStringLiteral("播音"));
+    player = item(broadcast, "Player", QStringLiteral("实时播音器"));
+    QMenu* radio = topMenu(owner, "MenuRadio", QStringLiteral("收音机"));
+    radioLine = item(radio, "Radio", QStringLiteral("线路设置"));
+    QMenu* calibrate = topMenu(owner, "MenuJustTime", QStringLiteral("校时"));
+    justMyTimeAuto = item(calibrate, "MenuJustMyTimeAuto", QStringLiteral("自动校时"));
+    justMyTimeByHand = item(calibrate, "MenuJustMyTimeByHand", QStringLiteral("间隔设置"));
 
     bar_ = {system};
     for (QMenu* m : {chimeMenu, alarmMenu}) {
-        if (!m) continue;
-        bar_ << m;
-        menus_.insert(m->objectName(), m);
-        actions_.insert(m->objectName(), m->menuAction());
-        for (QMenu* sub : m->findChildren<QMenu*>()) {
-            if (!sub->objectName().isEmpty()) menus_.insert(sub->objectName(), sub);
-        }
-        for (QAction* a : m->findChildren<QAction*>()) {
-            if (!a->objectName().isEmpty() && !actions_.contains(a->objectName())) actions_.insert(a->objectName(), a);
-        }
+        if (m)
+            bar_ << m;
     }
     bar_ << broadcast << radio << calibrate;
+    all_ = bar_;
+    all_ << tray << exitMenu << holder;
 }
-
-QAction* MainMenus::action(const QString& name) const { return actions_.value(name); }
-
-QMenu* MainMenus::menu(const QString& name) const { return menus_.value(name); }
 
 void MainMenus::fillMenuBar(QMenuBar* bar) const {
-    for (QMenu* m : bar_) bar->addMenu(m);
+    for (QMenu* m : bar_)
+        bar->addMenu(m);
 }
 
-void MainMenus::tick(const QString& on, std::initializer_list<QString> off) const {
-    if (QAction* a = action(on)) a->setChecked(true);
-    for (const QString& name : off) {
-        if (QAction* a = action(name)) a->setChecked(false);
+void MainMenus::choose(QActionGroup* group, QAction* on) {
+    if (on) {
+        on->setChecked(true);
+        return;
     }
+    if (QAction* checked = group->checkedAction())
+        checked->setChecked(false);
+}
+
+QAction* MainMenus::action(const QString& name) const {
+    for (QMenu* m : all_) {
+        if (m->objectName() == name)
+            return m->menuAction();
+        if (auto* a = m->findChild<QAction*>(name))
+            return a;
+        if (auto* sub = m->findChild<QMenu*>(name))
+            return sub->menuAction();
+    }
+    return nullptr;
+}
+
+QMenu* MainMenus::menu(const QString& name) const {
+    for (QMenu* m : all_) {
+        if (m->objectName() == name)
+            return m;
+        if (auto* sub = m->findChild<QMenu*>(name))
+            return sub;
+    }
+    return nullptr;
 }
 
 }  // namespace quel

@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -9,8 +10,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
-#include <QVBoxLayout>
+#include <QWindow>
 
 #include "engine/alarm.h"
 #include "engine/alarm_panel.h"
@@ -27,24 +27,25 @@
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/reset_defaults.h"
+#include "shell/response_router.h"
 
 namespace quel {
-
-namespace {}  // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent),
       platform_(platform),
       store_(platform.files, platform.programFolder),
+      table_(platform.files),
       mediaPlayer1_(platform.media.create()),
-      mediaPlayer2_(platform.media.create()) {
+      mediaPlayer2_(platform.media.create()),
+      router_(std::make_unique<ResponseRouter>(table_, *mediaPlayer1_)) {
     setObjectName(QStringLiteral("Formall"));
     setWindowIcon(appIcon());
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
     mediaPlayer2_->setObjectName(QStringLiteral("MediaPlayer2"));
     chime_ = new Chime(platform_, *mediaPlayer2_, this);
     alarm_ = new Alarm(platform_, *mediaPlayer1_, this);
-    tick_ = new ClockTick(platform_.clock, platform_.launcher, *this, this);
+    tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
     menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
     menus_->fillMenuBar(menuBar());
     buildFace();
@@ -69,14 +70,16 @@ void MainWindow::buildFace() {
     edition_->setToolTip(QStringLiteral("点击鼠标右键可以退出本程序"));
     for (QLabel* l : {title_, edition_})
         l->installEventFilter(this);
+    // Left-aligned with the room to the right of it: its uptime grows a digit now and then, and a
+    // right-aligned line would then shift sideways under the reader's eye every second.
     status_ = named(new QLabel, "Label5");
     head->addWidget(title_);
     head->addWidget(edition_);
-    head->addStretch();
-    head->addWidget(status_);
+    head->addSpacing(title_->fontMetrics().averageCharWidth() * 2);
+    head->addWidget(status_, 1);
     layout->addLayout(head, 0, 0, 1, 2);
 
-    list_ = new ScheduleList;
+    list_ = new ScheduleList(table_.entries());
     layout->addWidget(list_, 1, 0);
 
     auto* tableRow = new QHBoxLayout;
@@ -97,34 +100,38 @@ void MainWindow::buildFace() {
     alarmPanel_ = new AlarmPanel(*alarm_);
     foot->addWidget(alarmPanel_);
     foot->addStretch();
-    foot->addWidget(named(new QPushButton(QStringLiteral("隐藏")), "Command3"));
-    // The tone response's entry point; never shown.
-    tone_ = named(new QPushButton(QString()), "Command8");
-    tone_->hide();
-    foot->addWidget(tone_);
+    auto* hide = named(new QPushButton(QStringLiteral("隐藏")), "Command3");
+    connect(hide, &QPushButton::clicked, this, &MainWindow::hideToTray);
+    foot->addWidget(hide);
     layout->addLayout(foot, 3, 0, 1, 2);
 
     setCentralWidget(face);
 }
 
 void MainWindow::wireCommands() {
-    auto on = [this](const char* name, auto&& slot) {
-        connect(menus_->action(QString::fromLatin1(name)), &QAction::triggered, this, slot);
-    };
-    on("AUTORUNYES", [this] {
-        menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
-        startWithSessionOn(store_, platform_.autostart, platform_.executable);
+    connect(&table_, &TableDocument::changed, this, [this] {
+        showCurrentTable();
+        list_->refill();
     });
-    on("AUTORUNNO", [this] {
-        menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")});
-        startWithSessionOff(store_, platform_.autostart);
+    connect(tick_, &ClockTick::advanced, chime_, &Chime::hourlyChime);
+    connect(tick_, &ClockTick::quietSecond, alarmPanel_, &AlarmPanel::alarmStep);
+    connect(tick_, &ClockTick::statusChanged, this, [this](const QString& line) {
+        // A hidden or minimized window is not looked at; repainting it would only wake the program.
+        if (isVisible() && !isMinimized())
+            status_->setText(line);
     });
-    on("Hindme", &MainWindow::hideToTray);
-    on("HideWin", &MainWindow::hideToTray);
-    on("ShowWin", &MainWindow::restore);
-    on("MenuzExit", &MainWindow::exitProgram);
-    on("MenuJustMyTimeAuto", [this] { tick_->justMyTime(); });
-    on("MenuJustMyTimeByHand", [this] {
+
+    MainMenus& m = *menus_;
+    connect(m.autorunOn, &QAction::triggered, this,
+            [this] { startWithSessionOn(store_, platform_.autostart, platform_.executable); });
+    connect(m.autorunOff, &QAction::triggered, this,
+            [this] { startWithSessionOff(store_, platform_.autostart); });
+    for (QAction* hideItem : {m.hideMe, m.hideWindow})
+        connect(hideItem, &QAction::triggered, this, &MainWindow::hideToTray);
+    connect(m.showWindow, &QAction::triggered, this, &MainWindow::restore);
+    connect(m.exit, &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(m.justMyTimeAuto, &QAction::triggered, tick_, &ClockTick::justMyTime);
+    connect(m.justMyTimeByHand, &QAction::triggered, this, [this] {
         if (!calibration_) {
             calibration_ = new FormJustTimeByHand(*tick_, platform_.files, platform_.dialogs,
                                                   platform_.programFolder, this);
@@ -134,18 +141,19 @@ void MainWindow::wireCommands() {
         calibration_->raise();
         calibration_->activateWindow();
     });
-    on("MenuAbout", [this] { showOnce<AboutWindow>(this); });
-    on("SoftEdit", [this] { showOnce<AboutWindow>(this); });
-    on("MenuHelp", [this] { showOnce<HelpWindow>(this); });
-    on("MenuSkill", [this] { showOnce<TipsWindow>(this); });
-    connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
-            &MainWindow::hideToTray);
-    connect(tone_, &QPushButton::clicked, this, [this] {
-        // A tone cuts off whatever the tone player was sounding, alarm included.
-        mediaPlayer1_->stop();
-        mediaPlayer1_->setFileName(ToneFile);
-        mediaPlayer1_->play();
-    });
+    for (QAction* about : {m.about, m.softEdition})
+        connect(about, &QAction::triggered, this, [this] { showOnce<AboutWindow>(this); });
+    connect(m.help, &QAction::triggered, this, [this] { showOnce<HelpWindow>(this); });
+    connect(m.tips, &QAction::triggered, this, [this] { showOnce<TipsWindow>(this); });
+}
+
+void MainWindow::showCurrentTable() {
+    const QString& path = table_.currentPath();
+    const QString name = platform_.files.exists(path) ? fileNamePart(path) : QString();
+    tableName_->setText(QStringLiteral("文件:") + name);
+    tableName_->setToolTip(QStringLiteral("文件:") + path);
+    makeDefault_->setEnabled(!table_.isDefault());
+    makeDefault_->setToolTip(QStringLiteral("当前默认的全天时间表文件是：") + table_.defaultPath());
 }
 
 void MainWindow::hideToTray() {
@@ -154,7 +162,7 @@ void MainWindow::hideToTray() {
         showMinimized();
         return;
     }
-    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->trayMenu());
+    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     hide();
 }
 
@@ -171,20 +179,32 @@ void MainWindow::exitProgram() {
                                   MessageButtons::YesNo) != Answer::Yes)
         return;
     platform_.tray.remove();
+    exiting_ = true;
+    // Quitting first closes every window; the close box's hiding must not veto that.
     QApplication::quit();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
     // The close box only puts the window away; the program keeps ringing. 结束程序 ends it.
     event->ignore();
     hideToTray();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (minimizeWhenExposed_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        minimizeWhenExposed_ = false;
+        windowHandle()->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &MainWindow::showMinimized, Qt::QueuedConnection);
+    }
     if ((watched == title_ || watched == edition_) && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton)
-            menus_->exitMenu()->popup(mouse->globalPosition().toPoint());
+            menus_->exitMenu->popup(mouse->globalPosition().toPoint());
     }
     return QMainWindow::eventFilter(watched, event);
 }

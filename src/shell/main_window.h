@@ -4,9 +4,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "engine/responses.h"
 #include "platform/platform.h"
-#include "schedule/schedule_table.h"
+#include "schedule/table_document.h"
 #include "shell/settings_store.h"
 
 class QLabel;
@@ -21,12 +20,21 @@ class ClockTick;
 class EntryEditor;
 class FormJustTimeByHand;
 class MainMenus;
+class ResponseRouter;
 class ScheduleList;
 
+// The settings of the three power-off kinds as start-up read them ("开60"); the power-off feature
+// reads them when an entry fires.
+struct PowerStrings {
+    QString shutdown;
+    QString restart;
+    QString logoff;
+};
+
 // The program's one permanent window, `Formall`: the schedule, the entry editor, the alarm inputs, the
-// menus and the tray icon. It owns the current table, the program clock and the settings members for
-// the life of the program, and carries out what the tick decides.
-class MainWindow : public QMainWindow, public Responses {
+// menus and the tray icon. It builds the features, shows what they hold and wires the operator's
+// commands to them; the tick reaches the features through the response router.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
@@ -35,36 +43,13 @@ public:
     // The load handler. False when another instance is running: this one must end.
     bool load();
 
-    // The settings members that other windows and the responses read.
-    QString ShutString;
-    QString RestartString;
-    QString LogoffString;
-    qint16 RadioLineIn = 0;
-    QString DefaultRing;
-    QString DefaultTablePath;
-    QString CurrentTablePath;
-    // The sound the tone action plays, set by the tick just before it presses `Command8`.
-    QString ToneFile;
-
-    const ScheduleTable& table() const { return table_; }
+    const TableDocument& table() const { return table_; }
     ClockTick& clockTick() const { return *tick_; }
     MainMenus& menus() const { return *menus_; }
-    Media& tonePlayer() const { return *mediaPlayer1_; }
-    Media& chimePlayer() const { return *mediaPlayer2_; }
-
-    // Responses: what the tick asks for.
-    const QStringList& entries() const override;
-    void broadcastStaticOn(int entryIndex) override;
-    void broadcastDynamicOn(int entryIndex) override;
-    void broadcastOff() override;
-    void switchRadio() override;
-    void powerOff(PowerAction action) override;
-    void openTableByResponse(int entryIndex) override;
-    void sayTime(Voice voice, const ProgramClock& clock) override;
-    void playTone(const QString& path) override;
-    void hourlyChime(const ProgramClock& clock) override;
-    void alarmStep(const ProgramClock& clock) override;
-    void showStatus(const QString& line) override;
+    const PowerStrings& powerStrings() const { return powerStrings_; }
+    qint16 radioLineIn() const { return radioLineIn_; }
+    // The built-in alarm sound, the tone of 默认乐音.
+    const QString& defaultRing() const { return defaultRing_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -73,19 +58,20 @@ protected:
 private:
     void buildFace();
     void wireCommands();
-    void loadTable(const QString& path);
     void showCurrentTable();
-    void updateDefaultButton();
     void applyPowerSettings();
+    void placeAtTopCentre();
+    void showAtStart();
     void hideToTray();
     void restore();
     void exitProgram();
 
     Platform& platform_;
     SettingsStore store_;
-    ScheduleTable table_;
+    TableDocument table_;
     std::unique_ptr<Media> mediaPlayer1_;
     std::unique_ptr<Media> mediaPlayer2_;
+    std::unique_ptr<ResponseRouter> router_;
     Chime* chime_ = nullptr;
     Alarm* alarm_ = nullptr;
     ClockTick* tick_ = nullptr;
@@ -98,8 +84,13 @@ private:
     QLabel* status_ = nullptr;            // Label5
     QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
-    QPushButton* tone_ = nullptr;         // Command8, never shown
     QPointer<FormJustTimeByHand> calibration_;
+    PowerStrings powerStrings_;
+    qint16 radioLineIn_ = 0;
+    QString defaultRing_;
+    // Set once the operator confirmed 结束程序: the close that quitting sends every window is accepted.
+    bool exiting_ = false;
+    bool minimizeWhenExposed_ = false;
 };
 
 }  // namespace quel

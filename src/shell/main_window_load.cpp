@@ -7,6 +7,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
+#include <algorithm>
 
 #include "engine/alarm.h"
 #include "engine/alarm_panel.h"
@@ -29,11 +31,11 @@ bool MainWindow::load() {
 
     if (resetDue(store_)) {
         writeResetDefaults(store_, platform_.autostart, platform_.executable);
-        menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
+        MainMenus::choose(menus_->autorun, menus_->autorunOn);
     }
     tick_->setInterval(readTickInterval(store_));
     tick_->setProgramClockFromSystem();
-    RadioLineIn = readRadioLineIn(store_);
+    radioLineIn_ = readRadioLineIn(store_);
 
     if (platform_.instance.anotherIsRunning()) {
         platform_.dialogs.message(version::title(), version::titleWithVersion() + QStringLiteral("已运行！"),
@@ -42,90 +44,93 @@ bool MainWindow::load() {
         return false;
     }
 
-    switch (readAutoRun(store_)) {
-        case Choice::First:
-            menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
-            break;
-        case Choice::Second:
-            menus_->tick(QStringLiteral("AUTORUNNO"), {QStringLiteral("AUTORUNYES")});
-            break;
-        case Choice::Neither:
-            menus_->tick(QString(), {QStringLiteral("AUTORUNYES"), QStringLiteral("AUTORUNNO")});
-            break;
-    }
+    const Choice autorun = readAutoRun(store_);
+    MainMenus::choose(menus_->autorun, autorun == Choice::First    ? menus_->autorunOn
+                                       : autorun == Choice::Second ? menus_->autorunOff
+                                                                   : nullptr);
     editor_->fillTimeLists();
     chime_->applyTollSetting(readTollSetting(store_));
 
     setWindowTitle(version::kTitle + QStringLiteral("    版本 ") + version::text());
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move((screen->geometry().width() - frameGeometry().width()) / 2, 0);
+    placeAtTopCentre();
 
     alarmPanel_->fillLists();
-    DefaultRing = store_.pathForReading(installed::kAlarmSound);
+    defaultRing_ = store_.pathForReading(installed::kAlarmSound);
     if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
         store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
-    if (!alarm_->applyRings(store_.text(settings::kUserWav), DefaultRing))
+    if (!alarm_->applyRings(store_.text(settings::kUserWav), defaultRing_))
         store_.writeText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
 
-    DefaultTablePath = readDefaultTablePath(store_);
-    CurrentTablePath = DefaultTablePath;
-    updateDefaultButton();
-    if (!platform_.files.exists(CurrentTablePath) &&
-        samePath(CurrentTablePath, store_.pathForReading(settings::kDefaultTable))) {
+    const QString defaultPath = readDefaultTablePath(store_);
+    if (!platform_.files.exists(defaultPath) &&
+        samePath(defaultPath, store_.pathForReading(settings::kDefaultTable))) {
         // Only a missing default table is made anew; one that exists but cannot be read is left alone.
         store_.writeText(settings::kDefaultTable, QString());
     }
-    showCurrentTable();
-    loadTable(CurrentTablePath);
+    table_.setDefaultPath(defaultPath);
+    table_.load(defaultPath);
 
     applyPowerSettings();
 
-    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->trayMenu());
-
-    switch (readShowState(store_)) {
-        case Choice::First:
-            menus_->tick(QStringLiteral("FormShow"), {QStringLiteral("FormHide")});
-            show();
-            break;
-        case Choice::Second:
-            menus_->tick(QStringLiteral("FormHide"), {QStringLiteral("FormShow")});
-            hideToTray();
-            break;
-        case Choice::Neither:
-            hideToTray();
-            break;
-    }
+    platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
+    showAtStart();
     tick_->start();
     return true;
 }
 
+void MainWindow::placeAtTopCentre() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // The frame, not the client area, goes to the top of the screen: placed by its client area, the
+    // window's caption would lie above the screen, with no way to drag or close it. Before the window
+    // manager has framed the window its frame size is unknown; a frame-inclusive position lets the
+    // window manager put the frame itself there.
+    winId();
+    if (QWindow* window = windowHandle())
+        window->setFramePosition(QPoint(area.x() + std::max(0, (area.width() - frameGeometry().width()) / 2),
+                                        area.y()));
+}
+
+void MainWindow::showAtStart() {
+    const Choice state = readShowState(store_);
+    MainMenus::choose(menus_->formState, state == Choice::First    ? menus_->formShow
+                                         : state == Choice::Second ? menus_->formHide
+                                                                   : nullptr);
+    if (state == Choice::First) {
+        show();
+        return;
+    }
+    if (platform_.tray.isAvailable()) {
+        hideToTray();
+        return;
+    }
+    // Without a tray the window is shown minimized. A window manager may ignore the minimized state
+    // of a window that is not mapped yet, so the window is minimized once it is on the screen.
+    show();
+    windowHandle()->installEventFilter(this);
+    minimizeWhenExposed_ = true;
+}
+
 void MainWindow::applyPowerSettings() {
-    struct Pair {
+    struct Kind {
         QString* member;
         const QString& file;
-        const char* on;
-        const char* off;
-        const char* current;
+        const PowerMenuItems& items;
     };
-    const Pair pairs[] = {
-        {&ShutString, settings::kShut, "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
-         "MenuShutDownWindowsWaitTimeCurrent"},
-        {&RestartString, settings::kRestart, "MenuRestartFormOn", "MenuRestartFormOff",
-         "MenuRestartWaitTimeCurrent"},
-        {&LogoffString, settings::kLogoff, "MenuLogoffFormon", "MenuLogoffFormOff",
-         "MenuLogoffWaitTimeCurrent"},
+    const Kind kinds[] = {
+        {&powerStrings_.shutdown, settings::kShut, menus_->shutdown},
+        {&powerStrings_.restart, settings::kRestart, menus_->restart},
+        {&powerStrings_.logoff, settings::kLogoff, menus_->logoff},
     };
-    for (const Pair& p : pairs) {
-        const PowerSetting s = readPowerSetting(store_, p.file);
-        *p.member = s.text;
-        const QString on = QString::fromLatin1(p.on);
-        const QString off = QString::fromLatin1(p.off);
-        if (s.confirm == Choice::First)
-            menus_->tick(on, {off});
-        if (s.confirm == Choice::Second)
-            menus_->tick(off, {on});
-        menus_->action(QString::fromLatin1(p.current))->setText(s.currentCaption);
+    for (const Kind& k : kinds) {
+        const PowerSetting s = readPowerSetting(store_, k.file);
+        *k.member = s.text;
+        if (s.confirm != Choice::Neither)
+            MainMenus::choose(k.items.window, s.confirm == Choice::First ? k.items.windowOn : k.items.windowOff);
+        k.items.currentWait->setText(s.currentCaption);
     }
 }
 

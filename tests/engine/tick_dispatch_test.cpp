@@ -17,24 +17,31 @@ namespace {
 // reads what ran, in which order, and whether the tick could have run again meanwhile.
 class RecordingResponses final : public Responses {
 public:
-    const QStringList& entries() const override { return table; }
-    void broadcastStaticOn(int i) override { note(QStringLiteral("broadcastStaticOn %1").arg(i)); }
-    void broadcastDynamicOn(int i) override { note(QStringLiteral("broadcastDynamicOn %1").arg(i)); }
+    void broadcastOn(const QString& path, bool shuffled) override {
+        note(QStringLiteral("broadcastOn ") + path + (shuffled ? QStringLiteral(" shuffled") : QStringLiteral(" stored")));
+    }
     void broadcastOff() override { note(QStringLiteral("broadcastOff")); }
-    void switchRadio() override { note(QStringLiteral("switchRadio")); }
+    void radio(bool on) override { note(on ? QStringLiteral("radio on") : QStringLiteral("radio off")); }
     void powerOff(PowerAction a) override {
         const char* names[] = {"shutdown", "restart", "logoff"};
         note(QStringLiteral("powerOff ") + QLatin1String(names[int(a)]));
     }
-    void openTableByResponse(int i) override { note(QStringLiteral("openTableByResponse %1").arg(i)); }
+    void openTableByResponse(const QString& path) override { note(QStringLiteral("openTableByResponse ") + path); }
     void sayTime(Voice v, const ProgramClock& c) override {
         note((v == Voice::Male ? QStringLiteral("sayTime male ") : QStringLiteral("sayTime female ")) +
              c.text());
     }
     void playTone(const QString& path) override { note(QStringLiteral("playTone ") + path); }
-    void hourlyChime(const ProgramClock& c) override { chimes << c.text(); }
-    void alarmStep(const ProgramClock& c) override { calls << QStringLiteral("alarmStep ") + c.text(); }
-    void showStatus(const QString& line) override { calls << QStringLiteral("showStatus ") + line; }
+
+    // The tick's per-second signals, noted in the order they arrive.
+    void listenTo(ClockTick& t) {
+        tick = &t;
+        QObject::connect(&t, &ClockTick::advanced, [this](const ProgramClock& c) { chimes << c.text(); });
+        QObject::connect(&t, &ClockTick::quietSecond,
+                         [this](const ProgramClock& c) { calls << QStringLiteral("alarmStep ") + c.text(); });
+        QObject::connect(&t, &ClockTick::statusChanged,
+                         [this](const QString& line) { calls << QStringLiteral("showStatus ") + line; });
+    }
 
     QStringList table;
     QStringList calls;
@@ -68,7 +75,9 @@ private slots:
     void chimeHearsEveryTickAfterTheAdvance();
     void steeringComparesBeforeTheAdvance_data();
     void steeringComparesBeforeTheAdvance();
-    void datesComeFromTheSystemAtTheTick();
+    void datesAreThoseOfTheProgramClock_data();
+    void datesAreThoseOfTheProgramClock();
+    void aProgramClockBehindMidnightKeepsTheOldDay();
     void justMyTimeSetsTheClockAndKeepsThePace();
     void justMyTimeAsAResponse();
     void unusableIntervalFallsBackToTheDefault_data();
@@ -89,8 +98,8 @@ void TickDispatchTest::init() {
     systemClock_ = std::make_unique<FakeClock>(QDateTime(kWednesday, QTime(8, 0, 0)), 5 * 3600 * 1000);
     launcher_ = std::make_unique<FakeLauncher>();
     responses_ = std::make_unique<RecordingResponses>();
-    tick_ = std::make_unique<ClockTick>(*systemClock_, *launcher_, *responses_);
-    responses_->tick = tick_.get();
+    tick_ = std::make_unique<ClockTick>(*systemClock_, *launcher_, responses_->table, *responses_);
+    responses_->listenTo(*tick_);
 }
 
 void TickDispatchTest::cleanup() {
@@ -133,18 +142,18 @@ void TickDispatchTest::rows_data() {
 
     const QString off = QStringLiteral(" [tick off]");
     const QString on = QStringLiteral(" [tick on]");
-    QTest::addRow("a static broadcast runs with the tick off and gets the entry's number")
+    QTest::addRow("a static broadcast runs with the tick off and gets the list in stored order")
         << "播音开-静态/srv/a.PLF"
-        << "broadcastStaticOn 2" + off << QStringList();
-    QTest::addRow("a dynamic broadcast runs with the tick off")
-        << "播音开-动态/srv/a.PLF"
-        << "broadcastDynamicOn 2" + off << QStringList();
+        << "broadcastOn /srv/a.PLF stored" + off << QStringList();
+    QTest::addRow("a dynamic broadcast runs with the tick off and gets the list shuffled")
+        << "播音开-动态/srv/a b/列表.PLF"
+        << "broadcastOn /srv/a b/列表.PLF shuffled" + off << QStringList();
     QTest::addRow("broadcast off runs with the tick off") << "播音关"
                                                           << "broadcastOff" + off << QStringList();
     QTest::addRow("radio on leaves the tick running") << "收音机开"
-                                                      << "switchRadio" + on << QStringList();
-    QTest::addRow("radio off is the same toggle") << "收音机关"
-                                                  << "switchRadio" + on << QStringList();
+                                                      << "radio on" + on << QStringList();
+    QTest::addRow("radio off is its own request, not a toggle") << "收音机关"
+                                                                << "radio off" + on << QStringList();
     QTest::addRow("shutdown runs with the tick off") << "关机"
                                                      << "powerOff shutdown" + off << QStringList();
     QTest::addRow("restart runs with the tick off") << "重启"
@@ -157,8 +166,9 @@ void TickDispatchTest::rows_data() {
     const QString longCommand = QStringLiteral("/bin/echo ") + QString(700, QLatin1Char('y'));
     QTest::addRow("a long command line is cut at 500 characters")
         << "执行程序" + longCommand << QString() << QStringList{longCommand.left(500)};
-    QTest::addRow("a table opens with the entry's number") << "打开表/srv/B.DTT"
-                                                           << "openTableByResponse 2" + off << QStringList();
+    QTest::addRow("a table opens with the path after the keyword")
+        << "打开表/srv/B.DTT"
+        << "openTableByResponse /srv/B.DTT" + off << QStringList();
     QTest::addRow("the male voice tells the program clock") << "中文男声报时"
                                                             << "sayTime male 8:00:01" + off << QStringList();
     QTest::addRow("the female voice tells the program clock")
@@ -206,7 +216,7 @@ void TickDispatchTest::firedTickSkipsAlarmAndStatus() {
     responses_->table = {QStringLiteral("8:00:01*c>每天<收音机开")};
     startAt(QTime(8, 0, 0), QTime(8, 0, 1));
     tick_->tick();
-    QCOMPARE(responses_->calls, QStringList{QStringLiteral("switchRadio [tick on]")});
+    QCOMPARE(responses_->calls, QStringList{QStringLiteral("radio on [tick on]")});
 }
 
 void TickDispatchTest::quietTickRunsAlarmThenStatus() {
@@ -252,24 +262,54 @@ void TickDispatchTest::steeringComparesBeforeTheAdvance() {
     QCOMPARE(tick_->interval(), interval);
 }
 
-void TickDispatchTest::datesComeFromTheSystemAtTheTick() {
-    // The program clock reaches midnight a moment before the system clock does: the system date at that
-    // tick is still the 31st, so an entry for the 1st at 0:00:00 does not fire.
-    const QDate lastOfMonth(2026, 12, 31);
-    responses_->table = {QStringLiteral("0:00:00*c>每月1日<播音关")};
-    systemClock_->set(QDateTime(lastOfMonth, QTime(23, 59, 59)));
+void TickDispatchTest::datesAreThoseOfTheProgramClock_data() {
+    QTest::addColumn<QDateTime>("systemBefore");  // when the program clock was set
+    QTest::addColumn<QDateTime>("systemAtTick");
+    QTest::addColumn<QString>("attribute");
+    QTest::addColumn<bool>("fires");
+
+    // The program clock runs a little ahead of or behind the system clock; at midnight the two dates
+    // differ for a moment, and an entry belongs to the day the program clock has reached.
+    const QDate tuesday(2026, 12, 1);
+    const QDateTime beforeMidnight(tuesday.addDays(-1), QTime(23, 59, 59));
+    const QDateTime justBefore(tuesday.addDays(-1), QTime(23, 59, 59, 900));
+    QTest::addRow("0:00:00 星期二 fires while the system still shows Monday 23:59:59.9")
+        << beforeMidnight << justBefore << "星期二" << true;
+    QTest::addRow("0:00:00 星期一 does not fire at the end of Monday")
+        << beforeMidnight << justBefore << "星期一" << false;
+    QTest::addRow("the first of the month while the system shows the 30th")
+        << beforeMidnight << justBefore << "每月1日" << true;
+    const QDateTime yearEnd(QDate(2026, 12, 31), QTime(23, 59, 59));
+    QTest::addRow("new year's day while the system shows the old year")
+        << yearEnd << yearEnd.addMSecs(950) << "2027年1月1日" << true;
+    QTest::addRow("the old year's last day is over for the program clock")
+        << yearEnd << yearEnd.addMSecs(950) << "2026年12月31日" << false;
+    QTest::addRow("a clean midnight on the system's new day")
+        << yearEnd << QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0, 100)) << "每年1月1日" << true;
+}
+
+void TickDispatchTest::datesAreThoseOfTheProgramClock() {
+    QFETCH(QDateTime, systemBefore);
+    QFETCH(QDateTime, systemAtTick);
+    QFETCH(QString, attribute);
+    QFETCH(bool, fires);
+    responses_->table = {QStringLiteral("0:00:00*c>") + attribute + QStringLiteral("<播音关")};
+    systemClock_->set(systemBefore);
     tick_->setProgramClockFromSystem();
-    systemClock_->set(QDateTime(lastOfMonth, QTime(23, 59, 59, 900)));
+    systemClock_->set(systemAtTick);
     tick_->tick();
     QCOMPARE(tick_->clockText(), QStringLiteral("0:00:00"));
-    QVERIFY(responses_->calls.filter(QStringLiteral("broadcastOff")).isEmpty());
+    QCOMPARE(responses_->calls.contains(QStringLiteral("broadcastOff [tick off]")), fires);
+}
 
-    // The same entry on the system's new day.
-    responses_->calls.clear();
-    systemClock_->set(QDateTime(lastOfMonth, QTime(23, 59, 59)));
+void TickDispatchTest::aProgramClockBehindMidnightKeepsTheOldDay() {
+    // The other way round: the system has passed midnight, the program clock still names 23:59:59.
+    responses_->table = {QStringLiteral("23:59:59*c>2026年12月31日<播音关")};
+    systemClock_->set(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 58)));
     tick_->setProgramClockFromSystem();
-    systemClock_->set(QDateTime(lastOfMonth.addDays(1), QTime(0, 0, 0, 100)));
+    systemClock_->set(QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0, 200)));
     tick_->tick();
+    QCOMPARE(tick_->clockText(), QStringLiteral("23:59:59"));
     QCOMPARE(responses_->calls, QStringList{QStringLiteral("broadcastOff [tick off]")});
 }
 

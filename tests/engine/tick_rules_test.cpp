@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "engine/dispatch.h"
+#include "schedule/entry_grammar.h"
 #include "engine/recurrence.h"
 #include "engine/tick_rules.h"
 
@@ -213,7 +213,7 @@ void TickRulesTest::commandLine_data() {
 void TickRulesTest::commandLine() {
     QFETCH(QString, response);
     QFETCH(QString, command);
-    QCOMPARE(commandOf(response), command);
+    QCOMPARE(parseResponse(response).payload, command);
 }
 
 QTEST_GUILESS_MAIN(TickRulesTest)

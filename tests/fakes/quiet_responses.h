@@ -1,24 +1,22 @@
 #pragma once
 
+#include <QStringList>
+
 #include "engine/responses.h"
 
 namespace quel::fakes {
 
-// A stand-in for the main window that carries nothing out; derive to note what a test cares about.
+// A stand-in for the response router that carries nothing out; derive to note what a test cares about.
+// It also holds the table the tick under test reads.
 class QuietResponses : public Responses {
 public:
-    const QStringList& entries() const override { return table; }
-    void broadcastStaticOn(int) override {}
-    void broadcastDynamicOn(int) override {}
+    void broadcastOn(const QString&, bool) override {}
     void broadcastOff() override {}
-    void switchRadio() override {}
+    void radio(bool) override {}
     void powerOff(PowerAction) override {}
-    void openTableByResponse(int) override {}
+    void openTableByResponse(const QString&) override {}
     void sayTime(Voice, const ProgramClock&) override {}
     void playTone(const QString&) override {}
-    void hourlyChime(const ProgramClock&) override {}
-    void alarmStep(const ProgramClock&) override {}
-    void showStatus(const QString&) override {}
 
     QStringList table;
 };

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/list_filter.h"
 
 using namespace quel;

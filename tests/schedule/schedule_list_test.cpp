@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/list_filter.h"
 #include "schedule/schedule_list.h"
 
@@ -30,7 +30,7 @@ QStringList columnTexts(const QTreeWidgetItem* row) {
 QString rebuiltFromCells(const QTreeWidgetItem* row) {
     const QString comment = row->text(ScheduleList::CommentColumn);
     return row->text(ScheduleList::TimeColumn) + QLatin1Char('*') +
-           (comment.isEmpty() ? kNoComment : comment) + QLatin1Char('>') +
+           (comment.isEmpty() ? grammar::kNoComment : comment) + QLatin1Char('>') +
            row->text(ScheduleList::AttributeColumn) + QLatin1Char('<') +
            row->text(ScheduleList::ResponseColumn);
 }
@@ -59,15 +59,20 @@ private:
     QRadioButton* option(const char* name) const {
         return panel_->findChild<QRadioButton*>(QLatin1String(name));
     }
+    QStringList entries_;
     std::unique_ptr<ScheduleList> panel_;
+    void showEntries(const QStringList& entries) {
+        entries_ = entries;
+        panel_->refill();
+    }
 };
 
 void ScheduleListTest::init() {
-    panel_ = std::make_unique<ScheduleList>();
+    panel_ = std::make_unique<ScheduleList>(entries_);
     panel_->resize(700, 400);
     panel_->show();
     QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
-    panel_->setEntries({kDate, kWeekly, kDaily, kTone, kOff});
+    showEntries({kDate, kWeekly, kDaily, kTone, kOff});
 }
 
 void ScheduleListTest::cleanup() {
@@ -152,7 +157,7 @@ void ScheduleListTest::clickSelectsTheRowsEntryText_data() {
 void ScheduleListTest::clickSelectsTheRowsEntryText() {
     QFETCH(QStringList, entries);
     QFETCH(int, row);
-    panel_->setEntries(entries);
+    showEntries(entries);
     QSignalSpy changed(panel_.get(), &ScheduleList::selectionChanged);
     click(row);
     QCOMPARE(panel_->selectedEntryText(), entries[row]);
@@ -182,7 +187,7 @@ void ScheduleListTest::refillAndFilterChangeClearTheSelection() {
     QVERIFY(list()->selectedItems().isEmpty());
 
     // A table without rows gives no selection even after a click on the empty list.
-    panel_->setEntries({});
+    showEntries({});
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(panel_->selectedEntryText(), QString());
 }

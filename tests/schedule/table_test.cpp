@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "schedule/entry.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/table.h"
 
 using namespace quel;

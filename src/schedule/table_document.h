@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "platform/files.h"
+#include "schedule/schedule_table.h"
+
+namespace quel {
+
+// The current day time table: its file, its entries and the default table's path. Every change goes
+// to the file first and reaches memory only after the write succeeded, so what the tick fires is what
+// the file holds. Views listen to `changed()`; nobody keeps a second copy of the entries.
+class TableDocument : public QObject {
+    Q_OBJECT
+public:
+    explicit TableDocument(Files& files, QObject* parent = nullptr);
+
+    const QString& currentPath() const { return currentPath_; }
+    const QString& defaultPath() const { return defaultPath_; }
+    bool isDefault() const { return samePath(currentPath_, defaultPath_); }
+
+    // Sorted; the object stays the same for the life of the document, so the tick may hold on to it.
+    const QStringList& entries() const { return table_.entries; }
+    // In the order the entries were added, as the file holds them.
+    const QString& tableText() const { return table_.tableText; }
+    TableFileState fileState() const { return table_.fileState; }
+    // A file that exists but could not be read still holds its entries on disk.
+    bool mayOverwriteFile() const { return table_.mayOverwriteFile(); }
+    // Counts every load and every write, so a command that asked the operator a question can tell
+    // whether the table it asked about is still the one in memory.
+    quint64 generation() const { return generation_; }
+
+    void setDefaultPath(const QString& path);
+    // Makes `path` the current table and reads it; a missing or unreadable file gives the empty table.
+    void load(const QString& path);
+    // Writes `tableText` to the current file and reloads it; false, with nothing changed, when the text
+    // cannot be stored or the write failed.
+    bool write(const QString& tableText);
+
+signals:
+    void changed();
+
+private:
+    Files& files_;
+    QString currentPath_;
+    QString defaultPath_;
+    ScheduleTable table_;
+    quint64 generation_ = 0;
+};
+
+}  // namespace quel

@@ -1,0 +1,27 @@
+#include "shell/response_router.h"
+
+#include "platform/media.h"
+#include "schedule/table_document.h"
+
+namespace quel {
+
+// The broadcast, the radio, power-off and the spoken time have no controller yet: their entries fire
+// and nothing happens.
+void ResponseRouter::broadcastOn(const QString&, bool) {}
+void ResponseRouter::broadcastOff() {}
+void ResponseRouter::radio(bool) {}
+void ResponseRouter::powerOff(PowerAction) {}
+void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
+
+void ResponseRouter::openTableByResponse(const QString& tablePath) {
+    table_.load(tablePath);
+}
+
+void ResponseRouter::playTone(const QString& path) {
+    // A tone cuts off whatever the tone player was sounding, alarm included.
+    tonePlayer_.stop();
+    tonePlayer_.setFileName(path);
+    tonePlayer_.play();
+}
+
+}  // namespace quel

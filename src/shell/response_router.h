@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/responses.h"
+
+namespace quel {
+
+class Media;
+class TableDocument;
+
+// Carries what the tick fires to the feature that owns it. It holds no state of its own: each response
+// is one call on a controller, so the main window only wires.
+class ResponseRouter final : public Responses {
+public:
+    ResponseRouter(TableDocument& table, Media& tonePlayer) : table_(table), tonePlayer_(tonePlayer) {}
+
+    void broadcastOn(const QString& playListPath, bool shuffled) override;
+    void broadcastOff() override;
+    void radio(bool on) override;
+    void powerOff(PowerAction action) override;
+    void openTableByResponse(const QString& tablePath) override;
+    void sayTime(Voice voice, const ProgramClock& clock) override;
+    void playTone(const QString& path) override;
+
+private:
+    TableDocument& table_;
+    Media& tonePlayer_;
+};
+
+}  // namespace quel
