@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -111,6 +112,29 @@ private slots:
         length->setEditText(QStringLiteral("2.5"));
         panel.alarmStep({8, 0, 4});
         QCOMPARE(label->text(), QStringLiteral("倒计时<"));
+    }
+
+    // Typing a length that matches an item and then clicking elsewhere: Qt reports the matching item as
+    // activated when the box loses the focus, which must not start the count again.
+    void leavingTheLengthBoxKeepsCounting() {
+        QTemporaryDir dir;
+        quel::fakes::FakePlatform fake(dir.path());
+        std::unique_ptr<quel::Media> tone = fake.media.create();
+        quel::Alarm alarm(fake.platform, *tone);
+        alarm.applyAlarmUnit(QStringLiteral("second"));
+        quel::AlarmPanel panel(alarm);
+        panel.fillLists();
+        auto* length = panel.findChild<QComboBox*>(QStringLiteral("Combo1"));
+        auto* label = panel.findChild<QLabel*>(QStringLiteral("Label3"));
+
+        QTest::keyClicks(length->lineEdit(), QStringLiteral("30"));
+        for (int s = 0; s < 6; ++s)
+            panel.alarmStep({8, 0, s});
+        QCOMPARE(label->text(), QStringLiteral("6<"));
+        QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(length->lineEdit(), &leave);
+        panel.alarmStep({8, 0, 6});
+        QCOMPARE(label->text(), QStringLiteral("7<"));
     }
 };
 

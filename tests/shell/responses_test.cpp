@@ -116,6 +116,10 @@ private slots:
         f.start();
         f.tick();
         QCOMPARE(f.fake.media.log, QStringList({"m2 stop", "m2 file /bells/toll/B/B9.WAV", "m2 play"}));
+        // At its end the chime's component closes its file, giving back its pipeline and the device.
+        f.fake.media.made[1]->finish();
+        QCOMPARE(f.fake.media.log.last(), QStringLiteral("m2 file "));
+        QVERIFY(f.fake.media.made[1]->fileName().isEmpty());
     }
 
     void aQuietTickWritesTheStatusLine() {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "engine/clock_tick.h"
@@ -271,6 +272,31 @@ private slots:
         QVERIFY(w.isVisible());
         // Minimized once it is on the screen, where a window manager takes the request.
         QTRY_VERIFY(w.isMinimized());
+    }
+
+    // 结束程序 while the window shows: quitting closes every window first, and the close box's hiding
+    // must not cancel the quit, with a tray or without one.
+    void exitEndsTheProgramWhileTheWindowShows_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::addRow("with a tray") << true;
+        QTest::addRow("without a tray") << false;
+    }
+    void exitEndsTheProgramWhileTheWindowShows() {
+        QFETCH(bool, tray);
+        Folder f;
+        writeIntactSettings(f);
+        FakePlatform fake(f.dir.path());
+        fake.tray.available = tray;
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+        QVERIFY(w.isVisible());
+        fake.dialogs.answers = {Answer::Yes};
+        QTimer::singleShot(0, w.menus().exit, &QAction::trigger);
+        // Had the quit been cancelled, this would end the loop with another code.
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!w.isVisible());
+        QVERIFY(!fake.tray.isShown());
     }
 
     void uptimeLabelBeforeTheFirstTick() {

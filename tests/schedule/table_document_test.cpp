@@ -1,0 +1,82 @@
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fakes/fake_platform.h"
+#include "schedule/table_document.h"
+
+using namespace quel;
+
+// The current table: the file first, memory only after the file took the change.
+class TableDocumentTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        path_ = dir_->path() + QStringLiteral("/a.DTT");
+        files_.writeText(path_, QStringLiteral("|9:00:00*b>每天<校时|8:00:00*a>每天<校时"));
+    }
+
+    void loadSortsAndCounts() {
+        TableDocument doc(files_);
+        QSignalSpy changed(&doc, &TableDocument::changed);
+        const QStringList& entries = doc.entries();
+        doc.load(path_);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(doc.currentPath(), path_);
+        // The tick holds on to the entries object; a load refills that very object.
+        QCOMPARE(&entries, &doc.entries());
+        QCOMPARE(entries, (QStringList{"8:00:00*a>每天<校时", "9:00:00*b>每天<校时"}));
+        const quint64 first = doc.generation();
+        doc.load(path_);
+        QVERIFY(doc.generation() != first);
+    }
+
+    void writeReloadsWhatTheFileHolds() {
+        TableDocument doc(files_);
+        doc.load(path_);
+        QVERIFY(doc.write(doc.tableText() + QStringLiteral("|7:00:00*c>每天<校时")));
+        QCOMPARE(doc.entries().first(), QStringLiteral("7:00:00*c>每天<校时"));
+        QCOMPARE(*files_.read(path_), QByteArray("\"|9:00:00*b>每天<校时|8:00:00*a>每天<校时|7:00:00*c>每天<校时\"\r\n"));
+    }
+
+    void aFailedWriteChangesNothing_data() {
+        QTest::addColumn<bool>("unwritable");
+        QTest::addColumn<QString>("added");
+        QTest::addRow("the disk refuses the file") << true << QStringLiteral("|7:00:00*c>每天<校时");
+        QTest::addRow("a double quote would cut the table") << false << QStringLiteral("|7:00:00*\"c>每天<校时");
+    }
+    void aFailedWriteChangesNothing() {
+        QFETCH(bool, unwritable);
+        QFETCH(QString, added);
+        TableDocument doc(files_);
+        doc.load(path_);
+        if (unwritable)
+            files_.unwritable.insert(path_);
+        const QByteArray before = *files_.read(path_);
+        const quint64 generation = doc.generation();
+        QSignalSpy changed(&doc, &TableDocument::changed);
+        QVERIFY(!doc.write(doc.tableText() + added));
+        QCOMPARE(doc.entries().size(), 2);
+        QCOMPARE(doc.generation(), generation);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(*files_.read(path_), before);
+    }
+
+    void defaultIsComparedAsAPath() {
+        TableDocument doc(files_);
+        doc.setDefaultPath(path_);
+        doc.load(dir_->path() + QStringLiteral("/b.DTT"));
+        QVERIFY(!doc.isDefault());
+        doc.load(path_);
+        QVERIFY(doc.isDefault());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+    fakes::FakeFiles files_;
+};
+
+QTEST_GUILESS_MAIN(TableDocumentTest)
+#include "table_document_test.moc"
