@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The program idle with its window hidden: CPU share, wakeups per second and resident memory, read
 # from /proc over a measuring window. Usage: bench/idle.sh [build dir] [seconds]
+# With DISPLAY set (say Xvfb with a window manager) the program runs on that display, where a minimized
+# window and the X connection show their real cost; without it, offscreen.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$here/build}"
@@ -16,7 +18,9 @@ table=""
 for i in $(seq 0 99); do table+="|$((6 + i % 16)):$(printf %02d $((i % 60))):00*第${i}节>每天<$home/timeup.mp3"; done
 printf '"%s"\r\n' "$table" > "$home/DayTimeTable/Default.DTT"
 
-QUELBROOK_HOME="$home" QT_QPA_PLATFORM=offscreen QUELBROOK_AUDIO_SINK=fakeaudiosink \
+qpa=offscreen
+[ -n "${DISPLAY:-}" ] && qpa=xcb
+QUELBROOK_HOME="$home" QT_QPA_PLATFORM=$qpa QUELBROOK_AUDIO_SINK=fakeaudiosink \
   XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" "$build/bin/quelbrook" &
 pid=$!
 sleep 15  # the splash stands five seconds; start-up threads of the media framework end after it

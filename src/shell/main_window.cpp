@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
+#include <utility>
 
 #include "engine/alarm.h"
 #include "engine/alarm_panel.h"
@@ -59,6 +60,10 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildFace() {
     auto* face = new QWidget;
     auto* layout = new QGridLayout(face);
+    // Tight enough that the window, frame included, fits a 1024-pixel-wide screen.
+    constexpr int kEdge = 4;
+    layout->setContentsMargins(kEdge, kEdge, kEdge, kEdge);
+    layout->setHorizontalSpacing(kEdge);
 
     auto* head = new QHBoxLayout;
     title_ = named(new QLabel(version::kTitle), "Label1");
@@ -195,11 +200,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (minimizeWhenExposed_ && watched == windowHandle() && event->type() == QEvent::Expose &&
-        windowHandle()->isExposed()) {
-        minimizeWhenExposed_ = false;
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        // The first time the window is on the screen: now framed, it can be placed by its frame, and
+        // minimized where the window manager ignored the request made before.
         windowHandle()->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, &MainWindow::showMinimized, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] {
+            placeAtTopCentre();
+            if (std::exchange(minimizeWhenExposed_, false))
+                showMinimized();
+        }, Qt::QueuedConnection);
     }
     if ((watched == title_ || watched == edition_) && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

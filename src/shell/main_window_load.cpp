@@ -54,6 +54,8 @@ bool MainWindow::load() {
     setWindowTitle(version::kTitle + QStringLiteral("    版本 ") + version::text());
     adjustSize();
     placeAtTopCentre();
+    winId();
+    windowHandle()->installEventFilter(this);
 
     alarmPanel_->fillLists();
     defaultRing_ = store_.pathForReading(installed::kAlarmSound);
@@ -85,13 +87,10 @@ void MainWindow::placeAtTopCentre() {
         return;
     const QRect area = screen->availableGeometry();
     // The frame, not the client area, goes to the top of the screen: placed by its client area, the
-    // window's caption would lie above the screen, with no way to drag or close it. Before the window
-    // manager has framed the window its frame size is unknown; a frame-inclusive position lets the
-    // window manager put the frame itself there.
-    winId();
-    if (QWindow* window = windowHandle())
-        window->setFramePosition(QPoint(area.x() + std::max(0, (area.width() - frameGeometry().width()) / 2),
-                                        area.y()));
+    // window's caption lies above the screen with no way to drag or close it. Only once the window
+    // manager has framed the window is the frame's size known, so it is placed again then.
+    const QSize frame = frameGeometry().size();
+    move(area.x() + std::max(0, (area.width() - frame.width()) / 2), area.y());
 }
 
 void MainWindow::showAtStart() {
@@ -109,9 +108,8 @@ void MainWindow::showAtStart() {
     }
     // Without a tray the window is shown minimized. A window manager may ignore the minimized state
     // of a window that is not mapped yet, so the window is minimized once it is on the screen.
-    show();
-    windowHandle()->installEventFilter(this);
     minimizeWhenExposed_ = true;
+    show();
 }
 
 void MainWindow::applyPowerSettings() {
