@@ -24,6 +24,24 @@ QList<int> ringingTicks(CountDown& countDown, const QString& length, Unit unit, 
     return rang;
 }
 
+// The alarm panel on fakes, with the tone player's every call in `fake.media.log`.
+struct Panel {
+    explicit Panel(const QString& unit)
+        : fake(dir.path()), tone(fake.media.create()), alarm(fake.platform, *tone), panel(alarm) {
+        alarm.applyAlarmUnit(unit);
+        alarm.applyRings(QStringLiteral("/sounds/ring.mp3"), dir.path() + QStringLiteral("/timeup.mp3"));
+        panel.fillLists();
+    }
+    QComboBox* length() const { return panel.findChild<QComboBox*>(QStringLiteral("Combo1")); }
+    QLabel* label() const { return panel.findChild<QLabel*>(QStringLiteral("Label3")); }
+
+    QTemporaryDir dir;
+    quel::fakes::FakePlatform fake;
+    std::unique_ptr<quel::Media> tone;
+    quel::Alarm alarm;
+    quel::AlarmPanel panel;
+};
+
 }  // namespace
 
 class AlarmCountDownTest : public QObject {
@@ -81,16 +99,10 @@ private slots:
 
     // The whole path through the panel: the operator's inputs and the menu's unit and sound.
     void panelCountsWhatTheOperatorChose() {
-        QTemporaryDir dir;
-        quel::fakes::FakePlatform fake(dir.path());
-        std::unique_ptr<quel::Media> tone = fake.media.create();
-        quel::Alarm alarm(fake.platform, *tone);
-        alarm.applyAlarmUnit(QStringLiteral("minute"));
-        alarm.applyRings(QStringLiteral("/sounds/ring.mp3"), dir.path() + QStringLiteral("/timeup.mp3"));
-        quel::AlarmPanel panel(alarm);
-        panel.fillLists();
-        auto* length = panel.findChild<QComboBox*>(QStringLiteral("Combo1"));
-        auto* label = panel.findChild<QLabel*>(QStringLiteral("Label3"));
+        Panel p(QStringLiteral("minute"));
+        auto& [dir, fake, tone, alarm, panel] = p;
+        QComboBox* length = p.length();
+        QLabel* label = p.label();
 
         alarm.alarmMenu()->findChild<QAction*>(QStringLiteral("Sec"))->trigger();
         length->setCurrentIndex(length->findText(QStringLiteral("2")));
@@ -117,23 +129,17 @@ private slots:
     // Typing a length that matches an item and then clicking elsewhere: Qt reports the matching item as
     // activated when the box loses the focus, which must not start the count again.
     void leavingTheLengthBoxKeepsCounting() {
-        QTemporaryDir dir;
-        quel::fakes::FakePlatform fake(dir.path());
-        std::unique_ptr<quel::Media> tone = fake.media.create();
-        quel::Alarm alarm(fake.platform, *tone);
-        alarm.applyAlarmUnit(QStringLiteral("second"));
-        quel::AlarmPanel panel(alarm);
-        panel.fillLists();
-        auto* length = panel.findChild<QComboBox*>(QStringLiteral("Combo1"));
-        auto* label = panel.findChild<QLabel*>(QStringLiteral("Label3"));
+        Panel p(QStringLiteral("second"));
+        QComboBox* length = p.length();
+        QLabel* label = p.label();
 
         QTest::keyClicks(length->lineEdit(), QStringLiteral("30"));
         for (int s = 0; s < 6; ++s)
-            panel.alarmStep({8, 0, s});
+            p.panel.alarmStep({8, 0, s});
         QCOMPARE(label->text(), QStringLiteral("6<"));
         QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
         QApplication::sendEvent(length->lineEdit(), &leave);
-        panel.alarmStep({8, 0, 6});
+        p.panel.alarmStep({8, 0, 6});
         QCOMPARE(label->text(), QStringLiteral("7<"));
     }
 };
