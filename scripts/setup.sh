@@ -11,6 +11,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-tools
   libglib2.0-dev
+  libpulse-dev
   fonts-wqy-microhei
   xvfb xauth
   dbus
@@ -18,6 +19,11 @@ packages=(
 # Tests also drive the windows offscreen and benchmarks run the real program.
 if [ "${1:-}" = "--test" ]; then
   packages+=(libbenchmark-dev clang libclang-rt-14-dev procps)
+  # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
+  # service keeps it: installing pulseaudio there would replace it.
+  if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then
+    packages+=(pulseaudio)
+  fi
 fi
 
 missing=()

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/instance.h"
 #include "platform/launcher.h"
+#include "platform/line_in.h"
 #include "platform/media.h"
 #include "platform/tray.h"
 
@@ -22,6 +23,7 @@ struct Platform {
     Tray& tray;
     MediaFactory& media;
     Launcher& launcher;
+    LineIn& lineIn;
     // The program folder: settings files, tables, play lists and sounds.
     QString programFolder;
     // The command that starts this program, for the autostart entry.

@@ -282,4 +282,8 @@ bool ProcessLauncher::run(const QString& commandLine) {
     return got == 0;
 }
 
+bool ProcessLauncher::isInstalled(const QString& program) const {
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
 }  // namespace quel

@@ -32,6 +32,7 @@ public:
     // True when the program was started: its exec succeeded. False for an empty command line, a
     // program that does not exist, and one that the system refuses to execute.
     bool run(const QString& commandLine) override;
+    bool isInstalled(const QString& program) const override;
 };
 
 }  // namespace quel

@@ -21,6 +21,8 @@ inline const QString kDefaultPlf = QStringLiteral("DefaultPLF.txt");
 inline const QString kUserWav = QStringLiteral("Userwav.txt");
 inline const QString kInterval = QStringLiteral("Interval.txt");
 inline const QString kRadio = QStringLiteral("Radio.txt");
+// The input the radio is wired to, as the sound server names it; empty: the default input.
+inline const QString kRadioSource = QStringLiteral("RadioSource.txt");
 inline const QString kSayTimeFile = QStringLiteral("SayTimeFile.txt");
 
 // Relative to the program folder.

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
+#include "platform/pulse_line_in.h"
 #include "player/gst_backend.h"
 #include "player/gst_media.h"
 #include "shell/info/app_icon.h"
@@ -55,8 +56,18 @@ int runProgram(int argc, char** argv) {
     SystemTray tray;
     GstMediaFactory media;
     ProcessLauncher launcher;
-    Platform platform{clock,    dialogs,  files, instance, autostart, tray, media,
-                      launcher, folder, QCoreApplication::applicationFilePath()};
+    PulseLineIn lineIn;
+    Platform platform{clock,
+                      dialogs,
+                      files,
+                      instance,
+                      autostart,
+                      tray,
+                      media,
+                      launcher,
+                      lineIn,
+                      folder,
+                      QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

@@ -209,14 +209,41 @@ public:
         runs << commandLine;
         return succeed;
     }
+    // A launcher that starts everything has every program.
+    bool isInstalled(const QString&) const override { return succeed; }
     QStringList runs;
     bool succeed = true;
+};
+
+// Records each request ("on radio", "on " for the default input, "off", "list") and answers a list
+// at once from `sources`.
+class FakeLineIn final : public LineIn {
+public:
+    void setOn(bool on, const QString& source) override {
+        requests << (on ? QStringLiteral("on ") + source : QStringLiteral("off"));
+        emit finished(true);
+    }
+    void listSources() override {
+        requests << QStringLiteral("list");
+        emit sourcesListed(sources);
+    }
+    QStringList requests;
+    QList<InputSource> sources;
 };
 
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
-        : platform{clock, dialogs, files, instance, autostart, tray, media, launcher, std::move(folder),
+        : platform{clock,
+                   dialogs,
+                   files,
+                   instance,
+                   autostart,
+                   tray,
+                   media,
+                   launcher,
+                   lineIn,
+                   std::move(folder),
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
     FakeClock clock;
     FakeDialogs dialogs;
@@ -226,6 +253,7 @@ struct FakePlatform {
     FakeTray tray;
     FakeMediaFactory media;
     FakeLauncher launcher;
+    FakeLineIn lineIn;
     Platform platform;
 };
 
