@@ -18,11 +18,14 @@
 #include "engine/calibration_window.h"
 #include "engine/chime.h"
 #include "engine/clock_tick.h"
+#include "engine/radio_control.h"
+#include "engine/radio_windows.h"
 #include "platform/named.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
+#include "shell/info/placement.h"
 #include "shell/info/show_once.h"
 #include "shell/info/text_windows.h"
 #include "shell/info/version.h"
@@ -38,14 +41,15 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
       store_(platform.files, platform.programFolder),
       table_(platform.files),
       mediaPlayer1_(platform.media.create()),
-      mediaPlayer2_(platform.media.create()),
-      router_(std::make_unique<ResponseRouter>(table_, *mediaPlayer1_)) {
+      mediaPlayer2_(platform.media.create()) {
     setObjectName(QStringLiteral("Formall"));
     setWindowIcon(appIcon());
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
     mediaPlayer2_->setObjectName(QStringLiteral("MediaPlayer2"));
     chime_ = new Chime(platform_, *mediaPlayer2_, this);
     alarm_ = new Alarm(platform_, *mediaPlayer1_, this);
+    radio_ = new RadioControl(platform_.lineIn, platform_.files, platform_.programFolder, this);
+    router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *radio_);
     tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
     menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
     menus_->fillMenuBar(menuBar());
@@ -148,6 +152,8 @@ void MainWindow::wireCommands() {
     });
     for (QAction* about : {m.about, m.softEdition})
         connect(about, &QAction::triggered, this, [this] { showOnce<AboutWindow>(this); });
+    auto* radioWindows = new RadioWindows(*radio_, platform_, this, placeTopCentre);
+    connect(m.radioLine, &QAction::triggered, radioWindows, &RadioWindows::showLineInSettings);
     connect(m.help, &QAction::triggered, this, [this] { showOnce<HelpWindow>(this); });
     connect(m.tips, &QAction::triggered, this, [this] { showOnce<TipsWindow>(this); });
 }

@@ -20,6 +20,7 @@ class ClockTick;
 class EntryEditor;
 class FormJustTimeByHand;
 class MainMenus;
+class RadioControl;
 class ResponseRouter;
 class ScheduleList;
 
@@ -47,7 +48,6 @@ public:
     ClockTick& clockTick() const { return *tick_; }
     MainMenus& menus() const { return *menus_; }
     const PowerStrings& powerStrings() const { return powerStrings_; }
-    qint16 radioLineIn() const { return radioLineIn_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -71,8 +71,9 @@ private:
     TableDocument table_;
     std::unique_ptr<Media> mediaPlayer1_;
     std::unique_ptr<Media> mediaPlayer2_;
-    std::unique_ptr<ResponseRouter> router_;
     Chime* chime_ = nullptr;
+    RadioControl* radio_ = nullptr;
+    std::unique_ptr<ResponseRouter> router_;
     Alarm* alarm_ = nullptr;
     ClockTick* tick_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
@@ -86,7 +87,6 @@ private:
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;
     PowerStrings powerStrings_;
-    qint16 radioLineIn_ = 0;
     QString defaultRing_;
     // Set once the operator confirmed 结束程序: the close that quitting sends every window is accepted.
     bool exiting_ = false;

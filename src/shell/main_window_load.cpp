@@ -35,7 +35,6 @@ bool MainWindow::load() {
     }
     tick_->setInterval(readTickInterval(store_));
     tick_->setProgramClockFromSystem();
-    radioLineIn_ = readRadioLineIn(store_);
 
     if (platform_.instance.anotherIsRunning()) {
         platform_.dialogs.message(version::title(), version::titleWithVersion() + QStringLiteral("已运行！"),

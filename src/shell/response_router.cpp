@@ -1,17 +1,21 @@
 #include "shell/response_router.h"
 
+#include "engine/radio_control.h"
 #include "platform/media.h"
 #include "schedule/table_document.h"
 
 namespace quel {
 
-// The broadcast, the radio, power-off and the spoken time have no controller yet: their entries fire
-// and nothing happens.
+// The broadcast, power-off and the spoken time have no controller yet: their entries fire and nothing
+// happens.
 void ResponseRouter::broadcastOn(const QString&, bool) {}
 void ResponseRouter::broadcastOff() {}
-void ResponseRouter::radio(bool) {}
 void ResponseRouter::powerOff(PowerAction) {}
 void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
+
+void ResponseRouter::radio(bool on) {
+    radio_.radio(on);
+}
 
 void ResponseRouter::openTableByResponse(const QString& tablePath) {
     table_.load(tablePath);

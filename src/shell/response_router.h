@@ -5,13 +5,15 @@
 namespace quel {
 
 class Media;
+class RadioControl;
 class TableDocument;
 
 // Carries what the tick fires to the feature that owns it. It holds no state of its own: each response
 // is one call on a controller, so the main window only wires.
 class ResponseRouter final : public Responses {
 public:
-    ResponseRouter(TableDocument& table, Media& tonePlayer) : table_(table), tonePlayer_(tonePlayer) {}
+    ResponseRouter(TableDocument& table, Media& tonePlayer, RadioControl& radio)
+        : table_(table), tonePlayer_(tonePlayer), radio_(radio) {}
 
     void broadcastOn(const QString& playListPath, bool shuffled) override;
     void broadcastOff() override;
@@ -24,6 +26,7 @@ public:
 private:
     TableDocument& table_;
     Media& tonePlayer_;
+    RadioControl& radio_;
 };
 
 }  // namespace quel

@@ -26,10 +26,6 @@ int readTickInterval(const SettingsStore& store) {
     return n && *n > 0 ? *n : kDefaultInterval;
 }
 
-qint16 readRadioLineIn(const SettingsStore& store) {
-    return store.number(settings::kRadio).value_or(0);
-}
-
 Choice readAutoRun(const SettingsStore& store) {
     return choose(store.text(settings::kAutoRun), QStringLiteral("YES"), QStringLiteral("NO"));
 }

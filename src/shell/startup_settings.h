@@ -17,8 +17,6 @@ bool resetDue(const SettingsStore& store);
 // interval would stop the clock). The file is left as it is.
 int readTickInterval(const SettingsStore& store);
 
-qint16 readRadioLineIn(const SettingsStore& store);
-
 enum class Choice { First, Second, Neither };
 
 // AutoRunYesNo.txt: "YES" → First, "NO" → Second, exactly.

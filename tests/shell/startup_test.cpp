@@ -128,7 +128,6 @@ private slots:
         QCOMPARE(caption(w, "MenuShutDownWindowsWaitTimeCurrent"), QStringLiteral("当前值:30秒"));
         QCOMPARE(caption(w, "MenuRestartWaitTimeCurrent"), QStringLiteral("当前值:60秒"));
         QCOMPARE(caption(w, "MenuLogoffWaitTimeCurrent"), QStringLiteral("当前值:秒"));
-        QCOMPARE(w.radioLineIn(), qint16(1));
         // The table is shown sorted: weekday, then every day, then monthly.
         QCOMPARE(w.table().entries(),
                  QStringList({QStringLiteral("10:00:00*早操>星期一<校时"), QStringLiteral("8:00:00*没有注释>每天<校时"),
