@@ -76,6 +76,7 @@ struct Fixture {
     QTreeWidget* list() const { return find<QTreeWidget>("ListView1"); }
     void clickRow(int row) {
         QTreeWidgetItem* item = list()->topLevelItem(row);
+        list()->scrollToItem(item);
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
     }
     QStringList rowResponses() const {
@@ -108,6 +109,7 @@ private slots:
     void keyboardChosenToneIsRefused();
     void deleteRemovesExactlyTheSelectedEntry();
     void deleteWithoutSelectionIsRefused();
+    void aHandMadeTableBeyondAHundredRefusesAddButDeletes();
     void clearLeavesZeroBytes();
     void clearAnsweredNoChangesNothing();
     void unreadableTableIsNeverWritten_data();
@@ -231,6 +233,29 @@ void TableEditingTest::deleteWithoutSelectionIsRefused() {
     QCOMPARE(f.lastMessage().text, QStringLiteral("你没有选择要删除的时间!"));
     QCOMPARE(f.lastMessage().icon, MessageIcon::Warning);
     QVERIFY(f.fake.files.writes.isEmpty());
+}
+
+void TableEditingTest::aHandMadeTableBeyondAHundredRefusesAddButDeletes() {
+    QString text;
+    for (int i = 0; i < 101; ++i)
+        text +=
+            QStringLiteral("|%1:%2:00*没有注释>每天<校时").arg(i / 60).arg(i % 60, 2, 10, QLatin1Char('0'));
+    Fixture f(text);
+    f.start();
+    QCOMPARE(f.table().entries().size(), 101);
+    f.setTime(23, 0, 0);
+    f.fake.dialogs.answers = {Answer::Yes, Answer::Yes};
+    f.press("Command1");
+    QCOMPARE(f.fake.dialogs.messages.size(), 1);
+    QCOMPARE(f.lastMessage().text, QStringLiteral("每张时间表最多只能有100个时间项！"));
+    QCOMPARE(f.lastMessage().icon, MessageIcon::Warning);
+    QVERIFY(f.fake.files.writes.isEmpty());
+
+    f.clickRow(100);
+    f.press("Command2");
+    QCOMPARE(f.lastMessage().text, QStringLiteral("确认要删除[1:40:00*没有注释>每天<校时]吗?"));
+    QCOMPARE(f.table().entries().size(), 100);
+    QVERIFY(!bytesOf(f.defaultTable()).contains("1:40:00"));
 }
 
 void TableEditingTest::clearLeavesZeroBytes() {
