@@ -22,6 +22,7 @@ namespace quel {
 
 namespace {
 constexpr QChar kQuote = u'"';
+constexpr QChar kSingleQuote = u'\'';
 constexpr QChar kBackslash = u'\\';
 
 bool isBlank(QChar c) {
@@ -48,6 +49,14 @@ QStringList splitCommandLine(const QString& commandLine) {
             continue;
         }
         inWord = true;
+        if (c == kSingleQuote && !inQuotes) {
+            // Everything up to the closing single quote is literal, as in a shell.
+            const qsizetype close = commandLine.indexOf(kSingleQuote, i + 1);
+            const qsizetype end = close < 0 ? n : close;
+            word.append(QStringView(commandLine).sliced(i + 1, end - i - 1));
+            i = close < 0 ? n : close + 1;
+            continue;
+        }
         if (c == kBackslash) {
             qsizetype run = 0;
             while (i + run < n && commandLine.at(i + run) == kBackslash)
@@ -82,6 +91,13 @@ QStringList splitCommandLine(const QString& commandLine) {
     if (inWord)
         words << word;
     return words;
+}
+
+QString quoteCommandWord(const QString& word) {
+    const bool hasBlank = word.contains(u' ') || word.contains(u'\t');
+    if (!hasBlank || word.contains(kSingleQuote))
+        return word;
+    return kSingleQuote + word + kSingleQuote;
 }
 
 Command parseCommandLine(const QString& commandLine) {

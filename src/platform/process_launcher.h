@@ -17,8 +17,14 @@ struct Command {
 // written for that convention: blanks separate words; double quotes group blanks into a word and may
 // stand inside one (a"b c"d is the word ab cd); "" inside quotes is one literal quote; backslashes
 // are literal except before a quote, where 2n of them give n and the quote keeps its meaning, and
-// 2n+1 give n and a literal quote.
+// 2n+1 give n and a literal quote. Single quotes group as in a shell: everything up to the closing one
+// is literal. Tables cannot hold double quotes (they end the table text), so words written by this
+// program are grouped by single quotes.
 QStringList splitCommandLine(const QString& commandLine);
+
+// A word as a command line holds it: in single quotes when it has blanks. A word holding a single
+// quote stays as it is; the whole-path rule below still runs it when nothing follows it.
+QString quoteCommandWord(const QString& word);
 
 // The program and arguments of a command line: the whole text when it names an existing file (a
 // path with blanks and no quotes), else the split words. No program when the text has no words.

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "schedule/entry_builder.h"
+
 class QButtonGroup;
 class QComboBox;
 class QLineEdit;
@@ -11,22 +13,38 @@ class QRadioButton;
 
 namespace quel {
 
-// The panel where the operator composes a new entry: time lists, comment, recurrence and response.
+class EntryChoices;
+
+// The panel where the operator composes a new entry: time lists, comment, recurrence and response. It
+// shows the choices kept in `choices` and hands the whole composition to 增加 as `EditorValues`.
 class EntryEditor : public QWidget {
     Q_OBJECT
 public:
-    explicit EntryEditor(QWidget* parent = nullptr);
+    explicit EntryEditor(EntryChoices& choices, QWidget* parent = nullptr);
 
     // The time lists hold 0-23 and 0-59; filled once at start-up.
     void fillTimeLists();
     QPushButton* addButton() const { return add_; }
 
-private:
-    void enableRecurrenceFields();
+    EditorValues values() const;
+    // Sends the operator back to the field a refusal names.
+    void showRefusal(const Refusal& refusal);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildResponses(QWidget* frame);
+    void enableRecurrenceFields();
+    void takeDefaultTone();
+    void chooseTone();
+    void chooseFile(QRadioButton* option);
+
+    EntryChoices& choices_;
     QListWidget* hours_;
     QListWidget* minutes_;
     QListWidget* seconds_;
+    QLineEdit* comment_;
     QButtonGroup* recurrence_;
     QButtonGroup* response_;
     QComboBox* weekday_;
@@ -36,6 +54,12 @@ private:
     QLineEdit* year_;
     QComboBox* dateMonth_;
     QComboBox* dateDay_;
+    QRadioButton* defaultTone_ = nullptr;   // Option1
+    QRadioButton* chosenTone_ = nullptr;    // Option2
+    QLineEdit* program_ = nullptr;          // Text6
+    QLineEdit* staticPlayList_ = nullptr;   // Text7
+    QLineEdit* table_ = nullptr;            // Text8
+    QLineEdit* dynamicPlayList_ = nullptr;  // Text9
     QPushButton* add_;
 };
 

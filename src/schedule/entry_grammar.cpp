@@ -32,6 +32,38 @@ QString joinEntry(const EntryFields& f) {
 
 namespace {
 
+// A minute or second list item, "0" to "59", with a leading zero below ten.
+QString twoDigits(const QString& number) {
+    constexpr int kFirstTwoDigitNumber = 10;
+    return number.toInt() < kFirstTwoDigitNumber ? QLatin1Char('0') + number : number;
+}
+
+}  // namespace
+
+QString timeText(const QString& hour, const QString& minute, const QString& second) {
+    return hour + u':' + twoDigits(minute) + u':' + twoDigits(second);
+}
+
+QString weekdayAttribute(const QString& day) {
+    if (day.size() != 1 || !kWeekdayCharacters.contains(day))
+        return QString();
+    return kWeekdayPrefix + day;
+}
+
+QString monthlyAttribute(const QString& day) {
+    return kMonthly + day + kDayMark;
+}
+
+QString yearlyAttribute(const QString& month, const QString& day) {
+    return kYearly + month + kMonthMark + day + kDayMark;
+}
+
+QString dateAttribute(const QString& year, const QString& month, const QString& day) {
+    return year + kYearMark + month + kMonthMark + day + kDayMark;
+}
+
+namespace {
+
 // Tried from the top; the first keyword the Response begins with decides.
 const std::array<std::pair<const QString*, ResponseKind>, 13> kKeywords = {{
     {&kBroadcastStaticOn, ResponseKind::BroadcastStaticOn},
@@ -83,6 +115,14 @@ ParsedResponse parseResponse(QStringView response) {
         }
     }
     return {ResponseKind::Tone, response.toString()};
+}
+
+QString responseText(ResponseKind kind, const QString& payload) {
+    for (const auto& [keyword, k] : kKeywords) {
+        if (k == kind)
+            return *keyword + payload;
+    }
+    return payload;
 }
 
 ResponseClass responseClass(QStringView response) {

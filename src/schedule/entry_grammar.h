@@ -31,6 +31,8 @@ inline const std::array<QString, 7> kWeekdays = {
     QStringLiteral("星期日"), QStringLiteral("星期一"), QStringLiteral("星期二"), QStringLiteral("星期三"),
     QStringLiteral("星期四"), QStringLiteral("星期五"), QStringLiteral("星期六"),
 };
+// The weekday characters as the editor lists them, Monday first.
+inline const QString kWeekdayCharacters = QStringLiteral("一二三四五六日");
 
 // Response keywords.
 inline const QString kBroadcastStaticOn = QStringLiteral("播音开-静态");
@@ -52,6 +54,14 @@ inline const QString kBroadcastPrefix = QStringLiteral("播音");
 inline const QString kBroadcastOnPrefix = QStringLiteral("播音开");
 inline const QString kRadioPrefix = QStringLiteral("收音机");
 }  // namespace grammar
+
+// The texts an entry is composed of. The hour keeps its text; minute and second get two digits.
+QString timeText(const QString& hour, const QString& minute, const QString& second);
+// "星期三" for "三"; empty when `day` is not one of the weekday characters.
+QString weekdayAttribute(const QString& day);
+QString monthlyAttribute(const QString& day);
+QString yearlyAttribute(const QString& month, const QString& day);
+QString dateAttribute(const QString& year, const QString& month, const QString& day);
 
 // The four fields of an entry text, found by the first occurrence of each separator. A separator that
 // is missing (a file edited by hand) leaves its field and the fields after it that depend on it empty;
@@ -94,6 +104,8 @@ struct ParsedResponse {
 
 ResponseKind responseKind(QStringView response);
 ParsedResponse parseResponse(QStringView response);
+// The stored Response: the kind's keyword followed by the payload; a tone is its bare path.
+QString responseText(ResponseKind kind, const QString& payload = QString());
 
 // The longest command line a 执行程序 Response hands on, and the longest table path of 打开表; longer
 // text is cut there, never in half a surrogate pair.

@@ -39,6 +39,19 @@ public:
     // cannot be stored or the write failed.
     bool write(const QString& tableText);
 
+    // The operator's edits. Each writes first and changes memory only after the write succeeded; false,
+    // with the file, the table, the current and the default path as they were, otherwise.
+    // Appends the entry at the end of the file.
+    bool add(const QString& entryText);
+    // Removes every entry equal to `entryText`; entries that merely begin with it stay.
+    bool remove(const QString& entryText);
+    // Leaves a file of zero bytes, which reads as the empty table.
+    bool clear();
+    // Writes the empty table to `path` (replacing a file there) and makes it the current table.
+    bool create(const QString& path);
+    // Stores the current path in `settingsFile` as the table to load at the next start.
+    bool makeDefault(const QString& settingsFile);
+
 signals:
     void changed();
 

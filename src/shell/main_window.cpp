@@ -21,8 +21,10 @@
 #include "engine/radio_control.h"
 #include "engine/radio_windows.h"
 #include "platform/named.h"
+#include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
+#include "schedule/table_commands.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
@@ -95,14 +97,17 @@ void MainWindow::buildFace() {
     tableName_ = named(new QLabel, "Label2");
     tableRow->addWidget(tableName_, 1);
     makeDefault_ = named(new QPushButton(QStringLiteral("默认")), "Command7");
-    for (QPushButton* b : {named(new QPushButton(QStringLiteral("新建")), "Command5"),
-                           named(new QPushButton(QStringLiteral("打开")), "Command6"), makeDefault_,
-                           named(new QPushButton(QStringLiteral("删除")), "Command2"),
-                           named(new QPushButton(QStringLiteral("清空")), "Command4")})
+    tableButtons_ = {named(new QPushButton(QStringLiteral("新建")), "Command5"),
+                     named(new QPushButton(QStringLiteral("打开")), "Command6"), makeDefault_,
+                     named(new QPushButton(QStringLiteral("删除")), "Command2"),
+                     named(new QPushButton(QStringLiteral("清空")), "Command4")};
+    for (QPushButton* b : {tableButtons_.newTable, tableButtons_.openTable, tableButtons_.makeDefault,
+                           tableButtons_.deleteEntry, tableButtons_.clear})
         tableRow->addWidget(b);
     layout->addLayout(tableRow, 2, 0);
 
-    editor_ = new EntryEditor;
+    choices_ = std::make_unique<EntryChoices>(platform_.dialogs, *mediaPlayer1_, platform_.programFolder);
+    editor_ = new EntryEditor(*choices_);
     layout->addWidget(editor_, 1, 1, 2, 1);
 
     auto* foot = new QHBoxLayout;
@@ -122,6 +127,9 @@ void MainWindow::wireCommands() {
         showCurrentTable();
         list_->refill();
     });
+    tableCommands_ = new TableCommands(table_, platform_.dialogs, platform_.files, platform_.programFolder,
+                                       version::title(), this);
+    wireTableCommands(*tableCommands_, *editor_, *list_, tableButtons_);
     connect(tick_, &ClockTick::advanced, chime_, &Chime::hourlyChime);
     connect(tick_, &ClockTick::quietSecond, alarmPanel_, &AlarmPanel::alarmStep);
     connect(tick_, &ClockTick::statusChanged, this, [this](const QString& line) {

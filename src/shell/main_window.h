@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "schedule/table_document.h"
+#include "schedule/table_wiring.h"
 #include "shell/settings_store.h"
 
 class QLabel;
@@ -17,12 +18,14 @@ class Alarm;
 class AlarmPanel;
 class Chime;
 class ClockTick;
+class EntryChoices;
 class EntryEditor;
 class FormJustTimeByHand;
 class MainMenus;
 class RadioControl;
 class ResponseRouter;
 class ScheduleList;
+class TableCommands;
 
 // The settings of the three power-off kinds as start-up read them ("开60"); the power-off feature
 // reads them when an entry fires.
@@ -78,7 +81,10 @@ private:
     ClockTick* tick_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
     ScheduleList* list_ = nullptr;
+    std::unique_ptr<EntryChoices> choices_;
     EntryEditor* editor_ = nullptr;
+    TableCommands* tableCommands_ = nullptr;
+    TableButtons tableButtons_;
     AlarmPanel* alarmPanel_ = nullptr;
     QLabel* title_ = nullptr;             // Label1
     QLabel* edition_ = nullptr;           // Label9

@@ -17,6 +17,7 @@
 #include "engine/status_line.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
+#include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
@@ -58,6 +59,7 @@ bool MainWindow::load() {
 
     alarmPanel_->fillLists();
     defaultRing_ = store_.pathForReading(installed::kAlarmSound);
+    choices_->setDefaultRing(defaultRing_);
     if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
         store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
     if (!alarm_->applyRings(store_.text(settings::kUserWav), defaultRing_))

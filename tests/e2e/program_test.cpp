@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "program_process.h"
+
 namespace {
 
 QByteArray quoted(const QString& s) { return '"' + s.toUtf8() + "\"\r\n"; }
@@ -21,31 +23,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-
-// One program run. Private XDG folders keep the test away from the user's autostart entries.
-class Program {
-public:
-    explicit Program(const QString& home) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QUELBROOK_HOME", home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("QUELBROOK_AUDIO_SINK", "fakeaudiosink");
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_RUNTIME_DIR", home + "/.run");
-        env.insert("XDG_DATA_HOME", home + "/.data");
-        QDir().mkpath(home + "/.run");
-        QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(QUELBROOK_EXE), {});
-    }
-    ~Program() {
-        process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
-        process.waitForFinished(5000);
-    }
-    QProcess process;
-};
 
 }  // namespace
 

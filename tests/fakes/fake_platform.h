@@ -52,6 +52,8 @@ class FakeDialogs final : public Dialogs {
 public:
     Answer message(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override {
         messages.push_back({title, text, icon, buttons});
+        // Timers go on while a box is open; a test stands in for them here.
+        if (whileOpen) whileOpen(messages.back());
         if (buttons == MessageButtons::Ok) return Answer::Ok;
         if (answers.empty()) return Answer::No;
         const Answer a = answers.front();
@@ -77,6 +79,7 @@ public:
     QList<ShownMessage> messages;
     QList<QStringList> inputs;  // title, prompt, preset
     QList<FileDialogCall> fileDialogs;
+    std::function<void(const ShownMessage&)> whileOpen;
 
 private:
     static QString next(std::deque<QString>& q) {

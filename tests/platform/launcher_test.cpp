@@ -72,6 +72,8 @@ private slots:
     void initTestCase();
     void splitsLikeAWindowsCommandLine_data();
     void splitsLikeAWindowsCommandLine();
+    void aQuotedWordSplitsBackWhole_data();
+    void aQuotedWordSplitsBackWhole();
     void takesAnExistingPathWholeAndSplitsTheRest_data();
     void takesAnExistingPathWholeAndSplitsTheRest();
     void startedProgramSeesItsArgumentsAndNoneOfOurDescriptors_data();
@@ -113,6 +115,14 @@ void LauncherTest::splitsLikeAWindowsCommandLine_data() {
     QTest::addRow("a backslash before a quote makes it literal") << R"(a\"b c)" << QStringList{R"(a"b)", "c"};
     QTest::addRow("an even run of backslashes halves and the quote still groups")
         << R"("a\\" b)" << QStringList{R"(a\)", "b"};
+    QTest::addRow("single quotes group blanks literally") << "'a  b' c" << QStringList{"a  b", "c"};
+    QTest::addRow("an empty single-quote pair is an empty word") << "a '' b" << QStringList{"a", "", "b"};
+    QTest::addRow("an unclosed single quote runs to the end") << "a 'b  c" << QStringList{"a", "b  c"};
+    QTest::addRow("quotes and backslashes inside single quotes are literal")
+        << R"('say \"hi"' x)" << QStringList{R"(say \"hi")", "x"};
+    QTest::addRow("a single quote inside double quotes is literal")
+        << R"("it's" x)" << QStringList{"it's", "x"};
+    QTest::addRow("single quotes inside a word join it") << "a'b c'd" << QStringList{"ab cd"};
     QTest::addRow("Chinese text passes unchanged") << QStringLiteral("/opt/工具/备份.sh 每日 “全部”")
                                                    << QStringList{"/opt/工具/备份.sh", "每日", "“全部”"};
 }
@@ -121,6 +131,26 @@ void LauncherTest::splitsLikeAWindowsCommandLine() {
     QFETCH(QString, line);
     QFETCH(QStringList, words);
     QCOMPARE(quel::splitCommandLine(line), words);
+}
+
+void LauncherTest::aQuotedWordSplitsBackWhole_data() {
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("quoted");
+    QTest::addRow("a word without blanks stays bare") << "/usr/bin/touch"
+                                                      << "/usr/bin/touch";
+    QTest::addRow("a path with blanks is put in single quotes")
+        << QStringLiteral("/home/张/my tools/run me.sh") << QStringLiteral("'/home/张/my tools/run me.sh'");
+    QTest::addRow("a tab counts as a blank") << "a\tb"
+                                             << "'a\tb'";
+    QTest::addRow("a double quote inside is kept literally") << R"(a "b)"
+                                                             << R"('a "b')";
+}
+
+void LauncherTest::aQuotedWordSplitsBackWhole() {
+    QFETCH(QString, word);
+    QFETCH(QString, quoted);
+    QCOMPARE(quel::quoteCommandWord(word), quoted);
+    QCOMPARE(quel::splitCommandLine(quoted + QStringLiteral(" -v")), QStringList({word, "-v"}));
 }
 
 void LauncherTest::takesAnExistingPathWholeAndSplitsTheRest_data() {
@@ -136,6 +166,9 @@ void LauncherTest::takesAnExistingPathWholeAndSplitsTheRest_data() {
     QTest::addRow("an unquoted path with blanks and arguments splits at every blank")
         << "{dir}/my tools/run me.sh -v"
         << "{dir}/my" << QStringList{"tools/run", "me.sh", "-v"};
+    QTest::addRow("a single-quoted path with blanks is split from its arguments")
+        << "'{dir}/my tools/run me.sh' -v 'a b'"
+        << "{dir}/my tools/run me.sh" << QStringList{"-v", "a b"};
     QTest::addRow("a folder is not taken whole") << "{dir}/my tools"
                                                  << "{dir}/my" << QStringList{"tools"};
     QTest::addRow("only blanks give no program") << "   "
