@@ -1,11 +1,13 @@
 #include "shell/app.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include "platform/platform.h"
+#include "platform/power.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 #include "player/gst_backend.h"
@@ -55,8 +57,10 @@ int runProgram(int argc, char** argv) {
     SystemTray tray;
     GstMediaFactory media;
     ProcessLauncher launcher;
-    Platform platform{clock,    dialogs,  files, instance, autostart, tray, media,
-                      launcher, folder, QCoreApplication::applicationFilePath()};
+    // The one place that reaches the machine's login manager and session manager.
+    LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    Platform platform{clock,    dialogs, files, instance, autostart, tray, media,
+                      launcher, power,   folder, QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;
