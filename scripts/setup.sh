@@ -16,9 +16,10 @@ packages=(
   xvfb xauth
   dbus
 )
-# Tests also drive the windows offscreen and benchmarks run the real program.
+# Tests also drive the windows offscreen, benchmarks run the real program, and the power tests talk to a
+# mock login manager (python3-dbusmock) on a private bus.
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps)
+  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock)
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.
   if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then

@@ -24,9 +24,41 @@ QString qtFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+QWidget* dialogParent() {
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->property(kNoDialogParent).toBool())
+        return nullptr;
+    return active;
+}
+
+// Application-modal boxes would block every window of the program, a count-down's 取消 included.
+template <typename D>
+int execWindowModal(D& dialog) {
+    dialog.setWindowModality(Qt::WindowModal);
+    return dialog.exec();
+}
+
+QString chooseFile(const FileRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(dialogParent(), request.title, request.folder, qtFilter(request.filter));
+    dialog.setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen) {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // The program asks its own overwrite question, so Qt's is switched off.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (execWindowModal(dialog) != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+}  // namespace
+
 Answer WidgetDialogs::message(const QString& title, const QString& text, MessageIcon icon,
                               MessageButtons buttons) {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(dialogParent());
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
@@ -40,31 +72,29 @@ Answer WidgetDialogs::message(const QString& title, const QString& text, Message
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
         box.button(QMessageBox::No)->setText(QStringLiteral("否"));
-        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        return execWindowModal(box) == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.exec();
+    execWindowModal(box);
     return Answer::Ok;
 }
 
 QString WidgetDialogs::input(const QString& title, const QString& prompt, const QString& preset) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal, preset, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(dialogParent());
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(preset);
+    return execWindowModal(dialog) == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString WidgetDialogs::openFile(const FileRequest& request) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), request.title, request.folder,
-                                        qtFilter(request.filter));
+    return chooseFile(request, QFileDialog::AcceptOpen);
 }
 
 QString WidgetDialogs::saveFile(const FileRequest& request) {
-    // The program asks its own overwrite question, so Qt's is switched off.
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title, request.folder,
-                                        qtFilter(request.filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return chooseFile(request, QFileDialog::AcceptSave);
 }
 
 }  // namespace quel

@@ -17,7 +17,12 @@ struct FileRequest {
     QString filter;
 };
 
-// The modal dialogs of the program. Every box is modal; timers keep running while one is open.
+// A window whose dynamic property of this name is true is never made a dialog's parent: a box opened
+// while it is active must not block its buttons (the power-off count-down's 取消).
+inline constexpr char kNoDialogParent[] = "quelbrookNoDialogParent";
+
+// The modal dialogs of the program. Every box is modal to its own window only; timers keep running and
+// other top-level windows stay usable while one is open.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -30,7 +35,7 @@ public:
     virtual QString saveFile(const FileRequest& request) = 0;
 };
 
-// Qt's dialogs, parented to the active window.
+// Qt's dialogs, window-modal to the active window.
 class WidgetDialogs final : public Dialogs {
 public:
     Answer message(const QString& title, const QString& text, MessageIcon icon,

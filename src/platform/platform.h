@@ -8,6 +8,7 @@
 #include "platform/launcher.h"
 #include "platform/line_in.h"
 #include "platform/media.h"
+#include "platform/power.h"
 #include "platform/tray.h"
 
 namespace quel {
@@ -24,6 +25,7 @@ struct Platform {
     MediaFactory& media;
     Launcher& launcher;
     LineIn& lineIn;
+    Power& power;
     // The program folder: settings files, tables, play lists and sounds.
     QString programFolder;
     // The command that starts this program, for the autostart entry.

@@ -1,11 +1,13 @@
 #include "shell/app.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include "platform/platform.h"
+#include "platform/power.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
@@ -57,16 +59,9 @@ int runProgram(int argc, char** argv) {
     GstMediaFactory media;
     ProcessLauncher launcher;
     PulseLineIn lineIn;
-    Platform platform{clock,
-                      dialogs,
-                      files,
-                      instance,
-                      autostart,
-                      tray,
-                      media,
-                      launcher,
-                      lineIn,
-                      folder,
+    // The one place that reaches the machine's login manager and session manager.
+    LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    Platform platform{clock,    dialogs, files, instance, autostart, tray, media, launcher, lineIn, power, folder,
                       QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;

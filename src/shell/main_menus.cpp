@@ -25,12 +25,15 @@ QAction* item(QMenu* menu, const char* name, const QString& caption) {
     return addNamedAction(menu, QString::fromLatin1(name), caption);
 }
 
-// Two checkable entries of which at most one is ticked; clicking the ticked one leaves it ticked.
+// Two checkable entries of which at most one is ticked, and none while a settings file names neither.
+// Clicking the ticked one unticks it and reports `checked` false; the command then ticks it again and
+// writes nothing.
 QActionGroup* pair(QMenu* menu, QAction*& first, const char* firstName, const QString& firstCaption,
                    QAction*& second, const char* secondName, const QString& secondCaption) {
     first = addNamedAction(menu, QString::fromLatin1(firstName), firstCaption, true);
     second = addNamedAction(menu, QString::fromLatin1(secondName), secondCaption, true);
     auto* group = new QActionGroup(menu);
+    group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     group->addAction(first);
     group->addAction(second);
     return group;

@@ -18,6 +18,8 @@
 #include "engine/calibration_window.h"
 #include "engine/chime.h"
 #include "engine/clock_tick.h"
+#include "engine/power_off.h"
+#include "engine/power_windows.h"
 #include "engine/radio_control.h"
 #include "engine/radio_windows.h"
 #include "platform/named.h"
@@ -34,6 +36,7 @@
 #include "shell/main_menus.h"
 #include "shell/reset_defaults.h"
 #include "shell/response_router.h"
+#include "shell/system_menu.h"
 
 namespace quel {
 
@@ -51,10 +54,12 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     chime_ = new Chime(platform_, *mediaPlayer2_, this);
     alarm_ = new Alarm(platform_, *mediaPlayer1_, this);
     radio_ = new RadioControl(platform_.lineIn, platform_.files, platform_.programFolder, this);
-    router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *radio_);
+    powerOff_ = new PowerOff(platform_.power, platform_.files, platform_.programFolder, this);
+    router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *radio_, *powerOff_);
     tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
     menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
     menus_->fillMenuBar(menuBar());
+    systemMenu_ = new SystemMenu(platform_, *menus_, *powerOff_, this);
     buildFace();
     wireCommands();
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
@@ -139,10 +144,22 @@ void MainWindow::wireCommands() {
     });
 
     MainMenus& m = *menus_;
-    connect(m.autorunOn, &QAction::triggered, this,
-            [this] { startWithSessionOn(store_, platform_.autostart, platform_.executable); });
-    connect(m.autorunOff, &QAction::triggered, this,
-            [this] { startWithSessionOff(store_, platform_.autostart); });
+    // A click on the ticked item unticks it (checked false): it is ticked again and nothing is written.
+    connect(m.autorunOn, &QAction::triggered, this, [this](bool checked) {
+        if (checked)
+            startWithSessionOn(store_, platform_.autostart, platform_.executable);
+        else
+            menus_->autorunOn->setChecked(true);
+    });
+    connect(m.autorunOff, &QAction::triggered, this, [this](bool checked) {
+        if (checked)
+            startWithSessionOff(store_, platform_.autostart);
+        else
+            menus_->autorunOff->setChecked(true);
+    });
+    new PowerOffWindows(*powerOff_, this);
+    connect(powerOff_, &PowerOff::quitRequested, this, &MainWindow::endProgram);
+    connect(systemMenu_, &SystemMenu::quitRequested, this, &MainWindow::endProgram);
     for (QAction* hideItem : {m.hideMe, m.hideWindow})
         connect(hideItem, &QAction::triggered, this, &MainWindow::hideToTray);
     connect(m.showWindow, &QAction::triggered, this, &MainWindow::restore);
@@ -198,9 +215,14 @@ void MainWindow::exitProgram() {
                                   MessageButtons::YesNo) != Answer::Yes)
         return;
     platform_.tray.remove();
+    endProgram();
+}
+
+void MainWindow::endProgram() {
+    // Not quit(): it first closes every window, and the close box hides to the tray instead, so the
+    // program would run on; a count-down window closed that way would cancel its power-off too.
     exiting_ = true;
-    // Quitting first closes every window; the close box's hiding must not veto that.
-    QApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

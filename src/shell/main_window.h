@@ -22,18 +22,12 @@ class EntryChoices;
 class EntryEditor;
 class FormJustTimeByHand;
 class MainMenus;
+class PowerOff;
 class RadioControl;
+class SystemMenu;
 class ResponseRouter;
 class ScheduleList;
 class TableCommands;
-
-// The settings of the three power-off kinds as start-up read them ("开60"); the power-off feature
-// reads them when an entry fires.
-struct PowerStrings {
-    QString shutdown;
-    QString restart;
-    QString logoff;
-};
 
 // The program's one permanent window, `Formall`: the schedule, the entry editor, the alarm inputs, the
 // menus and the tray icon. It builds the features, shows what they hold and wires the operator's
@@ -50,7 +44,7 @@ public:
     const TableDocument& table() const { return table_; }
     ClockTick& clockTick() const { return *tick_; }
     MainMenus& menus() const { return *menus_; }
-    const PowerStrings& powerStrings() const { return powerStrings_; }
+    const PowerOff& powerOff() const { return *powerOff_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -62,12 +56,12 @@ private:
     void buildFace();
     void wireCommands();
     void showCurrentTable();
-    void applyPowerSettings();
     void placeAtTopCentre();
     void showAtStart();
     void hideToTray();
     void restore();
     void exitProgram();
+    void endProgram();
 
     Platform& platform_;
     SettingsStore store_;
@@ -76,10 +70,12 @@ private:
     std::unique_ptr<Media> mediaPlayer2_;
     Chime* chime_ = nullptr;
     RadioControl* radio_ = nullptr;
+    PowerOff* powerOff_ = nullptr;
     std::unique_ptr<ResponseRouter> router_;
     Alarm* alarm_ = nullptr;
     ClockTick* tick_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
+    SystemMenu* systemMenu_ = nullptr;
     ScheduleList* list_ = nullptr;
     std::unique_ptr<EntryChoices> choices_;
     EntryEditor* editor_ = nullptr;
@@ -92,7 +88,6 @@ private:
     QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;
-    PowerStrings powerStrings_;
     QString defaultRing_;
     // Set once the operator confirmed 结束程序: the close that quitting sends every window is accepted.
     bool exiting_ = false;

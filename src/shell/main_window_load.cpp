@@ -14,6 +14,7 @@
 #include "engine/alarm_panel.h"
 #include "engine/chime.h"
 #include "engine/clock_tick.h"
+#include "engine/power_off.h"
 #include "engine/status_line.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
@@ -24,6 +25,7 @@
 #include "shell/main_window.h"
 #include "shell/reset_defaults.h"
 #include "shell/startup_settings.h"
+#include "shell/system_menu.h"
 
 namespace quel {
 
@@ -74,7 +76,8 @@ bool MainWindow::load() {
     table_.setDefaultPath(defaultPath);
     table_.load(defaultPath);
 
-    applyPowerSettings();
+    powerOff_->load();
+    systemMenu_->showPowerSettings();
 
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
@@ -111,26 +114,6 @@ void MainWindow::showAtStart() {
     // of a window that is not mapped yet, so the window is minimized once it is on the screen.
     minimizeWhenExposed_ = true;
     show();
-}
-
-void MainWindow::applyPowerSettings() {
-    struct Kind {
-        QString* member;
-        const QString& file;
-        const PowerMenuItems& items;
-    };
-    const Kind kinds[] = {
-        {&powerStrings_.shutdown, settings::kShut, menus_->shutdown},
-        {&powerStrings_.restart, settings::kRestart, menus_->restart},
-        {&powerStrings_.logoff, settings::kLogoff, menus_->logoff},
-    };
-    for (const Kind& k : kinds) {
-        const PowerSetting s = readPowerSetting(store_, k.file);
-        *k.member = s.text;
-        if (s.confirm != Choice::Neither)
-            MainMenus::choose(k.items.window, s.confirm == Choice::First ? k.items.windowOn : k.items.windowOff);
-        k.items.currentWait->setText(s.currentCaption);
-    }
 }
 
 }  // namespace quel

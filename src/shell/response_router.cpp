@@ -1,16 +1,19 @@
 #include "shell/response_router.h"
 
+#include "engine/power_off.h"
 #include "engine/radio_control.h"
 #include "platform/media.h"
 #include "schedule/table_document.h"
 
 namespace quel {
 
-// The broadcast, power-off and the spoken time have no controller yet: their entries fire and nothing
-// happens.
+// The broadcast and the spoken time have no controller yet: their entries fire and nothing happens.
 void ResponseRouter::broadcastOn(const QString&, bool) {}
 void ResponseRouter::broadcastOff() {}
-void ResponseRouter::powerOff(PowerAction) {}
+
+void ResponseRouter::powerOff(PowerAction action) {
+    powerOff_.powerOff(action);
+}
 void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
 
 void ResponseRouter::radio(bool on) {

@@ -5,6 +5,7 @@
 namespace quel {
 
 class Media;
+class PowerOff;
 class RadioControl;
 class TableDocument;
 
@@ -12,8 +13,8 @@ class TableDocument;
 // is one call on a controller, so the main window only wires.
 class ResponseRouter final : public Responses {
 public:
-    ResponseRouter(TableDocument& table, Media& tonePlayer, RadioControl& radio)
-        : table_(table), tonePlayer_(tonePlayer), radio_(radio) {}
+    ResponseRouter(TableDocument& table, Media& tonePlayer, RadioControl& radio, PowerOff& powerOff)
+        : table_(table), tonePlayer_(tonePlayer), radio_(radio), powerOff_(powerOff) {}
 
     void broadcastOn(const QString& playListPath, bool shuffled) override;
     void broadcastOff() override;
@@ -27,6 +28,7 @@ private:
     TableDocument& table_;
     Media& tonePlayer_;
     RadioControl& radio_;
+    PowerOff& powerOff_;
 };
 
 }  // namespace quel

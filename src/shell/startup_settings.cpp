@@ -52,14 +52,6 @@ QString waitCaption(const QString& powerText) {
     return QStringLiteral("当前值:") + powerText.mid(1) + QStringLiteral("秒");
 }
 
-PowerSetting readPowerSetting(const SettingsStore& store, const QString& name) {
-    PowerSetting s;
-    s.text = store.text(name);
-    s.confirm = choose(s.text.left(1), QStringLiteral("开"), QStringLiteral("关"));
-    s.currentCaption = waitCaption(s.text);
-    return s;
-}
-
 Choice readShowState(const SettingsStore& store) {
     return choose(store.text(settings::kShow), QStringLiteral("show"), QStringLiteral("hide"));
 }

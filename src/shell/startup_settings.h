@@ -29,13 +29,7 @@ QString readTollSetting(const SettingsStore& store);
 // DayTimeTable/Default.DTT and rewrites the file with that path.
 QString readDefaultTablePath(const SettingsStore& store);
 
-// Shut.txt, Restart.txt or Logoff.txt: "开60" is the confirmation window on, 60 seconds.
-struct PowerSetting {
-    QString text;           // ShutString and its kin, as read
-    Choice confirm;         // 开 → First (on), 关 → Second (off)
-    QString currentCaption; // 当前值:60秒
-};
-PowerSetting readPowerSetting(const SettingsStore& store, const QString& name);
+// The 当前值 caption of a Shut.txt, Restart.txt or Logoff.txt value ("开60" → 当前值:60秒).
 QString waitCaption(const QString& powerText);
 
 // show.txt: "show" → First, "hide" → Second.

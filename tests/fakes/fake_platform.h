@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMenu>
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <deque>
@@ -234,6 +235,43 @@ public:
     QList<InputSource> sources;
 };
 
+// Records every request ("shutdown", "restart interactive", "logoff"). Replies succeed, or fail with
+// `failWith`, from the event loop as the real service's do; with `holdReplies` they wait for answer().
+class FakePower final : public Power {
+public:
+    PowerReply* shutdown(bool interactive) override {
+        return record(QStringLiteral("shutdown"), interactive);
+    }
+    PowerReply* restart(bool interactive) override { return record(QStringLiteral("restart"), interactive); }
+    PowerReply* logoff() override { return record(QStringLiteral("logoff"), false); }
+    // Finishes the oldest held reply; an empty error is success.
+    void answer(const QString& error = QString()) {
+        while (!held.isEmpty()) {
+            QPointer<PowerReply> reply = held.takeFirst();
+            if (!reply)
+                continue;
+            reply->finish(error);
+            return;
+        }
+    }
+
+    QStringList calls;
+    QString failWith;
+    bool holdReplies = false;
+    QList<QPointer<PowerReply>> held;
+
+private:
+    PowerReply* record(const QString& what, bool interactive) {
+        calls << (interactive ? what + QStringLiteral(" interactive") : what);
+        auto* reply = new PowerReply(this);
+        if (holdReplies)
+            held << reply;
+        else
+            reply->finishLater(failWith);
+        return reply;
+    }
+};
+
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
@@ -246,6 +284,7 @@ struct FakePlatform {
                    media,
                    launcher,
                    lineIn,
+                   power,
                    std::move(folder),
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
     FakeClock clock;
@@ -257,6 +296,7 @@ struct FakePlatform {
     FakeMediaFactory media;
     FakeLauncher launcher;
     FakeLineIn lineIn;
+    FakePower power;
     Platform platform;
 };
 
