@@ -9,7 +9,9 @@
 
 namespace {
 
-QByteArray quoted(const QString& s) { return '"' + s.toUtf8() + "\"\r\n"; }
+QByteArray quoted(const QString& s) {
+    return '"' + s.toUtf8() + "\"\r\n";
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -22,7 +24,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// One program run. Private XDG folders keep the test away from the user's autostart entries.
+// One program run. Private XDG folders keep the test away from the user's autostart entries, and
+// the service addresses away from the machine's buses and sound server.
 class Program {
 public:
     explicit Program(const QString& home) {
@@ -33,6 +36,10 @@ public:
         env.insert("XDG_CONFIG_HOME", home + "/.config");
         env.insert("XDG_RUNTIME_DIR", home + "/.run");
         env.insert("XDG_DATA_HOME", home + "/.data");
+        // The machine's buses and sound server stay out of reach, also when run outside CTest.
+        env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quelbrook-test/system_bus_socket");
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quelbrook-test/session_bus_socket");
+        env.insert("PULSE_SERVER", "unix:/nonexistent/quelbrook-test/pulse/native");
         QDir().mkpath(home + "/.run");
         QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         process.setProcessEnvironment(env);
@@ -41,7 +48,8 @@ public:
     }
     ~Program() {
         process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
+        if (!process.waitForFinished(5000))
+            process.kill();
         process.waitForFinished(5000);
     }
     QProcess process;
@@ -96,7 +104,8 @@ private slots:
         const QTime start = QTime::currentTime();
         auto at = [&](int seconds) { return start.addSecs(seconds).toString("H:mm:ss"); };
         const QDate today = QDate::currentDate();
-        const QString otherWeekday = QStringLiteral("星期") + QString("一二三四五六日")[today.addDays(1).dayOfWeek() - 1];
+        const QString otherWeekday =
+            QStringLiteral("星期") + QString("一二三四五六日")[today.addDays(1).dayOfWeek() - 1];
         const QString first = home + "/DayTimeTable/first.DTT";
         const QString second = home + "/DayTimeTable/second.DTT";
         auto entry = [](const QString& time, const QString& attribute, const QString& response) {

@@ -1,5 +1,6 @@
 // The single-instance guard and the autostart entry: the two services that reach outside the program.
 
+#include <QDBusConnection>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,6 +21,14 @@ private slots:
     void initTestCase() {
         // Lock files and sockets go to a private runtime folder, never the user's.
         qputenv("XDG_RUNTIME_DIR", runtime_.path().toUtf8());
+    }
+
+    void theMachinesServicesAreOutOfReach() {
+        // The test environment leads every bus and sound-server address nowhere.
+        for (const char* name : {"DBUS_SYSTEM_BUS_ADDRESS", "DBUS_SESSION_BUS_ADDRESS", "PULSE_SERVER"})
+            QVERIFY2(qEnvironmentVariable(name).contains(QStringLiteral("/nonexistent/")), name);
+        QVERIFY(!QDBusConnection::systemBus().isConnected());
+        QVERIFY(!QDBusConnection::sessionBus().isConnected());
     }
 
     void aSecondStartFindsTheFirstAndBringsItForward() {
