@@ -7,7 +7,7 @@
 #include "engine/responses.h"
 #include "platform/platform.h"
 #include "schedule/schedule_table.h"
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 class QLabel;
 class QPushButton;

@@ -4,7 +4,7 @@
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 

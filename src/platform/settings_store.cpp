@@ -1,4 +1,4 @@
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
