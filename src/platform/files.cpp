@@ -4,30 +4,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace quel {
 
 namespace fileformat {
 
-QString decode(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-    QStringDecoder gb("GB18030");
-    if (gb.isValid()) return gb.decode(bytes);
-    return QString::fromUtf8(bytes);
-}
-
 QString firstField(const QString& text) {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
     if (i < text.size() && text[i] == QLatin1Char('"')) {
         qsizetype close = text.indexOf(QLatin1Char('"'), i + 1);
         if (close < 0) {
             // A value whose closing quote is lost ends with its line.
             close = i + 1;
-            while (close < text.size() && text[close] != QLatin1Char('\r') && text[close] != QLatin1Char('\n')) ++close;
+            while (close < text.size() && text[close] != QLatin1Char('\r') &&
+                   text[close] != QLatin1Char('\n'))
+                ++close;
         }
         return text.mid(i + 1, close - i - 1);
     }
@@ -41,13 +34,18 @@ QString firstField(const QString& text) {
 std::optional<qint16> toNumber(const QString& field) {
     bool ok = false;
     const int value = field.trimmed().toInt(&ok);
-    if (!ok || value < -32768 || value > 32767) return std::nullopt;
+    if (!ok || value < -32768 || value > 32767)
+        return std::nullopt;
     return qint16(value);
 }
 
-QByteArray quotedLine(const QString& value) { return '"' + value.toUtf8() + "\"\r\n"; }
+QByteArray quotedLine(const QString& value) {
+    return '"' + value.toUtf8() + "\"\r\n";
+}
 
-QByteArray numberLine(int value) { return QByteArray::number(value) + "\r\n"; }
+QByteArray numberLine(int value) {
+    return QByteArray::number(value) + "\r\n";
+}
 
 }  // namespace fileformat
 
@@ -58,13 +56,15 @@ QString Files::readField(const QString& path) const {
 
 std::optional<QByteArray> DiskFiles::read(const QString& path) const {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
     return file.readAll();
 }
 
 bool DiskFiles::write(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -82,16 +82,22 @@ bool DiskFiles::exists(const QString& path) const {
     return info.exists() && info.isFile();
 }
 
-bool DiskFiles::isDirectory(const QString& path) const { return QFileInfo(path).isDir(); }
+bool DiskFiles::isDirectory(const QString& path) const {
+    return QFileInfo(path).isDir();
+}
 
-bool samePath(const QString& a, const QString& b) { return a == b; }
+bool samePath(const QString& a, const QString& b) {
+    return a == b;
+}
 
 QString nameInFolder(const QString& folder, const QString& name) {
     const QString exact = folder + QLatin1Char('/') + name;
-    if (QFileInfo::exists(exact)) return exact;
+    if (QFileInfo::exists(exact))
+        return exact;
     const QDir dir(folder);
     for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0) return folder + QLatin1Char('/') + entry;
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return folder + QLatin1Char('/') + entry;
     }
     return exact;
 }

@@ -9,7 +9,8 @@ namespace quel {
 
 // The settings-file convention: one value on one line, text in double quotes, numbers bare, CR LF.
 namespace fileformat {
-// UTF-8 when the bytes are valid UTF-8, otherwise GB18030 (files written by the Windows version).
+// UTF-8 or GB18030 (files written by the Windows version), whichever finds fewer invalid sequences in
+// the bytes, UTF-8 on a tie: a stray byte costs one replacement character, never the whole text.
 QString decode(const QByteArray& bytes);
 // The first field of a text: leading blanks skipped; a quoted field runs to the next quote (quotes
 // dropped), an unquoted one to the first comma or the end of the line.
@@ -32,7 +33,9 @@ public:
 
     // The settings value of a file; empty when missing or unreadable.
     QString readField(const QString& path) const;
-    bool writeText(const QString& path, const QString& value) { return write(path, fileformat::quotedLine(value)); }
+    bool writeText(const QString& path, const QString& value) {
+        return write(path, fileformat::quotedLine(value));
+    }
     bool writeNumber(const QString& path, int value) { return write(path, fileformat::numberLine(value)); }
 };
 

@@ -16,16 +16,26 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
         QTest::addRow("a quoted value loses its quotes") << "\"开60\"\r\n" << QStringLiteral("开60");
-        QTest::addRow("a bare number runs to the line end") << "1000\r\n" << "1000";
-        QTest::addRow("leading blanks are skipped") << "   \"show\"\r\n" << "show";
-        QTest::addRow("a bare field stops at a comma") << "12,34\r\n" << "12";
-        QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk" << "C:\\a,b\\x.DTT";
-        QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n" << "one";
-        QTest::addRow("an unclosed quote runs to the end") << "\"open" << "open";
-        QTest::addRow("an unclosed quote ends with its line") << "\"/a/timeup.mp3\r\n" << "/a/timeup.mp3";
-        QTest::addRow("an empty quoted value") << "\"\"\r\n" << "";
-        QTest::addRow("an empty file") << "" << "";
-        QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n" << "ab\"c\"";
+        QTest::addRow("a bare number runs to the line end") << "1000\r\n"
+                                                            << "1000";
+        QTest::addRow("leading blanks are skipped") << "   \"show\"\r\n"
+                                                    << "show";
+        QTest::addRow("a bare field stops at a comma") << "12,34\r\n"
+                                                       << "12";
+        QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk"
+                                                         << "C:\\a,b\\x.DTT";
+        QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n"
+                                                    << "one";
+        QTest::addRow("an unclosed quote runs to the end") << "\"open"
+                                                           << "open";
+        QTest::addRow("an unclosed quote ends with its line") << "\"/a/timeup.mp3\r\n"
+                                                              << "/a/timeup.mp3";
+        QTest::addRow("an empty quoted value") << "\"\"\r\n"
+                                               << "";
+        QTest::addRow("an empty file") << ""
+                                       << "";
+        QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n"
+                                                            << "ab\"c\"";
     }
     void firstField() {
         QFETCH(QString, text);
@@ -50,13 +60,33 @@ private slots:
         QCOMPARE(n ? int(*n) : -99999, value);
     }
 
+    void decodesUtf8AndGb18030_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString table = QStringLiteral("\"|8:00:00*没有注释>每天<校时|9:00:00*早操>星期一<校时\"");
+        const QByteArray gb = QStringEncoder("GB18030").encode(table);
+        const QByteArray utf8 = table.toUtf8();
+        const qsizetype comment = utf8.indexOf("*") + 1;
+        const QString withStray = QString(table).insert(table.indexOf(QLatin1Char('*')) + 1, QChar(0xFFFD));
+        QTest::addRow("UTF-8") << utf8 << table;
+        QTest::addRow("GB18030 from the Windows version") << gb << table;
+        QTest::addRow("one stray byte in a UTF-8 comment costs one character")
+            << QByteArray(utf8).insert(comment, '\xFF') << withStray;
+        QTest::addRow("a stray 0x80 likewise") << QByteArray(utf8).insert(comment, '\x80') << withStray;
+        QTest::addRow("one stray byte in a GB18030 comment costs one character")
+            << QByteArray(gb).insert(gb.indexOf("*") + 1, '\xFF') << withStray;
+        // Six UTF-8 bytes of 关关 are also three valid GB18030 pairs; with one invalid sequence either
+        // way, UTF-8 is taken.
+        QTest::addRow("a tie reads as UTF-8")
+            << QByteArray("\xE5\x85\xB3\xE5\x85\xB3\xFF") << QStringLiteral("关关") + QChar(0xFFFD);
+        QTest::addRow("a broken-off UTF-8 character at the end")
+            << QByteArray(utf8).append("\xE5\x85") << table + QString(2, QChar(0xFFFD));
+        QTest::addRow("nothing") << QByteArray() << QString();
+    }
     void decodesUtf8AndGb18030() {
-        const QString text = QStringLiteral("\"开D:\\响铃\\A\"");
-        QCOMPARE(fileformat::decode(text.toUtf8()), text);
-        QStringEncoder gb("GB18030");
-        const QByteArray legacy = gb.encode(text);
-        QVERIFY(legacy != text.toUtf8());
-        QCOMPARE(fileformat::decode(legacy), text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(fileformat::decode(bytes), text);
     }
 
     void writesOneQuotedLineWithCrLf() {
@@ -84,7 +114,8 @@ private slots:
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool wrote = files.writeText(path, QStringLiteral("hide"));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (wrote) QSKIP("running with rights that ignore folder permissions");
+        if (wrote)
+            QSKIP("running with rights that ignore folder permissions");
         QCOMPARE(files.readField(path), QStringLiteral("show"));
     }
 
@@ -93,8 +124,10 @@ private slots:
         QFile f(dir.filePath(QStringLiteral("USERWAV.TXT")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Userwav.txt")), dir.filePath(QStringLiteral("USERWAV.TXT")));
-        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Toll.txt")), dir.filePath(QStringLiteral("Toll.txt")));
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Userwav.txt")),
+                 dir.filePath(QStringLiteral("USERWAV.TXT")));
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Toll.txt")),
+                 dir.filePath(QStringLiteral("Toll.txt")));
         QCOMPARE(fileNamePart(QStringLiteral("/a/b/Default.DTT")), QStringLiteral("Default.DTT"));
         QVERIFY(!samePath(QStringLiteral("/a/X.DTT"), QStringLiteral("/a/x.dtt")));
     }
