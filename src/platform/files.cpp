@@ -5,7 +5,21 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace quel {
+
+namespace {
+// Anything at all, a dangling link included.
+bool somethingAt(const QString& path) {
+    struct stat info {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+}  // namespace
 
 namespace fileformat {
 
@@ -49,16 +63,58 @@ QByteArray numberLine(int value) {
 
 }  // namespace fileformat
 
+std::optional<QByteArray> Files::read(const QString& path, qint64 cap) const {
+    ReadResult result = readFile(path, cap);
+    if (result.status != ReadStatus::Read)
+        return std::nullopt;
+    return std::move(result.bytes);
+}
+
 QString Files::readField(const QString& path) const {
     const auto bytes = read(path);
     return bytes ? fileformat::firstField(fileformat::decode(*bytes)) : QString();
 }
 
-std::optional<QByteArray> DiskFiles::read(const QString& path) const {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+ReadResult DiskFiles::readFile(const QString& path, qint64 cap) const {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0) {
+        // A link whose target is gone still stands in the file's place.
+        const bool gone = (errno == ENOENT || errno == ENOTDIR) && ::lstat(native.constData(), &info) != 0;
+        return {gone ? ReadStatus::Missing : ReadStatus::Unreadable, {}};
+    }
+    // Looked at before opening: opening a FIFO would wait for a writer, and a device may act on it.
+    if (!S_ISREG(info.st_mode) || info.st_size > cap)
+        return {ReadStatus::Unreadable, {}};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable, {}};
+    // The path may have been replaced between the look and the open.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {ReadStatus::Unreadable, {}};
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    char buffer[64 * 1024];
+    bool failed = false;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        // A file that grows past the cap while it is read counts as too large.
+        if (got < 0 || bytes.size() + got > cap) {
+            failed = true;
+            break;
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    ::close(fd);
+    if (failed)
+        return {ReadStatus::Unreadable, {}};
+    return {ReadStatus::Read, std::move(bytes)};
 }
 
 bool DiskFiles::write(const QString& path, const QByteArray& bytes) {
@@ -78,8 +134,7 @@ bool DiskFiles::write(const QString& path, const QByteArray& bytes) {
 }
 
 bool DiskFiles::exists(const QString& path) const {
-    QFileInfo info(path);
-    return info.exists() && info.isFile();
+    return somethingAt(path);
 }
 
 bool DiskFiles::isDirectory(const QString& path) const {
@@ -92,7 +147,7 @@ bool samePath(const QString& a, const QString& b) {
 
 QString nameInFolder(const QString& folder, const QString& name) {
     const QString exact = folder + QLatin1Char('/') + name;
-    if (QFileInfo::exists(exact))
+    if (somethingAt(exact))
         return exact;
     const QDir dir(folder);
     for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {

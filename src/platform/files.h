@@ -21,16 +21,37 @@ QByteArray quotedLine(const QString& value);
 QByteArray numberLine(int value);
 }  // namespace fileformat
 
+// What a whole-file read found. Only a missing file may be made anew: one that stands there but
+// cannot be read still holds the operator's data.
+enum class ReadStatus {
+    Read,
+    Missing,     // nothing stands at the path
+    Unreadable,  // no permission, a folder, a dangling link, a FIFO or device, or beyond the size cap
+};
+
+struct ReadResult {
+    ReadStatus status = ReadStatus::Missing;
+    QByteArray bytes;
+};
+
 // Whole-file access. Every write is atomic: a crash leaves the old or the new file, never a torn one.
 class Files {
 public:
+    // Reads stop at a size cap, so a wrong file in the wrong place cannot exhaust memory. A settings
+    // file holds one short value; tables and play lists may grow long.
+    static constexpr qint64 kSettingsCap = 4 * 1024 * 1024;
+    static constexpr qint64 kDocumentCap = 64 * 1024 * 1024;
+
     virtual ~Files() = default;
-    // The whole content; nullopt when the file is missing or cannot be read.
-    virtual std::optional<QByteArray> read(const QString& path) const = 0;
+    // Only regular files are read, whole, up to `cap` bytes; anything else is Unreadable.
+    virtual ReadResult readFile(const QString& path, qint64 cap) const = 0;
     virtual bool write(const QString& path, const QByteArray& bytes) = 0;
+    // Whether anything stands at the path, readable or not (a dangling link included).
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
 
+    // The whole content; nullopt when the file is missing or cannot be read.
+    std::optional<QByteArray> read(const QString& path, qint64 cap = kSettingsCap) const;
     // The settings value of a file; empty when missing or unreadable.
     QString readField(const QString& path) const;
     bool writeText(const QString& path, const QString& value) {
@@ -41,7 +62,7 @@ public:
 
 class DiskFiles : public Files {
 public:
-    std::optional<QByteArray> read(const QString& path) const override;
+    ReadResult readFile(const QString& path, qint64 cap) const override;
     bool write(const QString& path, const QByteArray& bytes) override;
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "fakes/odd_files.h"
 #include "platform/files.h"
 #include "platform/program_folder.h"
 
@@ -104,6 +105,48 @@ private slots:
         QCOMPARE(files.readField(path), QStringLiteral("开/x/toll/A/A"));
         // The write leaves no temporary file behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Toll.txt")});
+    }
+
+    void readsOnlyRegularFilesUpToTheCap_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<ReadStatus>("status");
+        const qint64 settings = Files::kSettingsCap;
+        QTest::addRow("a file") << "a file" << settings << ReadStatus::Read;
+        QTest::addRow("nothing") << "nothing" << settings << ReadStatus::Missing;
+        QTest::addRow("nothing in a missing folder") << "missing folder" << settings << ReadStatus::Missing;
+        for (const QString& kind : fakes::kOddKinds)
+            QTest::addRow("%s", qPrintable(kind)) << kind << settings << ReadStatus::Unreadable;
+        QTest::addRow("a long table within its own cap")
+            << fakes::kOddKinds[4] << Files::kDocumentCap << ReadStatus::Read;
+        QTest::addRow("no read permission") << "no permission" << settings << ReadStatus::Unreadable;
+    }
+    void readsOnlyRegularFilesUpToTheCap() {
+        QFETCH(QString, kind);
+        QFETCH(qint64, cap);
+        QFETCH(ReadStatus, status);
+        QTemporaryDir dir;
+        DiskFiles files;
+        QString path = dir.filePath(QStringLiteral("Toll.txt"));
+        if (kind == "a file" || kind == "no permission")
+            QVERIFY(files.write(path, "\"x\"\r\n"));
+        else if (kind == "missing folder")
+            path = dir.filePath(QStringLiteral("gone/Toll.txt"));
+        else if (kind != "nothing")
+            QVERIFY(fakes::makeOddFile(path, kind));
+        if (kind == "no permission") {
+            QFile::setPermissions(path, QFile::WriteOwner);
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("running with rights that ignore file permissions");
+        }
+        const ReadResult result = files.readFile(path, cap);
+        QCOMPARE(result.status, status);
+        QCOMPARE(files.exists(path), status != ReadStatus::Missing);
+        QCOMPARE(files.read(path, cap).has_value(), status == ReadStatus::Read);
+        if (status != ReadStatus::Read)
+            QVERIFY(result.bytes.isEmpty());
+        if (kind == "a file")
+            QCOMPARE(files.readField(path), QStringLiteral("x"));
     }
 
     void aFailedWriteKeepsTheOldFile() {
