@@ -64,9 +64,9 @@ bool MainWindow::load() {
     alarmPanel_->fillLists();
     DefaultRing = store_.pathForReading(installed::kAlarmSound);
     if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
-        store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
+        store_.repairText(settings::kTimeSet, QStringLiteral("minute"));
     if (!alarm_->applyRings(store_.text(settings::kUserWav), DefaultRing))
-        store_.writeText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
+        store_.repairText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
 
     DefaultTablePath = readDefaultTablePath(store_);
     CurrentTablePath = DefaultTablePath;

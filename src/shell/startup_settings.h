@@ -10,7 +10,8 @@ namespace quel {
 // Each function reads (and, where said, rewrites) one file; the main window applies the result to its
 // menus and members in start-up order.
 
-// No number other than 0 in ResetSystem.txt (missing and unreadable included) means a reset is due.
+// No number other than 0 in ResetSystem.txt (missing, empty and junk included) means a reset is due;
+// an unreadable file does not.
 bool resetDue(const SettingsStore& store);
 
 // The tick's starting interval; 1000 ms when Interval.txt holds no positive whole number (a zero
@@ -24,18 +25,20 @@ enum class Choice { First, Second, Neither };
 // AutoRunYesNo.txt: "YES" → First, "NO" → Second, exactly.
 Choice readAutoRun(const SettingsStore& store);
 
-// Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A.
+// Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A (an
+// unreadable file is only read so, never rewritten).
 QString readTollSetting(const SettingsStore& store);
 
-// DefaultDTT.txt; a path that names no file (the reset marker included) gives the program's
-// DayTimeTable/Default.DTT and rewrites the file with that path.
+// DefaultDTT.txt; a path where nothing stands (the reset marker included) gives the program's
+// DayTimeTable/Default.DTT and rewrites the file with that path, unless DefaultDTT.txt is unreadable.
+// A table that stands there unreadable stays the default: it still holds the school's entries.
 QString readDefaultTablePath(const SettingsStore& store);
 
 // Shut.txt, Restart.txt or Logoff.txt: "开60" is the confirmation window on, 60 seconds.
 struct PowerSetting {
-    QString text;           // ShutString and its kin, as read
-    Choice confirm;         // 开 → First (on), 关 → Second (off)
-    QString currentCaption; // 当前值:60秒
+    QString text;            // ShutString and its kin, as read
+    Choice confirm;          // 开 → First (on), 关 → Second (off)
+    QString currentCaption;  // 当前值:60秒
 };
 PowerSetting readPowerSetting(const SettingsStore& store, const QString& name);
 QString waitCaption(const QString& powerText);
