@@ -28,7 +28,7 @@ bool MainWindow::load() {
     status_->setText(startupUptimeLabel(platform_.clock.msecsSinceBoot(), platform_.clock.now().date()));
 
     if (resetDue(store_)) {
-        writeResetDefaults(store_, platform_.autostart, platform_.executable);
+        writeResetDefaults(store_, platform_.autostart, platform_.executable, ResetDocuments::KeepFilled);
         menus_->tick(QStringLiteral("AUTORUNYES"), {QStringLiteral("AUTORUNNO")});
     }
     tick_->setInterval(readTickInterval(store_));

@@ -16,6 +16,7 @@
 #include "platform/settings_names.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
+#include "shell/reset_defaults.h"
 
 using namespace quel;
 using namespace quel::fakes;
@@ -121,6 +122,70 @@ private slots:
         QVERIFY(fake.tray.isShown());
         QCOMPARE(fake.tray.tip(), QStringLiteral("Quelbrook(版本 7.0.253)"));
         QVERIFY(fake.dialogs.messages.isEmpty());
+    }
+
+    // The reset at start-up makes the default table and play list only where they hold nothing.
+    void theResetAtStartKeepsDocumentsThatHoldEntries_data() {
+        QTest::addColumn<QByteArray>("resetSystem");  // "<delete>" removes a file
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QByteArray>("playList");
+        QTest::addColumn<QByteArray>("tableAfter");
+        QTest::addColumn<QByteArray>("playListAfter");
+        QTest::addColumn<int>("entries");
+        const QByteArray table = quoted(QStringLiteral("|8:00:00*没有注释>每天<校时"));
+        const QByteArray tracks = quoted("|/music/a.mp3|/music/b.mp3");
+        const QByteArray none = "<delete>";
+        QTest::addRow("a first start makes both")
+            << none << none << none << QByteArray("\"\"\r\n") << QByteArray() << 0;
+        QTest::addRow("empty ones are made anew") << QByteArray() << QByteArray() << QByteArray("\"\"\r\n")
+                                                  << QByteArray("\"\"\r\n") << QByteArray() << 0;
+        QTest::addRow("a table and play list put in before the first start are kept")
+            << none << table << tracks << table << tracks << 1;
+        QTest::addRow("an emptied ResetSystem.txt keeps them")
+            << QByteArray() << table << tracks << table << tracks << 1;
+        QTest::addRow("a binary ResetSystem.txt keeps them")
+            << QByteArray("\x00\xFF\x13\x9A", 4) << table << tracks << table << tracks << 1;
+        QTest::addRow("ResetSystem.txt asking for the reset keeps them")
+            << QByteArray("0\r\n") << table << tracks << table << tracks << 1;
+    }
+    void theResetAtStartKeepsDocumentsThatHoldEntries() {
+        QFETCH(QByteArray, resetSystem);
+        QFETCH(QByteArray, table);
+        QFETCH(QByteArray, playList);
+        QFETCH(QByteArray, tableAfter);
+        QFETCH(QByteArray, playListAfter);
+        QFETCH(int, entries);
+        Folder f;
+        const auto place = [&](const QString& name, const QByteArray& bytes) {
+            if (bytes != "<delete>")
+                f.put(name, bytes);
+        };
+        place(settings::kResetSystem, resetSystem);
+        place(settings::kDefaultTable, table);
+        place(settings::kDefaultPlayList, playList);
+        FakePlatform fake(f.dir.path());
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+        // The reset ran.
+        QCOMPARE(f.bytes(settings::kResetSystem), QByteArray("1\r\n"));
+        QCOMPARE(f.bytes(settings::kTimeSet), quoted("minute"));
+        QCOMPARE(f.bytes(settings::kDefaultTable), tableAfter);
+        QCOMPARE(f.bytes(settings::kDefaultPlayList), playListAfter);
+        QCOMPARE(w.table().entries.size(), entries);
+    }
+
+    void theConfirmedResetEmptiesTheDocuments() {
+        Folder f;
+        writeIntactSettings(f);
+        f.put(settings::kDefaultPlayList, quoted("|/music/a.mp3"));
+        FakeFiles files;
+        FakeAutostart autostart;
+        const SettingsStore store(files, f.dir.path());
+        QVERIFY(writeResetDefaults(store, autostart, QStringLiteral("/opt/q"), ResetDocuments::Empty));
+        QCOMPARE(f.bytes(settings::kDefaultTable), QByteArray("\"\"\r\n"));
+        QCOMPARE(f.bytes(settings::kDefaultPlayList), QByteArray());
+        QCOMPARE(f.bytes(settings::kResetSystem), QByteArray("1\r\n"));
+        QCOMPARE(autostart.calls, QStringList{"enable /opt/q"});
     }
 
     void anIntactFolderIsOnlyRead() {
