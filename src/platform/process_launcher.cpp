@@ -22,6 +22,7 @@ namespace quel {
 
 namespace {
 constexpr QChar kQuote = u'"';
+constexpr QChar kSingleQuote = u'\'';
 constexpr QChar kBackslash = u'\\';
 
 bool isBlank(QChar c) {
@@ -65,6 +66,16 @@ QStringList splitCommandLine(const QString& commandLine) {
                 ++i;
             }
             continue;  // an even run leaves the quote to act as a quote
+        }
+        if (c == kSingleQuote && !inQuotes) {
+            // Everything up to the closing quote is taken as it stands. A quote that is never closed
+            // is an apostrophe, as in a name like Bob's.
+            const qsizetype close = commandLine.indexOf(kSingleQuote, i + 1);
+            if (close >= 0) {
+                word.append(QStringView(commandLine).mid(i + 1, close - i - 1));
+                i = close + 1;
+                continue;
+            }
         }
         if (c == kQuote) {
             if (inQuotes && i + 1 < n && commandLine.at(i + 1) == kQuote) {
