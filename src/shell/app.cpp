@@ -19,7 +19,8 @@ namespace quel {
 
 QString installedDataDir(const QString& executableDir) {
     const QString installed = QDir::cleanPath(executableDir + QStringLiteral("/../share/quelbrook"));
-    if (QFileInfo(installed).isDir()) return installed;
+    if (QFileInfo(installed).isDir())
+        return installed;
     return QStringLiteral(QUELBROOK_SOURCE_DATA);
 }
 
@@ -28,7 +29,8 @@ QString prepareProgramFolder(const QString& executableDir) {
     in.homeOverride = qEnvironmentVariable("QUELBROOK_HOME");
     in.executableDir = executableDir;
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty()) dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     in.userDataDir = dataHome + QStringLiteral("/quelbrook");
     const QString folder = chooseProgramFolder(in);
     fillProgramFolder(folder, installedDataDir(executableDir));
@@ -51,18 +53,20 @@ int runProgram(int argc, char** argv) {
     WidgetDialogs dialogs;
     DiskFiles files;
     LocalInstanceGuard instance(instanceKey(folder));
-    XdgAutostart autostart;
+    // A folder named by QUELBROOK_HOME goes into the autostart entry; the login session lacks it.
+    XdgAutostart autostart({}, qEnvironmentVariableIsEmpty("QUELBROOK_HOME") ? QString() : folder);
     SystemTray tray;
     GstMediaFactory media;
     ProcessLauncher launcher;
-    Platform platform{clock,    dialogs,  files, instance, autostart, tray, media,
-                      launcher, folder, QCoreApplication::applicationFilePath()};
+    Platform platform{clock, dialogs, files,    instance, autostart,
+                      tray,  media,   launcher, folder,   QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
-        if (!main->load()) QCoreApplication::exit(0);
+        if (!main->load())
+            QCoreApplication::exit(0);
     });
     splash->show();
     return app.exec();

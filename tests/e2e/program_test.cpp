@@ -88,7 +88,10 @@ private slots:
         QVERIFY(QFile::exists(home + "/toll/C/C12.WAV"));
         QVERIFY(QFile::exists(home + "/SayTimeWav/F/F59.wav"));
         QVERIFY(QFile::exists(home + "/timeup.mp3"));
-        QVERIFY(QFile::exists(home + "/.config/autostart/quelbrook.desktop"));
+        // Started at login, the program must find the same folder.
+        QVERIFY2(readAll(home + "/.config/autostart/quelbrook.desktop")
+                     .contains("\nExec=env QUELBROOK_HOME=" + home.toUtf8() + " /"),
+                 readAll(home + "/.config/autostart/quelbrook.desktop").constData());
         QCOMPARE(program.process.state(), QProcess::Running);
     }
 
