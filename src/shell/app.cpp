@@ -52,7 +52,7 @@ int runProgram(int argc, char** argv) {
     SystemClock clock;
     WidgetDialogs dialogs;
     DiskFiles files;
-    LocalInstanceGuard instance(instanceKey(folder));
+    LocalInstanceGuard instance(folder);
     // A folder named by QUELBROOK_HOME goes into the autostart entry; the login session lacks it.
     XdgAutostart autostart({}, qEnvironmentVariableIsEmpty("QUELBROOK_HOME") ? QString() : folder);
     SystemTray tray;
