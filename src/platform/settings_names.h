@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The settings files of the program folder, each holding one value (see quel::fileformat), and the
 // fixed documents. Spelled once here, as the program writes them.
@@ -22,6 +23,13 @@ inline const QString kUserWav = QStringLiteral("Userwav.txt");
 inline const QString kInterval = QStringLiteral("Interval.txt");
 inline const QString kRadio = QStringLiteral("Radio.txt");
 inline const QString kSayTimeFile = QStringLiteral("SayTimeFile.txt");
+
+// Every settings file above.
+inline QStringList all() {
+    return {kResetSystem, kAutoRun,  kTimeSet,   kToll,         kShow,       kShut,
+            kRestart,     kLogoff,   kPlayOrder, kPlayerActive, kDefaultDtt, kDefaultPlf,
+            kUserWav,     kInterval, kRadio,     kSayTimeFile};
+}
 
 // Relative to the program folder.
 inline const QString kDefaultTable = QStringLiteral("DayTimeTable/Default.DTT");

@@ -41,6 +41,8 @@ bool MainWindow::load() {
         platform_.instance.activateOther();
         return false;
     }
+    // No other instance can be writing now: what a killed write left beside the files may go.
+    removeStrayTempFiles(platform_.programFolder);
 
     switch (readAutoRun(store_)) {
         case Choice::First:

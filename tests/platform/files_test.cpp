@@ -1,7 +1,9 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
 #include "fakes/odd_files.h"
@@ -188,6 +190,57 @@ private slots:
         QCOMPARE(chooseProgramFolder(in), exe.path());
         in.homeOverride = QStringLiteral("/srv/bells/");
         QCOMPARE(chooseProgramFolder(in), QStringLiteral("/srv/bells"));
+    }
+
+    void strayTempFilesOfTheProgramsOwnFilesGo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::addRow("beside a settings file") << "Toll.txt.aBcDeF" << true;
+        QTest::addRow("beside a settings file of another case") << "USERWAV.TXT.QwErTy" << true;
+        QTest::addRow("beside the spoken-time hand-over") << "SayTimeFile.txt.xYzAbC" << true;
+        QTest::addRow("beside a table") << "DayTimeTable/Default.DTT.mNoPqR" << true;
+        QTest::addRow("beside a table of any name") << "DayTimeTable/秋季.dtt.ZzYyXx" << true;
+        QTest::addRow("beside a play list") << "PlayListFile/Default.PLF.hIjKlM" << true;
+        QTest::addRow("a copy named with a word") << "Toll.txt.backup" << false;
+        QTest::addRow("a copy named with a capitalised word") << "DayTimeTable/Default.DTT.Summer" << false;
+        QTest::addRow("a copy named in capitals") << "DayTimeTable/Default.DTT.WINTER" << false;
+        QTest::addRow("five letters") << "Toll.txt.aBcDe" << false;
+        QTest::addRow("seven letters") << "Toll.txt.aBcDeFg" << false;
+        QTest::addRow("a digit") << "Toll.txt.aB3DeF" << false;
+        QTest::addRow("beside a file that is not the program's") << "notes.txt.aBcDeF" << false;
+        QTest::addRow("a settings name in the tables folder") << "DayTimeTable/Toll.txt.aBcDeF" << false;
+        QTest::addRow("a table in the play lists folder") << "PlayListFile/a.DTT.aBcDeF" << false;
+        QTest::addRow("beside a sound") << "toll/A/A1.WAV.aBcDeF" << false;
+        QTest::addRow("the suffix alone") << "DayTimeTable/.DTT.aBcDeF" << false;
+    }
+    void strayTempFilesOfTheProgramsOwnFilesGo() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        QTemporaryDir home;
+        for (const char* sub : {"DayTimeTable", "PlayListFile", "toll/A"})
+            QDir(home.path()).mkpath(QString::fromLatin1(sub));
+        const QString stray = home.filePath(name);
+        const QString kept = home.filePath(name.left(name.lastIndexOf(QLatin1Char('.'))));
+        for (const QString& path : {stray, kept}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(removeStrayTempFiles(home.path()), removed ? QStringList{stray} : QStringList{});
+        QCOMPARE(QFile::exists(stray), !removed);
+        QVERIFY(QFile::exists(kept));
+    }
+
+    // The stray names above follow the scheme Qt's temporary files use; a Qt that changed it would
+    // leave strays behind unnoticed.
+    void qtNamesItsTemporaryFilesAsTheCleanUpExpects() {
+        QTemporaryDir home;
+        const QRegularExpression scheme(QStringLiteral("^Toll\\.txt\\.[A-Za-z]{6}$"));
+        for (int i = 0; i < 20; ++i) {
+            QTemporaryFile file(home.filePath(QStringLiteral("Toll.txt")));
+            QVERIFY(file.open());
+            const QString name = QFileInfo(file.fileName()).fileName();
+            QVERIFY2(scheme.match(name).hasMatch(), qPrintable(name));
+        }
     }
 
     void fillingAProgramFolderKeepsWhatIsThere() {

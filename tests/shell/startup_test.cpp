@@ -386,6 +386,29 @@ private slots:
         QVERIFY(!w.clockTick().isActive());
     }
 
+    void strayTempFilesGoOnceThisInstanceHoldsTheGuard() {
+        Folder f;
+        writeIntactSettings(f);
+        const QStringList strays{f.path("Toll.txt.aBcDeF"), f.path("DayTimeTable/Default.DTT.QwErTy")};
+        for (const QString& stray : strays)
+            f.put(stray.mid(f.dir.path().size() + 1), "half written");
+        {
+            FakePlatform second(f.dir.path());
+            second.instance.otherRunning = true;
+            MainWindow w(second.platform);
+            QVERIFY(!w.load());
+            for (const QString& stray : strays)
+                QVERIFY2(QFile::exists(stray), "the running instance may be writing it");
+        }
+        FakePlatform fake(f.dir.path());
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+        for (const QString& stray : strays)
+            QVERIFY(!QFile::exists(stray));
+        QVERIFY(ticked(w, "MenuTollOn"));
+        QCOMPARE(w.table().entries.size(), 3);
+    }
+
     void aSecondStartAlsoDoesADueReset() {
         Folder f;
         FakePlatform fake(f.dir.path());
