@@ -157,6 +157,18 @@ QString nameInFolder(const QString& folder, const QString& name) {
     return exact;
 }
 
+QString resolveInFolder(const QString& folder, const QString& path) {
+    if (folder.isEmpty() || somethingAt(path))
+        return path;
+    const QString inside = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    if (!path.startsWith(inside))
+        return path;
+    QString resolved = inside.chopped(1);
+    for (const QString& part : path.mid(inside.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        resolved = nameInFolder(resolved, part);
+    return somethingAt(resolved) ? resolved : path;
+}
+
 QString fileNamePart(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? path : path.mid(slash + 1);

@@ -75,6 +75,11 @@ bool samePath(const QString& a, const QString& b);
 // so files written by the Windows version (toll.txt, USERWAV.TXT) are still found.
 QString nameInFolder(const QString& folder, const QString& name);
 
+// A path inside `folder` that names nothing as written, resolved part by part with nameInFolder: a
+// Toll.txt of the Windows version names .../TOLL/A/A1.WAV where the folder holds toll/A/A1.WAV. A path
+// outside the folder, or one that names nothing in any case either, comes back as it is.
+QString resolveInFolder(const QString& folder, const QString& path);
+
 // The file name without its folder.
 QString fileNamePart(const QString& path);
 

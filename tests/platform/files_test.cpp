@@ -1,7 +1,7 @@
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -175,6 +175,39 @@ private slots:
                  dir.filePath(QStringLiteral("Toll.txt")));
         QCOMPARE(fileNamePart(QStringLiteral("/a/b/Default.DTT")), QStringLiteral("Default.DTT"));
         QVERIFY(!samePath(QStringLiteral("/a/X.DTT"), QStringLiteral("/a/x.dtt")));
+    }
+
+    void pathsInTheProgramFolderAreFoundInAnyCase_data() {
+        QTest::addColumn<QString>("path");  // %P stands for the program folder
+        QTest::addColumn<QString>("found");
+        QTest::addRow("as written") << "%P/toll/A/A1.WAV"
+                                    << "%P/toll/A/A1.WAV";
+        QTest::addRow("a folder in capitals") << "%P/TOLL/A/A1.WAV"
+                                              << "%P/toll/A/A1.WAV";
+        QTest::addRow("every part in another case") << "%P/Toll/a/a1.wav"
+                                                    << "%P/toll/A/A1.WAV";
+        QTest::addRow("a file in capitals") << "%P/TIMEUP.MP3"
+                                            << "%P/timeup.mp3";
+        QTest::addRow("doubled separators") << "%P//TOLL//A/A1.WAV"
+                                            << "%P/toll/A/A1.WAV";
+        QTest::addRow("nothing in any case keeps its text") << "%P/TOLL/A/A13.WAV"
+                                                            << "%P/TOLL/A/A13.WAV";
+        QTest::addRow("outside the program folder keeps its text") << "/NOWHERE/toll/A/A1.WAV"
+                                                                   << "/NOWHERE/toll/A/A1.WAV";
+        QTest::addRow("a folder that only begins like the program folder") << "%Px/TIMEUP.MP3"
+                                                                           << "%Px/TIMEUP.MP3";
+        QTest::addRow("empty") << ""
+                               << "";
+    }
+    void pathsInTheProgramFolderAreFoundInAnyCase() {
+        QFETCH(QString, path);
+        QFETCH(QString, found);
+        QTemporaryDir home;
+        QDir(home.path()).mkpath(QStringLiteral("toll/A"));
+        for (const char* name : {"toll/A/A1.WAV", "timeup.mp3"})
+            QVERIFY(QFile(home.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
+        QCOMPARE(resolveInFolder(home.path(), path.replace("%P", home.path())),
+                 found.replace("%P", home.path()));
     }
 
     void programFolderChoice() {
