@@ -6,8 +6,8 @@
 
 #include "engine/responses.h"
 #include "platform/platform.h"
-#include "schedule/schedule_table.h"
 #include "platform/settings_store.h"
+#include "schedule/schedule_table.h"
 
 class QLabel;
 class QPushButton;
