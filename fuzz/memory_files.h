@@ -8,10 +8,12 @@ namespace quel::fuzz {
 class MemoryFiles final : public Files {
 public:
     MemoryFiles(QString path, QByteArray bytes) : path_(std::move(path)), bytes_(std::move(bytes)) {}
-    std::optional<QByteArray> read(const QString& path) const override {
+    ReadResult readFile(const QString& path, qint64 cap) const override {
         if (path != path_)
-            return std::nullopt;
-        return bytes_;
+            return {ReadStatus::Missing, {}};
+        if (bytes_.size() > cap)
+            return {ReadStatus::Unreadable, {}};
+        return {ReadStatus::Read, bytes_};
     }
     bool write(const QString&, const QByteArray&) override { return false; }
     bool exists(const QString& path) const override { return path == path_; }

@@ -69,7 +69,8 @@ Alarm::Alarm(Platform& platform, Media& tone, QObject* parent)
     defaultRingItem_ = addNamedAction(ringMenu, QStringLiteral("humor"), QStringLiteral("默认闹铃"));
 
     QAction* tryRing = addNamedAction(menu_.get(), QStringLiteral("menuTryRing"), QStringLiteral("播放闹铃"));
-    QAction* stopSound = addNamedAction(menu_.get(), QStringLiteral("menustopsound"), QStringLiteral("停止闹铃"));
+    QAction* stopSound =
+        addNamedAction(menu_.get(), QStringLiteral("menustopsound"), QStringLiteral("停止闹铃"));
 
     connect(second_, &QAction::triggered, this, [this] { chooseUnit(alarm::Unit::Second); });
     connect(minute_, &QAction::triggered, this, [this] { chooseUnit(alarm::Unit::Minute); });
@@ -109,7 +110,8 @@ bool Alarm::applyRings(const QString& userRing, const QString& defaultRing) {
 }
 
 void Alarm::ring() {
-    tone_.setFileName(userRing_);
+    // The Windows version wrote its paths in capitals; a sound in the program folder is found in any case.
+    tone_.setFileName(resolveInFolder(programFolder_, userRing_));
     tone_.play();
 }
 
@@ -149,7 +151,7 @@ void Alarm::showRing() {
     // A path may hold "&", which a menu caption would otherwise take for a shortcut marker.
     QString caption = userRing_;
     currentRing_->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
-    defaultRingItem_->setEnabled(!samePath(userRing_, defaultRing_));
+    defaultRingItem_->setEnabled(!samePath(resolveInFolder(programFolder_, userRing_), defaultRing_));
 }
 
 void Alarm::saveRing() {

@@ -20,12 +20,14 @@ Chime::Chime(Platform& platform, Media& chime, QObject* parent)
     on_ = addNamedAction(onOff, QStringLiteral("MenuTollOn"), QStringLiteral("开"), true);
     off_ = addNamedAction(onOff, QStringLiteral("MenuTollOff"), QStringLiteral("关"), true);
 
-    QMenu* sounds = addNamedMenu(menu_.get(), QStringLiteral("MenuTollRingChoose"), QStringLiteral("钟声选择"));
+    QMenu* sounds =
+        addNamedMenu(menu_.get(), QStringLiteral("MenuTollRingChoose"), QStringLiteral("钟声选择"));
     soundA_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseA"), QStringLiteral("钟声A"), true);
     soundB_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseB"), QStringLiteral("钟声B"), true);
     soundC_ = addNamedAction(sounds, QStringLiteral("MenuTollRingChooseC"), QStringLiteral("钟声C"), true);
 
-    QAction* listenItem = addNamedAction(menu_.get(), QStringLiteral("MenuTollListen"), QStringLiteral("试听钟声"));
+    QAction* listenItem =
+        addNamedAction(menu_.get(), QStringLiteral("MenuTollListen"), QStringLiteral("试听钟声"));
 
     // Qt flips a checkable item before `triggered`, so `checked` false means it was ticked already.
     connect(on_, &QAction::triggered, this, [this](bool checked) { chooseSwitch(on_, checked, true); });
@@ -96,7 +98,8 @@ void Chime::listen() {
 void Chime::play(const QString& path) {
     // A bell still sounding from the last hour gives way to the new one.
     chime_.stop();
-    chime_.setFileName(path);
+    // The Windows version wrote its paths in capitals; the sounds are found in any case.
+    chime_.setFileName(resolveInFolder(programFolder_, path));
     chime_.play();
 }
 

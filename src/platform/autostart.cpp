@@ -8,29 +8,59 @@
 
 namespace quel {
 
-XdgAutostart::XdgAutostart(QString configHome) : configHome_(std::move(configHome)) {}
+XdgAutostart::XdgAutostart(QString configHome, QString programHome)
+    : configHome_(std::move(configHome)), programHome_(std::move(programHome)) {}
 
 QString XdgAutostart::entryPath() const {
     QString home = configHome_;
-    if (home.isEmpty()) home = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (home.isEmpty()) home = QDir::homePath() + QStringLiteral("/.config");
+    if (home.isEmpty())
+        home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.config");
     return home + QStringLiteral("/autostart/quelbrook.desktop");
 }
 
 namespace {
-// Exec= takes a quoted argument with its own escapes, as the desktop entry format defines them.
-QString execQuoted(const QString& path) {
-    QString out = path;
-    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    out.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    out.replace(QLatin1Char('`'), QStringLiteral("\\`"));
-    out.replace(QLatin1Char('$'), QStringLiteral("\\$"));
-    out.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    return QLatin1Char('"') + out + QLatin1Char('"');
+const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#`");
+const QString kEscapedInQuotes = QStringLiteral("\"`$\\");
+
+QString execArgument(const QString& argument) {
+    bool quote = argument.isEmpty();
+    for (const QChar c : argument)
+        quote = quote || kReserved.contains(c);
+    if (!quote)
+        return argument;
+    QString out = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (kEscapedInQuotes.contains(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out + QLatin1Char('"');
 }
 }  // namespace
 
+QString desktopExecValue(const QStringList& arguments) {
+    QStringList quoted;
+    for (const QString& argument : arguments)
+        quoted << execArgument(argument);
+    QString value = quoted.join(QLatin1Char(' '));
+    // The key file reads its own escapes before the quoting is undone, so every backslash of the
+    // quoting is doubled once more.
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    // A lone % would start a field code.
+    value.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return value;
+}
+
 bool XdgAutostart::enable(const QString& executable) {
+    QStringList command;
+    if (!programHome_.isEmpty())
+        command << QStringLiteral("env") << QStringLiteral("QUELBROOK_HOME=") + programHome_;
+    command << executable;
     const QString path = entryPath();
     QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
     const QString entry = QStringLiteral(
@@ -41,7 +71,7 @@ bool XdgAutostart::enable(const QString& executable) {
                               "Exec=%1\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
-                              .arg(execQuoted(executable));
+                              .arg(desktopExecValue(command));
     DiskFiles files;
     return files.write(path, entry.toUtf8());
 }

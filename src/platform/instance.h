@@ -2,14 +2,15 @@
 
 #include <QLockFile>
 #include <QObject>
+#include <QStringList>
 #include <memory>
 
 class QLocalServer;
 
 namespace quel {
 
-// One running program per user and program folder. The first start holds the guard; a later start
-// learns that it is second and can ask the first to bring its main window forward.
+// One running program per program folder. The first start holds the guard; a later start learns that
+// it is second and can ask the first to bring its main window forward.
 class InstanceGuard : public QObject {
     Q_OBJECT
 public:
@@ -24,23 +25,42 @@ signals:
     void activateRequested();
 };
 
-// A lock file (stale locks of a crashed instance are taken over) plus a local socket to reach the first.
+// A lock file in the program folder, which every start reaches however it got there (a symbolic
+// link, a session, cron or ssh with another runtime folder), plus a local socket in the user's
+// runtime folder through which a later start reaches the first. The lock of an instance that crashed
+// is taken over; the lock of a live one never is, however old it is.
 class LocalInstanceGuard final : public InstanceGuard {
     Q_OBJECT
 public:
-    // `key` tells programs apart: the same key is the same program.
-    explicit LocalInstanceGuard(const QString& key, QObject* parent = nullptr);
+    explicit LocalInstanceGuard(const QString& programFolder, QObject* parent = nullptr);
     ~LocalInstanceGuard() override;
     bool anotherIsRunning() override;
     void activateOther() override;
 
+    // Where the guard's lock file lies in a program folder.
+    static QString lockPath(const QString& programFolder);
+
 private:
-    QString socketName_;
+    bool tryLock(const QString& path);
+    void listen();
+
+    QString programFolder_;
+    QString socketPath_;  // empty when no runtime folder could be had
+    QString key_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };
 
-// The per-user key of a program folder.
+// The per-user key of a program folder, from its canonical path: a folder reached through a symbolic
+// link is the same folder.
 QString instanceKey(const QString& programFolder);
+
+// Where the user's runtime files may go, in order: $XDG_RUNTIME_DIR when set, then /run/user/<uid>
+// (what a session sets it to, so a start from cron, which has none, agrees with the session's), then
+// /tmp/quelbrook-<uid>.
+QStringList runtimeFolderCandidates(const QString& xdgRuntimeDir);
+// The first candidate that is a folder of this user that no one else may enter; the last one is made
+// when missing. Empty when none will do.
+QString privateRuntimeFolder(const QStringList& candidates);
 
 }  // namespace quel

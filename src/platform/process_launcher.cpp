@@ -49,14 +49,6 @@ QStringList splitCommandLine(const QString& commandLine) {
             continue;
         }
         inWord = true;
-        if (c == kSingleQuote && !inQuotes) {
-            // Everything up to the closing single quote is literal, as in a shell.
-            const qsizetype close = commandLine.indexOf(kSingleQuote, i + 1);
-            const qsizetype end = close < 0 ? n : close;
-            word.append(QStringView(commandLine).sliced(i + 1, end - i - 1));
-            i = close < 0 ? n : close + 1;
-            continue;
-        }
         if (c == kBackslash) {
             qsizetype run = 0;
             while (i + run < n && commandLine.at(i + run) == kBackslash)
@@ -74,6 +66,16 @@ QStringList splitCommandLine(const QString& commandLine) {
                 ++i;
             }
             continue;  // an even run leaves the quote to act as a quote
+        }
+        if (c == kSingleQuote && !inQuotes) {
+            // Everything up to the closing quote is taken as it stands. A quote that is never closed
+            // is an apostrophe, as in a name like Bob's.
+            const qsizetype close = commandLine.indexOf(kSingleQuote, i + 1);
+            if (close >= 0) {
+                word.append(QStringView(commandLine).mid(i + 1, close - i - 1));
+                i = close + 1;
+                continue;
+            }
         }
         if (c == kQuote) {
             if (inQuotes && i + 1 < n && commandLine.at(i + 1) == kQuote) {

@@ -17,9 +17,9 @@ struct Command {
 // written for that convention: blanks separate words; double quotes group blanks into a word and may
 // stand inside one (a"b c"d is the word ab cd); "" inside quotes is one literal quote; backslashes
 // are literal except before a quote, where 2n of them give n and the quote keeps its meaning, and
-// 2n+1 give n and a literal quote. Single quotes group as in a shell: everything up to the closing one
-// is literal. Tables cannot hold double quotes (they end the table text), so words written by this
-// program are grouped by single quotes.
+// 2n+1 give n and a literal quote. A table cannot store a double quote, so single quotes group words
+// as well, as a shell's do: everything between two of them is taken as it stands ('date > f' is one
+// word); a single quote without a partner, and one inside double quotes, is a plain character.
 QStringList splitCommandLine(const QString& commandLine);
 
 // A word as a command line holds it: in single quotes when it has blanks. A word holding a single

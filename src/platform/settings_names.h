@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The settings files of the program folder, each holding one value (see quel::fileformat), and the
 // fixed documents. Spelled once here, as the program writes them.
@@ -24,6 +25,13 @@ inline const QString kRadio = QStringLiteral("Radio.txt");
 // The input the radio is wired to, as the sound server names it; empty: the default input.
 inline const QString kRadioSource = QStringLiteral("RadioSource.txt");
 inline const QString kSayTimeFile = QStringLiteral("SayTimeFile.txt");
+
+// Every settings file above.
+inline QStringList all() {
+    return {kResetSystem, kAutoRun,  kTimeSet,   kToll,         kShow,       kShut,
+            kRestart,     kLogoff,   kPlayOrder, kPlayerActive, kDefaultDtt, kDefaultPlf,
+            kUserWav,     kInterval, kRadio,     kSayTimeFile};
+}
 
 // Relative to the program folder.
 inline const QString kDefaultTable = QStringLiteral("DayTimeTable/Default.DTT");

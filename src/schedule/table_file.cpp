@@ -28,7 +28,7 @@ QString tableTextFromBytes(const QByteArray& bytes) {
 }
 
 std::optional<QString> readTableText(const Files& files, const QString& path) {
-    const std::optional<QByteArray> bytes = files.read(path);
+    const std::optional<QByteArray> bytes = files.read(path, Files::kDocumentCap);
     if (!bytes)
         return std::nullopt;
     return tableTextFromBytes(*bytes);

@@ -22,7 +22,8 @@ namespace quel {
 
 QString installedDataDir(const QString& executableDir) {
     const QString installed = QDir::cleanPath(executableDir + QStringLiteral("/../share/quelbrook"));
-    if (QFileInfo(installed).isDir()) return installed;
+    if (QFileInfo(installed).isDir())
+        return installed;
     return QStringLiteral(QUELBROOK_SOURCE_DATA);
 }
 
@@ -31,7 +32,8 @@ QString prepareProgramFolder(const QString& executableDir) {
     in.homeOverride = qEnvironmentVariable("QUELBROOK_HOME");
     in.executableDir = executableDir;
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty()) dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     in.userDataDir = dataHome + QStringLiteral("/quelbrook");
     const QString folder = chooseProgramFolder(in);
     fillProgramFolder(folder, installedDataDir(executableDir));
@@ -53,8 +55,9 @@ int runProgram(int argc, char** argv) {
     SystemClock clock;
     WidgetDialogs dialogs;
     DiskFiles files;
-    LocalInstanceGuard instance(instanceKey(folder));
-    XdgAutostart autostart;
+    LocalInstanceGuard instance(folder);
+    // A folder named by QUELBROOK_HOME goes into the autostart entry; the login session lacks it.
+    XdgAutostart autostart({}, qEnvironmentVariableIsEmpty("QUELBROOK_HOME") ? QString() : folder);
     SystemTray tray;
     GstMediaFactory media;
     ProcessLauncher launcher;
@@ -68,7 +71,8 @@ int runProgram(int argc, char** argv) {
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
-        if (!main->load()) QCoreApplication::exit(0);
+        if (!main->load())
+            QCoreApplication::exit(0);
     });
     splash->show();
     return app.exec();

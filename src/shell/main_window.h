@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "platform/settings_store.h"
 #include "schedule/table_document.h"
 #include "schedule/table_wiring.h"
-#include "shell/settings_store.h"
 
 class QLabel;
 class QPushButton;

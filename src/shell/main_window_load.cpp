@@ -33,7 +33,7 @@ bool MainWindow::load() {
     status_->setText(startupUptimeLabel(platform_.clock.msecsSinceBoot(), platform_.clock.now().date()));
 
     if (resetDue(store_)) {
-        writeResetDefaults(store_, platform_.autostart, platform_.executable);
+        writeResetDefaults(store_, platform_.autostart, platform_.executable, ResetDocuments::KeepFilled);
         MainMenus::choose(menus_->autorun, menus_->autorunOn);
     }
     tick_->setInterval(readTickInterval(store_));
@@ -45,6 +45,8 @@ bool MainWindow::load() {
         platform_.instance.activateOther();
         return false;
     }
+    // No other instance can be writing now: what a killed write left beside the files may go.
+    removeStrayTempFiles(platform_.programFolder);
 
     const Choice autorun = readAutoRun(store_);
     MainMenus::choose(menus_->autorun, autorun == Choice::First    ? menus_->autorunOn
@@ -63,9 +65,9 @@ bool MainWindow::load() {
     defaultRing_ = store_.pathForReading(installed::kAlarmSound);
     choices_->setDefaultRing(defaultRing_);
     if (!alarm_->applyAlarmUnit(store_.text(settings::kTimeSet)))
-        store_.writeText(settings::kTimeSet, QStringLiteral("minute"));
+        store_.repairText(settings::kTimeSet, QStringLiteral("minute"));
     if (!alarm_->applyRings(store_.text(settings::kUserWav), defaultRing_))
-        store_.writeText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
+        store_.repairText(settings::kUserWav, store_.pathForWriting(installed::kAlarmSound));
 
     const QString defaultPath = readDefaultTablePath(store_);
     if (!platform_.files.exists(defaultPath) &&

@@ -4,13 +4,23 @@
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
 namespace {
 const QString kYes = QStringLiteral("YES");
 const QString kNo = QStringLiteral("NO");
+
+// Nothing there, or a value with nothing in it: no entry or track can be lost by making it anew. A
+// document that stands there unreadable is left alone.
+bool holdsNothing(const SettingsStore& store, const QString& name) {
+    const ReadResult read = store.files().readFile(store.pathForReading(name), Files::kDocumentCap);
+    if (read.status == ReadStatus::Missing)
+        return true;
+    return read.status == ReadStatus::Read &&
+           fileformat::firstField(fileformat::decode(read.bytes)).trimmed().isEmpty();
+}
 }  // namespace
 
 bool startWithSessionOn(const SettingsStore& store, Autostart& autostart, const QString& executable) {
@@ -23,7 +33,8 @@ bool startWithSessionOff(const SettingsStore& store, Autostart& autostart) {
     return store.writeText(settings::kAutoRun, kNo);
 }
 
-bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const QString& executable) {
+bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const QString& executable,
+                        ResetDocuments documents) {
     using namespace settings;
     bool ok = startWithSessionOn(store, autostart, executable);
     ok = store.writeText(kTimeSet, QStringLiteral("minute")) && ok;
@@ -34,8 +45,11 @@ bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const 
     ok = store.writeText(kLogoff, QStringLiteral("开60")) && ok;
     ok = store.writeText(kPlayOrder, QStringLiteral("1")) && ok;
     ok = store.writeNumber(kPlayerActive, 1) && ok;
-    ok = store.writeText(kDefaultTable, QString()) && ok;
-    ok = store.files().write(store.pathForWriting(kDefaultPlayList), QByteArray()) && ok;
+    const bool empty = documents == ResetDocuments::Empty;
+    if (empty || holdsNothing(store, kDefaultTable))
+        ok = store.writeText(kDefaultTable, QString()) && ok;
+    if (empty || holdsNothing(store, kDefaultPlayList))
+        ok = store.files().write(store.pathForWriting(kDefaultPlayList), QByteArray()) && ok;
     ok = store.writeNumber(kResetSystem, 1) && ok;
     ok = store.writeText(kDefaultDtt, kResetMarker) && ok;
     ok = store.writeText(kDefaultPlf, kResetMarker) && ok;

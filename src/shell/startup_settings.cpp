@@ -16,6 +16,9 @@ Choice choose(const QString& value, const QString& first, const QString& second)
 }  // namespace
 
 bool resetDue(const SettingsStore& store) {
+    // A reset would overwrite every setting at every start while the file stays unreadable.
+    if (store.unreadable(settings::kResetSystem))
+        return false;
     const auto n = store.number(settings::kResetSystem);
     return !n || *n == 0;
 }
@@ -31,12 +34,14 @@ Choice readAutoRun(const SettingsStore& store) {
 }
 
 QString readTollSetting(const SettingsStore& store) {
-    QString toll = store.text(settings::kToll);
-    if (!chime::switchOf(toll)) {
-        store.writeText(settings::kToll, chime::kOn + chime::prefix(store.folder(), chime::Sound::A));
-        toll = store.text(settings::kToll);
-    }
-    return toll;
+    const QString toll = store.text(settings::kToll);
+    if (chime::switchOf(toll))
+        return toll;
+    const QString repaired = chime::kOn + chime::prefix(store.folder(), chime::Sound::A);
+    if (store.unreadable(settings::kToll))
+        return repaired;
+    store.writeText(settings::kToll, repaired);
+    return store.text(settings::kToll);
 }
 
 QString readDefaultTablePath(const SettingsStore& store) {
@@ -44,7 +49,7 @@ QString readDefaultTablePath(const SettingsStore& store) {
     if (!path.isEmpty() && store.files().exists(path))
         return path;
     const QString fallback = store.pathForReading(settings::kDefaultTable);
-    store.writeText(settings::kDefaultDtt, fallback);
+    store.repairText(settings::kDefaultDtt, fallback);
     return fallback;
 }
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
@@ -10,7 +10,8 @@ namespace quel {
 // Each function reads (and, where said, rewrites) one file; the main window applies the result to its
 // menus and members in start-up order.
 
-// No number other than 0 in ResetSystem.txt (missing and unreadable included) means a reset is due.
+// No number other than 0 in ResetSystem.txt (missing, empty and junk included) means a reset is due;
+// an unreadable file does not.
 bool resetDue(const SettingsStore& store);
 
 // The tick's starting interval; 1000 ms when Interval.txt holds no positive whole number (a zero
@@ -22,11 +23,13 @@ enum class Choice { First, Second, Neither };
 // AutoRunYesNo.txt: "YES" → First, "NO" → Second, exactly.
 Choice readAutoRun(const SettingsStore& store);
 
-// Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A.
+// Toll.txt; a value that starts with neither 开 nor 关 is rewritten with the chime on and sound A (an
+// unreadable file is only read so, never rewritten).
 QString readTollSetting(const SettingsStore& store);
 
-// DefaultDTT.txt; a path that names no file (the reset marker included) gives the program's
-// DayTimeTable/Default.DTT and rewrites the file with that path.
+// DefaultDTT.txt; a path where nothing stands (the reset marker included) gives the program's
+// DayTimeTable/Default.DTT and rewrites the file with that path, unless DefaultDTT.txt is unreadable.
+// A table that stands there unreadable stays the default: it still holds the school's entries.
 QString readDefaultTablePath(const SettingsStore& store);
 
 // The 当前值 caption of a Shut.txt, Restart.txt or Logoff.txt value ("开60" → 当前值:60秒).

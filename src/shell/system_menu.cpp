@@ -113,7 +113,7 @@ void SystemMenu::resetSystem() {
     if (platform_.dialogs.message(version::title(), QStringLiteral("重新设置整个系统的参数,你确定吗?"),
                                   MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes)
         return;
-    if (!writeResetDefaults(store_, platform_.autostart, platform_.executable)) {
+    if (!writeResetDefaults(store_, platform_.autostart, platform_.executable, ResetDocuments::Empty)) {
         // Some defaults are written and some are not; ending now would leave the school without its bells
         // and the operator without a word about it.
         platform_.dialogs.message(version::title(),

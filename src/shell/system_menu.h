@@ -5,7 +5,7 @@
 
 #include "engine/responses.h"
 #include "shell/main_menus.h"
-#include "shell/settings_store.h"
+#include "platform/settings_store.h"
 
 class QAction;
 

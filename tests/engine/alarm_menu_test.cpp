@@ -121,6 +121,18 @@ private slots:
         QVERIFY(fake_->files.writes.isEmpty());
     }
 
+    void aRingNamedInAnotherCaseIsTheBuiltInOne() {
+        QVERIFY(QFile(builtIn()).open(QIODevice::WriteOnly));
+        const QString windowsSpelling = dir_.path() + "/TIMEUP.MP3";
+        QVERIFY(alarm_->applyRings(windowsSpelling, builtIn()));
+        QCOMPARE(alarm_->userRing(), windowsSpelling);
+        QVERIFY(!item("humor")->isEnabled());
+        item("menuTryRing")->trigger();
+        QCOMPARE(fake_->media.log, (QStringList{"m1 file " + builtIn(), "m1 play"}));
+        QVERIFY(fake_->files.writes.isEmpty());
+        QFile::remove(builtIn());
+    }
+
     void choosingARingPlaysAndStoresIt_data() {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("ring");

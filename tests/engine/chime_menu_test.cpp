@@ -61,6 +61,32 @@ private slots:
         QCOMPARE(fake_->media.log, played(file.isEmpty() ? file : dir_.path() + "/toll/A/" + file));
     }
 
+    // The Windows version upper-cases its paths, and start-up's own repair writes "Toll".
+    void aSoundPathInAnotherCaseStillRings_data() {
+        QTest::addColumn<QString>("prefix");  // after the program folder
+        QTest::addColumn<QString>("played");
+        QTest::addRow("capitals") << "/TOLL/A/A"
+                                  << "/toll/A/A1.WAV";
+        QTest::addRow("the repair's spelling") << "/Toll/A/A"
+                                               << "/toll/A/A1.WAV";
+        QTest::addRow("lower case") << "/toll/a/a"
+                                    << "/toll/A/A1.WAV";
+        QTest::addRow("a sound that is nowhere plays as named") << "/TOLL/D/D"
+                                                                << "/TOLL/D/D1.WAV";
+    }
+    void aSoundPathInAnotherCaseStillRings() {
+        QFETCH(QString, prefix);
+        QFETCH(QString, played);
+        QDir(dir_.path()).mkpath("toll/A");
+        QVERIFY(QFile(dir_.path() + "/toll/A/A1.WAV").open(QIODevice::WriteOnly));
+        const QString setting = "开" + dir_.path() + prefix;
+        chime_->applyTollSetting(setting);
+        chime_->hourlyChime({13, 0, 0});
+        QCOMPARE(fake_->media.log, this->played(dir_.path() + played));
+        QCOMPARE(chime_->tollSetting(), setting);
+        QVERIFY(fake_->files.writes.isEmpty());
+    }
+
     void offIsSilentButListenStillPlaysTheChosenSound() {
         chime_->applyTollSetting("关" + prefix('B'));
         chime_->hourlyChime({0, 0, 0});

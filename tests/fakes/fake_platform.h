@@ -51,12 +51,16 @@ struct FileDialogCall {
 // Answers from a script, in order; an empty script answers No / empty / cancel.
 class FakeDialogs final : public Dialogs {
 public:
-    Answer message(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override {
+    Answer message(const QString& title, const QString& text, MessageIcon icon,
+                   MessageButtons buttons) override {
         messages.push_back({title, text, icon, buttons});
         // Timers go on while a box is open; a test stands in for them here.
-        if (whileOpen) whileOpen(messages.back());
-        if (buttons == MessageButtons::Ok) return Answer::Ok;
-        if (answers.empty()) return Answer::No;
+        if (whileOpen)
+            whileOpen(messages.back());
+        if (buttons == MessageButtons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::No;
         const Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -84,7 +88,8 @@ public:
 
 private:
     static QString next(std::deque<QString>& q) {
-        if (q.empty()) return {};
+        if (q.empty())
+            return {};
         QString s = q.front();
         q.pop_front();
         return s;
@@ -92,16 +97,18 @@ private:
 };
 
 // Real files (tests run on a temporary program folder), with a record of every write and a way to make
-// chosen paths unreadable or unwritable.
+// chosen paths unreadable (as a file without read permission is) or unwritable.
 class FakeFiles final : public DiskFiles {
 public:
-    std::optional<QByteArray> read(const QString& path) const override {
-        if (unreadable.contains(path)) return std::nullopt;
-        return DiskFiles::read(path);
+    ReadResult readFile(const QString& path, qint64 cap) const override {
+        if (unreadable.contains(path))
+            return {ReadStatus::Unreadable, {}};
+        return DiskFiles::readFile(path, cap);
     }
     bool write(const QString& path, const QByteArray& bytes) override {
         writes << path;
-        if (unwritable.contains(path)) return false;
+        if (unwritable.contains(path))
+            return false;
         return DiskFiles::write(path, bytes);
     }
     QStringList writes;
@@ -138,7 +145,8 @@ public:
     bool isAvailable() const override { return available; }
     void add(const QIcon&, const QString& tip, QMenu* menu) override {
         ++addCalls;
-        if (shown) return;
+        if (shown)
+            return;
         shown = true;
         tip_ = tip;
         menu_ = menu;

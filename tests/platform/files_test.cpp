@@ -1,9 +1,12 @@
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
+#include "fakes/odd_files.h"
 #include "platform/files.h"
 #include "platform/program_folder.h"
 
@@ -16,16 +19,26 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("field");
         QTest::addRow("a quoted value loses its quotes") << "\"开60\"\r\n" << QStringLiteral("开60");
-        QTest::addRow("a bare number runs to the line end") << "1000\r\n" << "1000";
-        QTest::addRow("leading blanks are skipped") << "   \"show\"\r\n" << "show";
-        QTest::addRow("a bare field stops at a comma") << "12,34\r\n" << "12";
-        QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk" << "C:\\a,b\\x.DTT";
-        QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n" << "one";
-        QTest::addRow("an unclosed quote runs to the end") << "\"open" << "open";
-        QTest::addRow("an unclosed quote ends with its line") << "\"/a/timeup.mp3\r\n" << "/a/timeup.mp3";
-        QTest::addRow("an empty quoted value") << "\"\"\r\n" << "";
-        QTest::addRow("an empty file") << "" << "";
-        QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n" << "ab\"c\"";
+        QTest::addRow("a bare number runs to the line end") << "1000\r\n"
+                                                            << "1000";
+        QTest::addRow("leading blanks are skipped") << "   \"show\"\r\n"
+                                                    << "show";
+        QTest::addRow("a bare field stops at a comma") << "12,34\r\n"
+                                                       << "12";
+        QTest::addRow("a quoted field keeps its commas") << "\"C:\\a,b\\x.DTT\",junk"
+                                                         << "C:\\a,b\\x.DTT";
+        QTest::addRow("only the first line counts") << "\"one\"\r\n\"two\"\r\n"
+                                                    << "one";
+        QTest::addRow("an unclosed quote runs to the end") << "\"open"
+                                                           << "open";
+        QTest::addRow("an unclosed quote ends with its line") << "\"/a/timeup.mp3\r\n"
+                                                              << "/a/timeup.mp3";
+        QTest::addRow("an empty quoted value") << "\"\"\r\n"
+                                               << "";
+        QTest::addRow("an empty file") << ""
+                                       << "";
+        QTest::addRow("a quote after text is kept as text") << "ab\"c\"\r\n"
+                                                            << "ab\"c\"";
     }
     void firstField() {
         QFETCH(QString, text);
@@ -50,13 +63,33 @@ private slots:
         QCOMPARE(n ? int(*n) : -99999, value);
     }
 
+    void decodesUtf8AndGb18030_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString table = QStringLiteral("\"|8:00:00*没有注释>每天<校时|9:00:00*早操>星期一<校时\"");
+        const QByteArray gb = QStringEncoder("GB18030").encode(table);
+        const QByteArray utf8 = table.toUtf8();
+        const qsizetype comment = utf8.indexOf("*") + 1;
+        const QString withStray = QString(table).insert(table.indexOf(QLatin1Char('*')) + 1, QChar(0xFFFD));
+        QTest::addRow("UTF-8") << utf8 << table;
+        QTest::addRow("GB18030 from the Windows version") << gb << table;
+        QTest::addRow("one stray byte in a UTF-8 comment costs one character")
+            << QByteArray(utf8).insert(comment, '\xFF') << withStray;
+        QTest::addRow("a stray 0x80 likewise") << QByteArray(utf8).insert(comment, '\x80') << withStray;
+        QTest::addRow("one stray byte in a GB18030 comment costs one character")
+            << QByteArray(gb).insert(gb.indexOf("*") + 1, '\xFF') << withStray;
+        // Six UTF-8 bytes of 关关 are also three valid GB18030 pairs; with one invalid sequence either
+        // way, UTF-8 is taken.
+        QTest::addRow("a tie reads as UTF-8")
+            << QByteArray("\xE5\x85\xB3\xE5\x85\xB3\xFF") << QStringLiteral("关关") + QChar(0xFFFD);
+        QTest::addRow("a broken-off UTF-8 character at the end")
+            << QByteArray(utf8).append("\xE5\x85") << table + QString(2, QChar(0xFFFD));
+        QTest::addRow("nothing") << QByteArray() << QString();
+    }
     void decodesUtf8AndGb18030() {
-        const QString text = QStringLiteral("\"开D:\\响铃\\A\"");
-        QCOMPARE(fileformat::decode(text.toUtf8()), text);
-        QStringEncoder gb("GB18030");
-        const QByteArray legacy = gb.encode(text);
-        QVERIFY(legacy != text.toUtf8());
-        QCOMPARE(fileformat::decode(legacy), text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(fileformat::decode(bytes), text);
     }
 
     void writesOneQuotedLineWithCrLf() {
@@ -76,6 +109,48 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Toll.txt")});
     }
 
+    void readsOnlyRegularFilesUpToTheCap_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<ReadStatus>("status");
+        const qint64 settings = Files::kSettingsCap;
+        QTest::addRow("a file") << "a file" << settings << ReadStatus::Read;
+        QTest::addRow("nothing") << "nothing" << settings << ReadStatus::Missing;
+        QTest::addRow("nothing in a missing folder") << "missing folder" << settings << ReadStatus::Missing;
+        for (const QString& kind : fakes::kOddKinds)
+            QTest::addRow("%s", qPrintable(kind)) << kind << settings << ReadStatus::Unreadable;
+        QTest::addRow("a long table within its own cap")
+            << fakes::kOddKinds[4] << Files::kDocumentCap << ReadStatus::Read;
+        QTest::addRow("no read permission") << "no permission" << settings << ReadStatus::Unreadable;
+    }
+    void readsOnlyRegularFilesUpToTheCap() {
+        QFETCH(QString, kind);
+        QFETCH(qint64, cap);
+        QFETCH(ReadStatus, status);
+        QTemporaryDir dir;
+        DiskFiles files;
+        QString path = dir.filePath(QStringLiteral("Toll.txt"));
+        if (kind == "a file" || kind == "no permission")
+            QVERIFY(files.write(path, "\"x\"\r\n"));
+        else if (kind == "missing folder")
+            path = dir.filePath(QStringLiteral("gone/Toll.txt"));
+        else if (kind != "nothing")
+            QVERIFY(fakes::makeOddFile(path, kind));
+        if (kind == "no permission") {
+            QFile::setPermissions(path, QFile::WriteOwner);
+            if (QFile(path).open(QIODevice::ReadOnly))
+                QSKIP("running with rights that ignore file permissions");
+        }
+        const ReadResult result = files.readFile(path, cap);
+        QCOMPARE(result.status, status);
+        QCOMPARE(files.exists(path), status != ReadStatus::Missing);
+        QCOMPARE(files.read(path, cap).has_value(), status == ReadStatus::Read);
+        if (status != ReadStatus::Read)
+            QVERIFY(result.bytes.isEmpty());
+        if (kind == "a file")
+            QCOMPARE(files.readField(path), QStringLiteral("x"));
+    }
+
     void aFailedWriteKeepsTheOldFile() {
         QTemporaryDir dir;
         DiskFiles files;
@@ -84,7 +159,8 @@ private slots:
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         const bool wrote = files.writeText(path, QStringLiteral("hide"));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (wrote) QSKIP("running with rights that ignore folder permissions");
+        if (wrote)
+            QSKIP("running with rights that ignore folder permissions");
         QCOMPARE(files.readField(path), QStringLiteral("show"));
     }
 
@@ -93,10 +169,45 @@ private slots:
         QFile f(dir.filePath(QStringLiteral("USERWAV.TXT")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Userwav.txt")), dir.filePath(QStringLiteral("USERWAV.TXT")));
-        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Toll.txt")), dir.filePath(QStringLiteral("Toll.txt")));
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Userwav.txt")),
+                 dir.filePath(QStringLiteral("USERWAV.TXT")));
+        QCOMPARE(nameInFolder(dir.path(), QStringLiteral("Toll.txt")),
+                 dir.filePath(QStringLiteral("Toll.txt")));
         QCOMPARE(fileNamePart(QStringLiteral("/a/b/Default.DTT")), QStringLiteral("Default.DTT"));
         QVERIFY(!samePath(QStringLiteral("/a/X.DTT"), QStringLiteral("/a/x.dtt")));
+    }
+
+    void pathsInTheProgramFolderAreFoundInAnyCase_data() {
+        QTest::addColumn<QString>("path");  // %P stands for the program folder
+        QTest::addColumn<QString>("found");
+        QTest::addRow("as written") << "%P/toll/A/A1.WAV"
+                                    << "%P/toll/A/A1.WAV";
+        QTest::addRow("a folder in capitals") << "%P/TOLL/A/A1.WAV"
+                                              << "%P/toll/A/A1.WAV";
+        QTest::addRow("every part in another case") << "%P/Toll/a/a1.wav"
+                                                    << "%P/toll/A/A1.WAV";
+        QTest::addRow("a file in capitals") << "%P/TIMEUP.MP3"
+                                            << "%P/timeup.mp3";
+        QTest::addRow("doubled separators") << "%P//TOLL//A/A1.WAV"
+                                            << "%P/toll/A/A1.WAV";
+        QTest::addRow("nothing in any case keeps its text") << "%P/TOLL/A/A13.WAV"
+                                                            << "%P/TOLL/A/A13.WAV";
+        QTest::addRow("outside the program folder keeps its text") << "/NOWHERE/toll/A/A1.WAV"
+                                                                   << "/NOWHERE/toll/A/A1.WAV";
+        QTest::addRow("a folder that only begins like the program folder") << "%Px/TIMEUP.MP3"
+                                                                           << "%Px/TIMEUP.MP3";
+        QTest::addRow("empty") << ""
+                               << "";
+    }
+    void pathsInTheProgramFolderAreFoundInAnyCase() {
+        QFETCH(QString, path);
+        QFETCH(QString, found);
+        QTemporaryDir home;
+        QDir(home.path()).mkpath(QStringLiteral("toll/A"));
+        for (const char* name : {"toll/A/A1.WAV", "timeup.mp3"})
+            QVERIFY(QFile(home.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
+        QCOMPARE(resolveInFolder(home.path(), path.replace("%P", home.path())),
+                 found.replace("%P", home.path()));
     }
 
     void programFolderChoice() {
@@ -112,6 +223,57 @@ private slots:
         QCOMPARE(chooseProgramFolder(in), exe.path());
         in.homeOverride = QStringLiteral("/srv/bells/");
         QCOMPARE(chooseProgramFolder(in), QStringLiteral("/srv/bells"));
+    }
+
+    void strayTempFilesOfTheProgramsOwnFilesGo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::addRow("beside a settings file") << "Toll.txt.aBcDeF" << true;
+        QTest::addRow("beside a settings file of another case") << "USERWAV.TXT.QwErTy" << true;
+        QTest::addRow("beside the spoken-time hand-over") << "SayTimeFile.txt.xYzAbC" << true;
+        QTest::addRow("beside a table") << "DayTimeTable/Default.DTT.mNoPqR" << true;
+        QTest::addRow("beside a table of any name") << "DayTimeTable/秋季.dtt.ZzYyXx" << true;
+        QTest::addRow("beside a play list") << "PlayListFile/Default.PLF.hIjKlM" << true;
+        QTest::addRow("a copy named with a word") << "Toll.txt.backup" << false;
+        QTest::addRow("a copy named with a capitalised word") << "DayTimeTable/Default.DTT.Summer" << false;
+        QTest::addRow("a copy named in capitals") << "DayTimeTable/Default.DTT.WINTER" << false;
+        QTest::addRow("five letters") << "Toll.txt.aBcDe" << false;
+        QTest::addRow("seven letters") << "Toll.txt.aBcDeFg" << false;
+        QTest::addRow("a digit") << "Toll.txt.aB3DeF" << false;
+        QTest::addRow("beside a file that is not the program's") << "notes.txt.aBcDeF" << false;
+        QTest::addRow("a settings name in the tables folder") << "DayTimeTable/Toll.txt.aBcDeF" << false;
+        QTest::addRow("a table in the play lists folder") << "PlayListFile/a.DTT.aBcDeF" << false;
+        QTest::addRow("beside a sound") << "toll/A/A1.WAV.aBcDeF" << false;
+        QTest::addRow("the suffix alone") << "DayTimeTable/.DTT.aBcDeF" << false;
+    }
+    void strayTempFilesOfTheProgramsOwnFilesGo() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        QTemporaryDir home;
+        for (const char* sub : {"DayTimeTable", "PlayListFile", "toll/A"})
+            QDir(home.path()).mkpath(QString::fromLatin1(sub));
+        const QString stray = home.filePath(name);
+        const QString kept = home.filePath(name.left(name.lastIndexOf(QLatin1Char('.'))));
+        for (const QString& path : {stray, kept}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(removeStrayTempFiles(home.path()), removed ? QStringList{stray} : QStringList{});
+        QCOMPARE(QFile::exists(stray), !removed);
+        QVERIFY(QFile::exists(kept));
+    }
+
+    // The stray names above follow the scheme Qt's temporary files use; a Qt that changed it would
+    // leave strays behind unnoticed.
+    void qtNamesItsTemporaryFilesAsTheCleanUpExpects() {
+        QTemporaryDir home;
+        const QRegularExpression scheme(QStringLiteral("^Toll\\.txt\\.[A-Za-z]{6}$"));
+        for (int i = 0; i < 20; ++i) {
+            QTemporaryFile file(home.filePath(QStringLiteral("Toll.txt")));
+            QVERIFY(file.open());
+            const QString name = QFileInfo(file.fileName()).fileName();
+            QVERIFY2(scheme.match(name).hasMatch(), qPrintable(name));
+        }
     }
 
     void fillingAProgramFolderKeepsWhatIsThere() {

@@ -115,14 +115,17 @@ void LauncherTest::splitsLikeAWindowsCommandLine_data() {
     QTest::addRow("a backslash before a quote makes it literal") << R"(a\"b c)" << QStringList{R"(a"b)", "c"};
     QTest::addRow("an even run of backslashes halves and the quote still groups")
         << R"("a\\" b)" << QStringList{R"(a\)", "b"};
-    QTest::addRow("single quotes group blanks literally") << "'a  b' c" << QStringList{"a  b", "c"};
+    QTest::addRow("single quotes group blanks into one word") << "'a  b' c" << QStringList{"a  b", "c"};
+    QTest::addRow("a shell command in single quotes stays one word")
+        << "/bin/sh -c 'date > f'" << QStringList{"/bin/sh", "-c", "date > f"};
+    QTest::addRow("a single-quote pair inside a word joins it") << "a'b c'd" << QStringList{"ab cd"};
     QTest::addRow("an empty single-quote pair is an empty word") << "a '' b" << QStringList{"a", "", "b"};
-    QTest::addRow("an unclosed single quote runs to the end") << "a 'b  c" << QStringList{"a", "b  c"};
-    QTest::addRow("quotes and backslashes inside single quotes are literal")
-        << R"('say \"hi"' x)" << QStringList{R"(say \"hi")", "x"};
-    QTest::addRow("a single quote inside double quotes is literal")
-        << R"("it's" x)" << QStringList{"it's", "x"};
-    QTest::addRow("single quotes inside a word join it") << "a'b c'd" << QStringList{"ab cd"};
+    QTest::addRow("within single quotes double quotes and backslashes are plain")
+        << R"('say "hi" \' x)" << QStringList{R"(say "hi" \)", "x"};
+    QTest::addRow("within double quotes a single quote is plain")
+        << R"("it's here" x)" << QStringList{"it's here", "x"};
+    QTest::addRow("a single quote without a partner is an apostrophe")
+        << "/home/bob's/run.sh now" << QStringList{"/home/bob's/run.sh", "now"};
     QTest::addRow("Chinese text passes unchanged") << QStringLiteral("/opt/工具/备份.sh 每日 “全部”")
                                                    << QStringList{"/opt/工具/备份.sh", "每日", "“全部”"};
 }
@@ -194,6 +197,8 @@ void LauncherTest::startedProgramSeesItsArgumentsAndNoneOfOurDescriptors_data() 
     QTest::addRow("quoted words, a quote pair inside a word and an empty word")
         << R"(one "two  words" a"b c"d "" 终)"
         << QStringList{"[one]", "[two  words]", "[ab cd]", "[]", "[终]"};
+    QTest::addRow("single-quoted words, as a table can store them")
+        << "'two  words' x'y > z'w ''" << QStringList{"[two  words]", "[xy > zw]", "[]"};
 }
 
 void LauncherTest::startedProgramSeesItsArgumentsAndNoneOfOurDescriptors() {

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/process_launcher.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
@@ -86,6 +87,8 @@ private slots:
     void textWindowsShowTheirReadOnlyTextInOrder_data();
     void textWindowsShowTheirReadOnlyTextInOrder();
     void openingAnOpenWindowAgainBringsTheSameOneForward();
+    void theHelpsProgramExamplesCanBeStoredAndRunAsMeant_data();
+    void theHelpsProgramExamplesCanBeStoredAndRunAsMeant();
 
     void iconIsABellOnABlueBadgeAtEverySize_data();
     void iconIsABellOnABlueBadgeAtEverySize();
@@ -276,6 +279,30 @@ void InfoTest::textWindowsShowTheirReadOnlyTextInOrder() {
     QVERIFY(!text.contains(QChar::ReplacementCharacter));
     const QString outOfOrder = firstOutOfOrder(text, inOrder);
     QVERIFY2(outOfOrder.isEmpty(), qPrintable(QStringLiteral("%1 missing or out of order").arg(outOfOrder)));
+}
+
+// A table cannot store a double quote, so the manual's examples of 执行程序 must do without one and
+// still reach the launcher as the words they mean.
+void InfoTest::theHelpsProgramExamplesCanBeStoredAndRunAsMeant_data() {
+    QTest::addColumn<QString>("example");
+    QTest::addColumn<QStringList>("words");
+    QTest::addRow("a path with blanks and an argument")
+        << QStringLiteral("'/home/user/我的 工具/备份.sh' 每日")
+        << QStringList{QStringLiteral("/home/user/我的 工具/备份.sh"), QStringLiteral("每日")};
+    QTest::addRow("an argument with blanks")
+        << QStringLiteral("/bin/sh -c 'date > /tmp/时间.txt'")
+        << QStringList{"/bin/sh", "-c", QStringLiteral("date > /tmp/时间.txt")};
+}
+
+void InfoTest::theHelpsProgramExamplesCanBeStoredAndRunAsMeant() {
+    QFETCH(QString, example);
+    QFETCH(QStringList, words);
+    const QString manual = helpText();
+    QVERIFY2(manual.contains(QStringLiteral("例如：") + example) ||
+                 manual.contains(QStringLiteral("又如：") + example),
+             qPrintable(example));
+    QVERIFY(!example.contains(QLatin1Char('"')));
+    QCOMPARE(splitCommandLine(example), words);
 }
 
 void InfoTest::openingAnOpenWindowAgainBringsTheSameOneForward() {

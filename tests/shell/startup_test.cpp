@@ -14,28 +14,38 @@
 
 #include "engine/clock_tick.h"
 #include "fakes/fake_platform.h"
+#include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "shell/main_menus.h"
 #include "engine/power_off.h"
 #include "shell/main_window.h"
+#include "shell/reset_defaults.h"
 
 using namespace quel;
 using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) { return fileformat::quotedLine(s); }
+QByteArray quoted(const QString& s) {
+    return fileformat::quotedLine(s);
+}
 
 // A program folder as the program is installed: the data folders exist, no settings yet.
 struct Folder {
     Folder() {
         QDir d(dir.path());
-        for (const char* sub : {"DayTimeTable", "PlayListFile", "toll/A", "SayTimeWav/M"}) d.mkpath(QString::fromLatin1(sub));
-        DiskFiles().write(path("timeup.mp3"), "mp3");
+        for (const char* sub : {"DayTimeTable", "PlayListFile", "toll/A", "SayTimeWav/M"})
+            d.mkpath(QString::fromLatin1(sub));
+        put(QStringLiteral("timeup.mp3"), "mp3");
     }
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
     QByteArray bytes(const QString& name) const { return DiskFiles().read(path(name)).value_or("<missing>"); }
-    void put(const QString& name, const QByteArray& b) const { DiskFiles().write(path(name), b); }
+    // Plain writes: a test folder needs no protection from power cuts, and syncing each file is slow.
+    void put(const QString& name, const QByteArray& b) const {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(b), b.size());
+    }
     QTemporaryDir dir;
 };
 
@@ -58,11 +68,16 @@ void writeIntactSettings(const Folder& f) {
     f.put(settings::kInterval, "950\r\n");
     f.put(settings::kRadio, "1\r\n");
     f.put(settings::kDefaultTable,
-          quoted(QStringLiteral("|9:00:00*没有注释>每月1日<校时|10:00:00*早操>星期一<校时|8:00:00*没有注释>每天<校时")));
+          quoted(QStringLiteral(
+              "|9:00:00*没有注释>每月1日<校时|10:00:00*早操>星期一<校时|8:00:00*没有注释>每天<校时")));
 }
 
-bool ticked(MainWindow& w, const char* name) { return w.menus().action(QString::fromLatin1(name))->isChecked(); }
-QString caption(MainWindow& w, const char* name) { return w.menus().action(QString::fromLatin1(name))->text(); }
+bool ticked(MainWindow& w, const char* name) {
+    return w.menus().action(QString::fromLatin1(name))->isChecked();
+}
+QString caption(MainWindow& w, const char* name) {
+    return w.menus().action(QString::fromLatin1(name))->text();
+}
 
 }  // namespace
 
@@ -112,6 +127,70 @@ private slots:
         QVERIFY(fake.dialogs.messages.isEmpty());
     }
 
+    // The reset at start-up makes the default table and play list only where they hold nothing.
+    void theResetAtStartKeepsDocumentsThatHoldEntries_data() {
+        QTest::addColumn<QByteArray>("resetSystem");  // "<delete>" removes a file
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QByteArray>("playList");
+        QTest::addColumn<QByteArray>("tableAfter");
+        QTest::addColumn<QByteArray>("playListAfter");
+        QTest::addColumn<int>("entries");
+        const QByteArray table = quoted(QStringLiteral("|8:00:00*没有注释>每天<校时"));
+        const QByteArray tracks = quoted("|/music/a.mp3|/music/b.mp3");
+        const QByteArray none = "<delete>";
+        QTest::addRow("a first start makes both")
+            << none << none << none << QByteArray("\"\"\r\n") << QByteArray() << 0;
+        QTest::addRow("empty ones are made anew") << QByteArray() << QByteArray() << QByteArray("\"\"\r\n")
+                                                  << QByteArray("\"\"\r\n") << QByteArray() << 0;
+        QTest::addRow("a table and play list put in before the first start are kept")
+            << none << table << tracks << table << tracks << 1;
+        QTest::addRow("an emptied ResetSystem.txt keeps them")
+            << QByteArray() << table << tracks << table << tracks << 1;
+        QTest::addRow("a binary ResetSystem.txt keeps them")
+            << QByteArray("\x00\xFF\x13\x9A", 4) << table << tracks << table << tracks << 1;
+        QTest::addRow("ResetSystem.txt asking for the reset keeps them")
+            << QByteArray("0\r\n") << table << tracks << table << tracks << 1;
+    }
+    void theResetAtStartKeepsDocumentsThatHoldEntries() {
+        QFETCH(QByteArray, resetSystem);
+        QFETCH(QByteArray, table);
+        QFETCH(QByteArray, playList);
+        QFETCH(QByteArray, tableAfter);
+        QFETCH(QByteArray, playListAfter);
+        QFETCH(int, entries);
+        Folder f;
+        const auto place = [&](const QString& name, const QByteArray& bytes) {
+            if (bytes != "<delete>")
+                f.put(name, bytes);
+        };
+        place(settings::kResetSystem, resetSystem);
+        place(settings::kDefaultTable, table);
+        place(settings::kDefaultPlayList, playList);
+        FakePlatform fake(f.dir.path());
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+        // The reset ran.
+        QCOMPARE(f.bytes(settings::kResetSystem), QByteArray("1\r\n"));
+        QCOMPARE(f.bytes(settings::kTimeSet), quoted("minute"));
+        QCOMPARE(f.bytes(settings::kDefaultTable), tableAfter);
+        QCOMPARE(f.bytes(settings::kDefaultPlayList), playListAfter);
+        QCOMPARE(w.table().entries().size(), entries);
+    }
+
+    void theConfirmedResetEmptiesTheDocuments() {
+        Folder f;
+        writeIntactSettings(f);
+        f.put(settings::kDefaultPlayList, quoted("|/music/a.mp3"));
+        FakeFiles files;
+        FakeAutostart autostart;
+        const SettingsStore store(files, f.dir.path());
+        QVERIFY(writeResetDefaults(store, autostart, QStringLiteral("/opt/q"), ResetDocuments::Empty));
+        QCOMPARE(f.bytes(settings::kDefaultTable), QByteArray("\"\"\r\n"));
+        QCOMPARE(f.bytes(settings::kDefaultPlayList), QByteArray());
+        QCOMPARE(f.bytes(settings::kResetSystem), QByteArray("1\r\n"));
+        QCOMPARE(autostart.calls, QStringList{"enable /opt/q"});
+    }
+
     void anIntactFolderIsOnlyRead() {
         Folder f;
         writeIntactSettings(f);
@@ -137,21 +216,23 @@ private slots:
 
     void repairs_data() {
         QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content");  // "<delete>" removes the file
+        QTest::addColumn<QByteArray>("content");   // "<delete>" removes the file
         QTest::addColumn<QByteArray>("repaired");  // "%P" stands for the program folder
         QTest::addColumn<int>("writes");
         QTest::addRow("a chime setting without 开 or 关 turns the chime on with sound A")
             << settings::kToll << QByteArray("\"x\"\r\n") << quoted(QStringLiteral("开%P/toll/A/A")) << 1;
-        QTest::addRow("a missing chime setting likewise") << settings::kToll << QByteArray("<delete>")
-                                                         << quoted(QStringLiteral("开%P/toll/A/A")) << 1;
-        QTest::addRow("a capital Minute is not minute") << settings::kTimeSet << quoted("Minute") << quoted("minute") << 1;
-        QTest::addRow("an empty alarm sound is the built-in one") << settings::kUserWav << QByteArray("")
-                                                                  << quoted("%P/timeup.mp3") << 1;
+        QTest::addRow("a missing chime setting likewise")
+            << settings::kToll << QByteArray("<delete>") << quoted(QStringLiteral("开%P/toll/A/A")) << 1;
+        QTest::addRow("a capital Minute is not minute")
+            << settings::kTimeSet << quoted("Minute") << quoted("minute") << 1;
+        QTest::addRow("an empty alarm sound is the built-in one")
+            << settings::kUserWav << QByteArray("") << quoted("%P/timeup.mp3") << 1;
         QTest::addRow("a default table that names no file falls back")
-            << settings::kDefaultDtt << quoted("/nowhere/x.DTT") << quoted("%P/DayTimeTable/Default.DTT") << 1;
+            << settings::kDefaultDtt << quoted("/nowhere/x.DTT") << quoted("%P/DayTimeTable/Default.DTT")
+            << 1;
         // The path in DefaultDTT.txt then names no file either, so it is written again as well.
-        QTest::addRow("a missing default table is made anew") << settings::kDefaultTable << QByteArray("<delete>")
-                                                              << QByteArray("\"\"\r\n") << 2;
+        QTest::addRow("a missing default table is made anew")
+            << settings::kDefaultTable << QByteArray("<delete>") << QByteArray("\"\"\r\n") << 2;
     }
     void repairs() {
         QFETCH(QString, file);
@@ -195,6 +276,75 @@ private slots:
         QCOMPARE(w.table().entries().size(), 0);
     }
 
+    // Each settings file, the default table and a school table named in DefaultDTT.txt, with something
+    // in its place that cannot be read: start-up goes on with the file's default and writes nothing.
+    void unreadableFilesAreUsedAsTheirDefaultAndNeverWritten_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kind");
+        const QStringList files = {settings::kResetSystem,
+                                   settings::kToll,
+                                   settings::kTimeSet,
+                                   settings::kUserWav,
+                                   settings::kDefaultDtt,
+                                   settings::kDefaultTable,
+                                   QStringLiteral("DayTimeTable/school.DTT")};
+        for (const QString& file : files) {
+            for (const QString& kind : QStringList{QStringLiteral("no read permission")} + kOddKinds) {
+                // A table may be far longer than a settings file; its own cap is not tried here.
+                if (file.endsWith(QStringLiteral(".DTT")) && kind == kOddKinds[4])
+                    continue;
+                QTest::addRow("%s as %s", qPrintable(file), qPrintable(kind)) << file << kind;
+            }
+        }
+    }
+    void unreadableFilesAreUsedAsTheirDefaultAndNeverWritten() {
+        QFETCH(QString, file);
+        QFETCH(QString, kind);
+        Folder f;
+        writeIntactSettings(f);
+        const QString p = f.dir.path();
+        const QString school = f.path(QStringLiteral("DayTimeTable/school.DTT"));
+        if (file == QStringLiteral("DayTimeTable/school.DTT"))
+            f.put(settings::kDefaultDtt, quoted(school));
+        FakePlatform fake(p);
+        if (kind == QStringLiteral("no read permission")) {
+            if (!QFile::exists(f.path(file)))
+                f.put(file, quoted(QStringLiteral("|8:00:00*没有注释>每天<校时")));
+            fake.files.unreadable << f.path(file);
+        } else
+            QVERIFY(makeOddFile(f.path(file), kind));
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+
+        QCOMPARE(fake.files.writes, QStringList());
+        if (kind != QStringLiteral("no read permission"))
+            QVERIFY(oddFileKept(f.path(file), kind));
+        // No reset ran: the intact AutoRunYesNo.txt still says NO.
+        QVERIFY(fake.autostart.calls.isEmpty());
+        QVERIFY(ticked(w, "AUTORUNNO"));
+        const QString defaultTable = p + "/DayTimeTable/Default.DTT";
+        if (file == settings::kToll)
+            QVERIFY(ticked(w, "MenuTollOn") && ticked(w, "MenuTollRingChooseA"));
+        if (file == settings::kTimeSet)
+            QVERIFY(ticked(w, "Min") && !ticked(w, "Sec"));
+        if (file == settings::kUserWav) {
+            QCOMPARE(caption(w, "CurrentRing"), p + "/timeup.mp3");
+            QVERIFY(!w.menus().action("humor")->isEnabled());
+        }
+        if (file == settings::kDefaultDtt) {
+            QCOMPARE(w.table().currentPath(), defaultTable);
+            QCOMPARE(w.table().entries().size(), 3);
+        }
+        if (file == settings::kDefaultTable) {
+            QCOMPARE(w.table().currentPath(), defaultTable);
+            QCOMPARE(w.table().entries().size(), 0);
+        }
+        if (file.endsWith(QStringLiteral("school.DTT"))) {
+            QCOMPARE(w.table().currentPath(), school);
+            QCOMPARE(w.table().entries().size(), 0);
+        }
+    }
+
     void tickIntervalFallsBackToASecond_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("interval");
@@ -236,6 +386,29 @@ private slots:
         QVERIFY(!fake.tray.isShown());
         QVERIFY(fake.files.writes.isEmpty());
         QVERIFY(!w.clockTick().isActive());
+    }
+
+    void strayTempFilesGoOnceThisInstanceHoldsTheGuard() {
+        Folder f;
+        writeIntactSettings(f);
+        const QStringList strays{f.path("Toll.txt.aBcDeF"), f.path("DayTimeTable/Default.DTT.QwErTy")};
+        for (const QString& stray : strays)
+            f.put(stray.mid(f.dir.path().size() + 1), "half written");
+        {
+            FakePlatform second(f.dir.path());
+            second.instance.otherRunning = true;
+            MainWindow w(second.platform);
+            QVERIFY(!w.load());
+            for (const QString& stray : strays)
+                QVERIFY2(QFile::exists(stray), "the running instance may be writing it");
+        }
+        FakePlatform fake(f.dir.path());
+        MainWindow w(fake.platform);
+        QVERIFY(w.load());
+        for (const QString& stray : strays)
+            QVERIFY(!QFile::exists(stray));
+        QVERIFY(ticked(w, "MenuTollOn"));
+        QCOMPARE(w.table().entries().size(), 3);
     }
 
     void aSecondStartAlsoDoesADueReset() {
@@ -330,7 +503,8 @@ private slots:
         FakePlatform fake(f.dir.path());
         MainWindow w(fake.platform);
         QStringList bar;
-        for (QAction* a : w.menuBar()->actions()) bar << a->text();
+        for (QAction* a : w.menuBar()->actions())
+            bar << a->text();
         QCOMPARE(bar, QStringList({"系统", "敲钟", "闹铃", "播音", "收音机", "校时"}));
         QStringList tray;
         for (QAction* a : w.menus().tray->actions())

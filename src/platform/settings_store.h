@@ -28,6 +28,12 @@ public:
         return files_.writeNumber(pathForWriting(name), value);
     }
 
+    // A file that stands there but cannot be read reads as an empty value like a missing one, yet it
+    // still holds the operator's setting: it is used as its default for this run and never repaired.
+    bool unreadable(const QString& name) const;
+    // Writes a repaired value, unless the file is unreadable. False when nothing was written.
+    bool repairText(const QString& name, const QString& value) const;
+
 private:
     Files& files_;
     QString folder_;

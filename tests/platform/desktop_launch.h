@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Starts a desktop entry the way a desktop session does, through GLib. Empty on success, else GLib's
+// reason.
+QString launchDesktopEntry(const QString& path);
