@@ -164,7 +164,18 @@ public:
     explicit FakeMedia(QStringList* log, QString name) : log_(log), name_(std::move(name)) {}
     void setFileName(const QString& path) override {
         file_ = path;
+        ++serial_;
         note(QStringLiteral("file ") + path);
+        if (unplayable.contains(path)) {
+            // Later, as the real component reports it, and only if no other name was written meanwhile.
+            const quint64 serial = serial_;
+            QMetaObject::invokeMethod(
+                this,
+                [this, serial, path] {
+                    if (serial == serial_) emit failed(path);
+                },
+                Qt::QueuedConnection);
+        }
     }
     QString fileName() const override { return file_; }
     void play() override { note(QStringLiteral("play")); }
@@ -178,7 +189,15 @@ public:
     void setBalance(int b) override { balance = b; }
     void setMute(bool m) override { muted = m; }
     void finish() { emit endOfStream(8); }
+    // The open file turned out unplayable midway.
+    void fail() { emit failed(file_); }
+    void announceDuration(double seconds) {
+        durationSeconds = seconds;
+        emit durationChanged(seconds);
+    }
 
+    // Paths that fail as soon as they are written, as a missing or undecodable file does.
+    QSet<QString> unplayable;
     double durationSeconds = 0;
     double positionSeconds = 0;
     int balance = 0;
@@ -189,6 +208,7 @@ private:
     QStringList* log_;
     QString name_;
     QString file_;
+    quint64 serial_ = 0;
     int volume_ = 0;
 };
 
