@@ -11,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -52,6 +53,7 @@ class FakeDialogs final : public Dialogs {
 public:
     Answer message(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override {
         messages.push_back({title, text, icon, buttons});
+        runWhileOpen();
         if (buttons == MessageButtons::Ok) return Answer::Ok;
         if (answers.empty()) return Answer::No;
         const Answer a = answers.front();
@@ -60,14 +62,17 @@ public:
     }
     QString input(const QString& title, const QString& prompt, const QString& preset) override {
         inputs.push_back({title, prompt, preset});
+        runWhileOpen();
         return next(inputAnswers);
     }
     QString openFile(const FileRequest& request) override {
         fileDialogs.push_back({false, request});
+        runWhileOpen();
         return next(fileAnswers);
     }
     QString saveFile(const FileRequest& request) override {
         fileDialogs.push_back({true, request});
+        runWhileOpen();
         return next(fileAnswers);
     }
 
@@ -77,8 +82,15 @@ public:
     QList<ShownMessage> messages;
     QList<QStringList> inputs;  // title, prompt, preset
     QList<FileDialogCall> fileDialogs;
+    // What happens while the next dialog is open (the schedule runs on under a modal box); run once.
+    std::function<void()> whileOpen;
 
 private:
+    void runWhileOpen() {
+        if (!whileOpen) return;
+        const auto during = std::exchange(whileOpen, nullptr);
+        during();
+    }
     static QString next(std::deque<QString>& q) {
         if (q.empty()) return {};
         QString s = q.front();
