@@ -195,7 +195,10 @@ public:
     void stop() override { note(QStringLiteral("stop")); }
     double duration() const override { return durationSeconds; }
     double position() const override { return positionSeconds; }
-    void setPosition(double s) override { positionSeconds = s; }
+    void setPosition(double s) override {
+        positionSeconds = s;
+        seeks << s;
+    }
     int volume() const override { return volume_; }
     void setVolume(int v) override { volume_ = v; }
     void setBalance(int b) override { balance = b; }
@@ -212,6 +215,7 @@ public:
     QSet<QString> unplayable;
     double durationSeconds = 0;
     double positionSeconds = 0;
+    QList<double> seeks;  // every position written
     int balance = 0;
     bool muted = false;
 
