@@ -183,6 +183,8 @@ void FromPlayer::showList() {
     if (shownRevision_ != list_.tracksRevision() || model_->rowCount() != list_.trackCount()) {
         shownRevision_ = list_.tracksRevision();
         model_->setStringList(list_.tracks());
+        // The playback may have been told of the change first and selected a line of the old list.
+        selectLine(playback_.currentIndex());
     }
     count_->setText(QString::number(list_.trackCount()));
 }

@@ -33,6 +33,8 @@ public:
     static constexpr int kRefreshMs = 100;
 
     FormSelectFiles* selector() const { return selector_; }
+    // Timer3: the slider and the position label follow the playing track.
+    void refreshPosition();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -44,7 +46,6 @@ private:
     void showList();
     void showPlayback();
     void setUpDisplay();
-    void refreshPosition();
     void updateRefresh();
     int selectedLine() const;
     void selectLine(int line);
