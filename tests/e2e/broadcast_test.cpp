@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "tone_files.h"
+#include "player/tone_files.h"
 
 namespace {
 
