@@ -131,7 +131,7 @@ void FromPlayer::wire() {
     click("Command1", [this] { openSelector(); });
     click("Command2", [this] {
         const int line = selectedLine();
-        list_.remove(line >= 0 ? list_.tracks().at(line) : QString(), playback_.playingTrack());
+        list_.remove(line >= 0 ? model_->index(line).data().toString() : QString(), playback_.playingTrack());
     });
     click("Command3", [this] { list_.clear(playback_.isPlaying()); });
     click("Command9", [this] { list_.open(); });
@@ -151,7 +151,7 @@ void FromPlayer::wire() {
     connect(repeatAll_, &QRadioButton::clicked, this, [this] { playback_.setMode(PlayMode::RepeatAll); });
     connect(tracks_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const int line = selectedLine();
-        tracks_->setToolTip(line >= 0 ? list_.tracks().at(line) : QString());
+        tracks_->setToolTip(line >= 0 ? model_->index(line).data().toString() : QString());
     });
     connect(tracks_, &QListView::doubleClicked, this,
             [this](const QModelIndex& index) { playback_.playLine(index.row()); });

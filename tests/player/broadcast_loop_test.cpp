@@ -140,7 +140,9 @@ void BroadcastLoopTest::eachModeFollowsTheEnds() {
     run.watch();
     run.playback().setMode(mode);
     run.broadcaster.broadcastOn(list(QStringLiteral("modes.PLF"), tracks), PlayOrder::Stored);
-    QTRY_VERIFY_WITH_TIMEOUT(run.opened.size() >= opened.size() || !run.playback().isPlaying(), kWait);
+    QTRY_VERIFY_WITH_TIMEOUT((run.opened.size() >= opened.size() && run.sounded.size() >= sounded.size()) ||
+                                 !run.playback().isPlaying(),
+                             kWait);
     if (endsIdle) {
         QTRY_VERIFY_WITH_TIMEOUT(!run.playback().isPlaying(), kWait);
         QCOMPARE(run.playback().currentIndex(), 0);
