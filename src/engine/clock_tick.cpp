@@ -101,8 +101,9 @@ void ClockTick::dispatch(const QString& response) {
     switch (parsed.kind) {
         case ResponseKind::BroadcastStaticOn:
         case ResponseKind::BroadcastDynamicOn: {
-            const bool shuffled = parsed.kind == ResponseKind::BroadcastDynamicOn;
-            withTickOff([&] { responses_.broadcastOn(parsed.payload, shuffled); });
+            const PlayOrder order =
+                parsed.kind == ResponseKind::BroadcastDynamicOn ? PlayOrder::Shuffled : PlayOrder::Stored;
+            withTickOff([&] { responses_.broadcastOn(parsed.payload, order); });
             break;
         }
         case ResponseKind::BroadcastOff:

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "engine/program_clock.h"
+#include "platform/play_order.h"
 
 namespace quel {
 
@@ -17,7 +18,7 @@ public:
     virtual ~Responses() = default;
 
     // 播音开-静态 plays the list in stored order, 播音开-动态 shuffled.
-    virtual void broadcastOn(const QString& playListPath, bool shuffled) = 0;
+    virtual void broadcastOn(const QString& playListPath, PlayOrder order) = 0;
     virtual void broadcastOff() = 0;
     // 收音机开 makes the line input heard, 收音机关 silences it.
     virtual void radio(bool on) = 0;

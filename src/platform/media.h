@@ -33,6 +33,14 @@ public:
 signals:
     // Once each time the open file has played to its end; never for pause, stop or a new file name.
     void endOfStream(int state);
+    // At most once per file name written, when that file cannot play: missing, not a sound the
+    // component decodes, broken midway, a play-list file of another program. Always delivered later
+    // from the event loop, never from inside setFileName, so a caller that moves on to the next file in
+    // its handler does not recurse through a list of bad files. Dropped once another name is written.
+    void failed(const QString& path);
+    // The length of the open file became known (some milliseconds after the name was written) or
+    // changed; never for the 0 of an idle component.
+    void durationChanged(double seconds);
 };
 
 // Makes the components: the main window holds two, the player window one.

@@ -135,6 +135,7 @@ GstBusSyncReply GstMedia::onBusMessage(GstBus*, GstMessage* message, gpointer se
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_ASYNC_DONE:
+        case GST_MESSAGE_DURATION_CHANGED:
         case GST_MESSAGE_CLOCK_LOST: {
             auto* media = static_cast<GstMedia*>(self);
             QCoreApplication::postEvent(
@@ -182,7 +183,12 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
             break;
         }
         case GST_MESSAGE_ASYNC_DONE:
-            duration();  // learnt as soon as the file is open
+            if (!startLogged_ && phase_ == Phase::Playing) {
+                // The one line a run of the whole program is checked by: which files really began.
+                startLogged_ = true;
+                qCDebug(lcMedia).noquote() << "Started" << fileName_;
+            }
+            reportDuration();  // learnt as soon as the file is open
             if (segment == segment_.load()) {
                 seekTarget_.reset();
             }
@@ -191,6 +197,9 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
                 pendingSeek_.reset();
                 seekNow(seconds);
             }
+            break;
+        case GST_MESSAGE_DURATION_CHANGED:
+            reportDuration();
             break;
         case GST_MESSAGE_CLOCK_LOST:
             // The output device went away and took the clock; a fresh PLAYING picks a new one.
@@ -204,8 +213,19 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
     }
 }
 
+void GstMedia::reportDuration() {
+    const double seconds = duration();
+    if (seconds > 0 && seconds != reportedDuration_) {
+        reportedDuration_ = seconds;
+        emit durationChanged(seconds);
+    }
+}
+
 void GstMedia::setFileName(const QString& path) {
     fileName_ = path;
+    ++nameSerial_;
+    failReported_ = false;
+    startLogged_ = false;
     pendingSeek_.reset();
     halt();
     if (path.isEmpty()) {
@@ -213,7 +233,7 @@ void GstMedia::setFileName(const QString& path) {
         return;
     }
     if (!ensurePipeline()) {
-        phase_ = Phase::Failed;
+        fail("no pipeline");
         return;
     }
     const QByteArray uri = mediaUri(path);
@@ -236,6 +256,7 @@ void GstMedia::start() {
 void GstMedia::halt() {
     seekTarget_.reset();
     knownDuration_ = 0.0;
+    reportedDuration_ = 0.0;
     if (pipeline_) {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         ++generation_;
@@ -247,6 +268,22 @@ void GstMedia::fail(const char* why) {
     halt();
     pendingSeek_.reset();
     phase_ = Phase::Failed;
+    if (failReported_) {
+        return;
+    }
+    failReported_ = true;
+    // Queued, and only for the name that failed: a caller that has moved on meanwhile (a new name, the
+    // empty name) must not take this for the end of what it plays now.
+    const quint64 serial = nameSerial_;
+    const QString path = fileName_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, path] {
+            if (serial == nameSerial_) {
+                emit failed(path);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void GstMedia::play() {

@@ -58,6 +58,7 @@ private:
     void start();
     void halt();
     void fail(const char* why);
+    void reportDuration();
     bool prerolled() const;
     bool seekNow(double seconds);
     void applyVolume();
@@ -73,6 +74,10 @@ private:
     std::optional<double> pendingSeek_;  // waits for the file to open
     std::optional<double> seekTarget_;   // sent, until the pipeline has settled there
     mutable double knownDuration_ = 0.0;
+    double reportedDuration_ = 0.0;  // the last durationChanged of the open file
+    quint64 nameSerial_ = 0;         // moves on with every file name written
+    bool failReported_ = false;      // of the name last written
+    bool startLogged_ = false;       // of the name last written
     int volume_ = kFullVolume;
     int balance_ = 0;
     bool mute_ = false;

@@ -22,6 +22,7 @@
 #include "engine/power_windows.h"
 #include "engine/radio_control.h"
 #include "engine/radio_windows.h"
+#include "player/broadcaster.h"
 #include "platform/named.h"
 #include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
@@ -55,7 +56,8 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     alarm_ = new Alarm(platform_, *mediaPlayer1_, this);
     radio_ = new RadioControl(platform_.lineIn, platform_.files, platform_.programFolder, this);
     powerOff_ = new PowerOff(platform_.power, platform_.files, platform_.programFolder, this);
-    router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *radio_, *powerOff_);
+    broadcaster_ = new Broadcaster(platform_, this);
+    router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *broadcaster_, *radio_, *powerOff_);
     tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
     menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
     menus_->fillMenuBar(menuBar());
@@ -177,6 +179,9 @@ void MainWindow::wireCommands() {
     });
     for (QAction* about : {m.about, m.softEdition})
         connect(about, &QAction::triggered, this, [this] { showOnce<AboutWindow>(this); });
+    connect(m.player, &QAction::triggered, broadcaster_, &Broadcaster::showPlayer);
+    connect(broadcaster_, &Broadcaster::playerLoadedChanged, m.player,
+            [player = m.player](bool loaded) { player->setEnabled(!loaded); });
     auto* radioWindows = new RadioWindows(*radio_, platform_, this, placeTopCentre);
     connect(m.radioLine, &QAction::triggered, radioWindows, &RadioWindows::showLineInSettings);
     connect(m.help, &QAction::triggered, this, [this] { showOnce<HelpWindow>(this); });

@@ -15,6 +15,7 @@ class QPushButton;
 namespace quel {
 
 class Alarm;
+class Broadcaster;
 class AlarmPanel;
 class Chime;
 class ClockTick;
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<Media> mediaPlayer1_;
     std::unique_ptr<Media> mediaPlayer2_;
     Chime* chime_ = nullptr;
+    Broadcaster* broadcaster_ = nullptr;
     RadioControl* radio_ = nullptr;
     PowerOff* powerOff_ = nullptr;
     std::unique_ptr<ResponseRouter> router_;

@@ -3,18 +3,25 @@
 #include "engine/power_off.h"
 #include "engine/radio_control.h"
 #include "platform/media.h"
+#include "player/broadcaster.h"
 #include "schedule/table_document.h"
 
 namespace quel {
 
-// The broadcast and the spoken time have no controller yet: their entries fire and nothing happens.
-void ResponseRouter::broadcastOn(const QString&, bool) {}
-void ResponseRouter::broadcastOff() {}
+// The spoken time has no controller yet: its entries fire and nothing happens.
+void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
+
+void ResponseRouter::broadcastOn(const QString& playListPath, PlayOrder order) {
+    broadcaster_.broadcastOn(playListPath, order);
+}
+
+void ResponseRouter::broadcastOff() {
+    broadcaster_.broadcastOff();
+}
 
 void ResponseRouter::powerOff(PowerAction action) {
     powerOff_.powerOff(action);
 }
-void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
 
 void ResponseRouter::radio(bool on) {
     radio_.radio(on);

@@ -4,6 +4,7 @@
 
 namespace quel {
 
+class Broadcaster;
 class Media;
 class PowerOff;
 class RadioControl;
@@ -13,10 +14,11 @@ class TableDocument;
 // is one call on a controller, so the main window only wires.
 class ResponseRouter final : public Responses {
 public:
-    ResponseRouter(TableDocument& table, Media& tonePlayer, RadioControl& radio, PowerOff& powerOff)
-        : table_(table), tonePlayer_(tonePlayer), radio_(radio), powerOff_(powerOff) {}
+    ResponseRouter(TableDocument& table, Media& tonePlayer, Broadcaster& broadcaster, RadioControl& radio,
+                   PowerOff& powerOff)
+        : table_(table), tonePlayer_(tonePlayer), broadcaster_(broadcaster), radio_(radio), powerOff_(powerOff) {}
 
-    void broadcastOn(const QString& playListPath, bool shuffled) override;
+    void broadcastOn(const QString& playListPath, PlayOrder order) override;
     void broadcastOff() override;
     void radio(bool on) override;
     void powerOff(PowerAction action) override;
@@ -27,6 +29,7 @@ public:
 private:
     TableDocument& table_;
     Media& tonePlayer_;
+    Broadcaster& broadcaster_;
     RadioControl& radio_;
     PowerOff& powerOff_;
 };

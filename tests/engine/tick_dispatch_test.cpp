@@ -17,8 +17,9 @@ namespace {
 // reads what ran, in which order, and whether the tick could have run again meanwhile.
 class RecordingResponses final : public Responses {
 public:
-    void broadcastOn(const QString& path, bool shuffled) override {
-        note(QStringLiteral("broadcastOn ") + path + (shuffled ? QStringLiteral(" shuffled") : QStringLiteral(" stored")));
+    void broadcastOn(const QString& path, PlayOrder order) override {
+        note(QStringLiteral("broadcastOn ") + path +
+             (order == PlayOrder::Shuffled ? QStringLiteral(" shuffled") : QStringLiteral(" stored")));
     }
     void broadcastOff() override { note(QStringLiteral("broadcastOff")); }
     void radio(bool on) override { note(on ? QStringLiteral("radio on") : QStringLiteral("radio off")); }

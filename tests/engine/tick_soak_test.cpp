@@ -38,7 +38,7 @@ int offsetWithinHour(const ProgramClock& program, const QTime& system) {
 // Keeps only what the soak checks: the program clock each tick heard, and which tone fired at which tick.
 class SoakResponses final : public Responses {
 public:
-    void broadcastOn(const QString&, bool) override { unexpected = true; }
+    void broadcastOn(const QString&, PlayOrder) override { unexpected = true; }
     void broadcastOff() override { unexpected = true; }
     void radio(bool) override { unexpected = true; }
     void powerOff(PowerAction) override { unexpected = true; }

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -54,27 +55,26 @@ public:
     Answer message(const QString& title, const QString& text, MessageIcon icon,
                    MessageButtons buttons) override {
         messages.push_back({title, text, icon, buttons});
-        // Timers go on while a box is open; a test stands in for them here.
-        if (whileOpen)
-            whileOpen(messages.back());
-        if (buttons == MessageButtons::Ok)
-            return Answer::Ok;
-        if (answers.empty())
-            return Answer::No;
+        runWhileOpen();
+        if (buttons == MessageButtons::Ok) return Answer::Ok;
+        if (answers.empty()) return Answer::No;
         const Answer a = answers.front();
         answers.pop_front();
         return a;
     }
     QString input(const QString& title, const QString& prompt, const QString& preset) override {
         inputs.push_back({title, prompt, preset});
+        runWhileOpen();
         return next(inputAnswers);
     }
     QString openFile(const FileRequest& request) override {
         fileDialogs.push_back({false, request});
+        runWhileOpen();
         return next(fileAnswers);
     }
     QString saveFile(const FileRequest& request) override {
         fileDialogs.push_back({true, request});
+        runWhileOpen();
         return next(fileAnswers);
     }
 
@@ -84,9 +84,15 @@ public:
     QList<ShownMessage> messages;
     QList<QStringList> inputs;  // title, prompt, preset
     QList<FileDialogCall> fileDialogs;
-    std::function<void(const ShownMessage&)> whileOpen;
+    // What happens while the next dialog is open (the schedule runs on under a modal box); run once.
+    std::function<void()> whileOpen;
 
 private:
+    void runWhileOpen() {
+        if (!whileOpen) return;
+        const auto during = std::exchange(whileOpen, nullptr);
+        during();
+    }
     static QString next(std::deque<QString>& q) {
         if (q.empty())
             return {};
@@ -176,7 +182,18 @@ public:
     explicit FakeMedia(QStringList* log, QString name) : log_(log), name_(std::move(name)) {}
     void setFileName(const QString& path) override {
         file_ = path;
+        ++serial_;
         note(QStringLiteral("file ") + path);
+        if (unplayable.contains(path)) {
+            // Later, as the real component reports it, and only if no other name was written meanwhile.
+            const quint64 serial = serial_;
+            QMetaObject::invokeMethod(
+                this,
+                [this, serial, path] {
+                    if (serial == serial_) emit failed(path);
+                },
+                Qt::QueuedConnection);
+        }
     }
     QString fileName() const override { return file_; }
     void play() override { note(QStringLiteral("play")); }
@@ -184,15 +201,27 @@ public:
     void stop() override { note(QStringLiteral("stop")); }
     double duration() const override { return durationSeconds; }
     double position() const override { return positionSeconds; }
-    void setPosition(double s) override { positionSeconds = s; }
+    void setPosition(double s) override {
+        positionSeconds = s;
+        seeks << s;
+    }
     int volume() const override { return volume_; }
     void setVolume(int v) override { volume_ = v; }
     void setBalance(int b) override { balance = b; }
     void setMute(bool m) override { muted = m; }
     void finish() { emit endOfStream(8); }
+    // The open file turned out unplayable midway.
+    void fail() { emit failed(file_); }
+    void announceDuration(double seconds) {
+        durationSeconds = seconds;
+        emit durationChanged(seconds);
+    }
 
+    // Paths that fail as soon as they are written, as a missing or undecodable file does.
+    QSet<QString> unplayable;
     double durationSeconds = 0;
     double positionSeconds = 0;
+    QList<double> seeks;  // every position written
     int balance = 0;
     bool muted = false;
 
@@ -201,6 +230,7 @@ private:
     QStringList* log_;
     QString name_;
     QString file_;
+    quint64 serial_ = 0;
     int volume_ = 0;
 };
 
@@ -295,6 +325,11 @@ struct FakePlatform {
                    power,
                    std::move(folder),
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
+    // The same bundle with real media components in place of the recording ones.
+    Platform withMedia(MediaFactory& real) {
+        return {clock, dialogs,  files, instance, autostart, tray, real, launcher, lineIn, power, platform.programFolder,
+                platform.executable};
+    }
     FakeClock clock;
     FakeDialogs dialogs;
     FakeFiles files;

@@ -10,7 +10,7 @@ namespace quel::fakes {
 // It also holds the table the tick under test reads.
 class QuietResponses : public Responses {
 public:
-    void broadcastOn(const QString&, bool) override {}
+    void broadcastOn(const QString&, PlayOrder) override {}
     void broadcastOff() override {}
     void radio(bool) override {}
     void powerOff(PowerAction) override {}

@@ -47,6 +47,10 @@ private slots:
     void playsAgainAfterTheEnd();
     void unplayableFilesStaySilent_data();
     void unplayableFilesStaySilent();
+    void reportsAFileThatCannotPlayOnceAndLater_data();
+    void reportsAFileThatCannotPlayOnceAndLater();
+    void dropsTheFailureOfANameThatWasReplaced();
+    void announcesTheDurationOnceTheFileIsOpen();
     void replacingAFileEndsOnlyTheNewOne();
     void dropsTheEndOfAFileThatWasLetGo_data();
     void dropsTheEndOfAFileThatWasLetGo();
@@ -111,6 +115,11 @@ void GstMediaTest::initTestCase() {
     QFile empty(path(QStringLiteral("empty.wav")));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
+    // A play list of another program that points at a sound instead of being one.
+    QFile meta(path(QStringLiteral("radio.asx")));
+    QVERIFY(meta.open(QIODevice::WriteOnly));
+    meta.write("<ASX version=\"3.0\">\r\n<Entry><Ref href=\"short.wav\"/></Entry>\r\n</ASX>\r\n");
+    meta.close();
 }
 
 void GstMediaTest::endsOnceForEveryFormat_data() {
@@ -274,6 +283,68 @@ void GstMediaTest::unplayableFilesStaySilent() {
 
     media.setFileName(path(QStringLiteral("short.wav")));
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+}
+
+void GstMediaTest::reportsAFileThatCannotPlayOnceAndLater_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addRow("a missing file") << path(QStringLiteral("none.wav")) << QByteArray();
+    QTest::addRow("a text file named like an MP3") << path(QStringLiteral("notes.mp3")) << QByteArray();
+    QTest::addRow("an empty file") << path(QStringLiteral("empty.wav")) << QByteArray();
+    QTest::addRow("a folder") << dir_.path() << QByteArray();
+    QTest::addRow("a metafile (.asx)") << path(QStringLiteral("radio.asx")) << QByteArray();
+    // The output breaks down after some buffers have played, as a device or a damaged file would.
+    QTest::addRow("an error in the middle of the file")
+        << path(QStringLiteral("three.wav")) << QByteArray("identity error-after=20 ! fakeaudiosink");
+}
+
+void GstMediaTest::reportsAFileThatCannotPlayOnceAndLater() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, output);
+    GstMedia media(output.isEmpty() ? nullptr : quel::makeAudioSink(output));
+    QSignalSpy failed(&media, &Media::failed);
+    QSignalSpy ended(&media, &Media::endOfStream);
+
+    media.setFileName(file);
+    QCOMPARE(failed.count(), 0);  // never from inside the call that wrote the name
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, kWait);
+    QCOMPARE(failed.at(0).at(0).toString(), file);
+    media.play();  // a second try of the same name is not a second report
+    QVERIFY(letPlay(QStringLiteral("short.wav")));
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(media.fileName(), file);
+}
+
+void GstMediaTest::dropsTheFailureOfANameThatWasReplaced() {
+    GstMedia media;
+    QSignalSpy failed(&media, &Media::failed);
+    QSignalSpy ended(&media, &Media::endOfStream);
+    media.setFileName(path(QStringLiteral("none.wav")));
+    media.setFileName(path(QStringLiteral("short.wav")));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+    QCOMPARE(failed.count(), 0);
+
+    media.setFileName(path(QStringLiteral("none.wav")));
+    media.setFileName(QString());
+    QVERIFY(letPlay(QStringLiteral("short.wav")));
+    QCOMPARE(failed.count(), 0);
+}
+
+void GstMediaTest::announcesTheDurationOnceTheFileIsOpen() {
+    GstMedia media;
+    QSignalSpy duration(&media, &Media::durationChanged);
+    QSignalSpy ended(&media, &Media::endOfStream);
+    media.setFileName(path(QStringLiteral("one.wav")));
+    QCOMPARE(duration.count(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+    QCOMPARE(duration.count(), 1);
+    QVERIFY(qAbs(duration.at(0).at(0).toDouble() - kOne) < 0.03);
+
+    // Each file written is announced anew, the same file again included.
+    media.setFileName(path(QStringLiteral("one.wav")));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, kWait);
+    QCOMPARE(duration.count(), 2);
 }
 
 void GstMediaTest::replacingAFileEndsOnlyTheNewOne() {

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/play_order.h"
+#include "player/shuffle.h"
+
+class QWidget;
+
+namespace quel {
+
+class PlayerSession;
+
+// Owns the broadcast player for the life of the program: loads it on demand (the menu item 实时播音器,
+// a broadcast), one at a time, and unloads it (播音关, the window closed). The schedule's broadcast
+// responses and the menu call it; the menu item follows playerLoadedChanged().
+class Broadcaster : public QObject {
+    Q_OBJECT
+public:
+    // Makes the window that shows a loaded player, or nothing where no window is wanted.
+    using WindowMaker = std::function<QWidget*(PlayerSession&)>;
+
+    // The player window FromPlayer shows the player.
+    explicit Broadcaster(Platform& platform, QObject* parent = nullptr);
+    Broadcaster(Platform& platform, WindowMaker makeWindow, QObject* parent = nullptr);
+    ~Broadcaster() override;
+
+    bool isLoaded() const { return session_ != nullptr; }
+    // Null while unloaded.
+    PlayerSession* session() const { return session_.get(); }
+    QWidget* window() const { return window_; }
+
+public slots:
+    // The menu item 实时播音器: load the player if needed and show it.
+    void showPlayer();
+    // 播音开-静态 (Stored) and 播音开-动态 (Shuffled): the list replaces whatever the player plays and
+    // starts from its first track.
+    void broadcastOn(const QString& playListPath, PlayOrder order);
+    // 播音关. While a dialog of the player is open the sound stops at once and the player unloads
+    // when the dialog has closed.
+    void broadcastOff();
+    void unload();
+
+signals:
+    // The menu item 实时播音器 is disabled while this is true.
+    void playerLoadedChanged(bool loaded);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void load();
+
+    Platform& platform_;
+    WindowMaker makeWindow_;
+    Shuffler shuffler_;
+    std::unique_ptr<PlayerSession> session_;
+    QPointer<QWidget> window_;
+    bool unloadPending_ = false;
+};
+
+}  // namespace quel

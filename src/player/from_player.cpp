@@ -1,0 +1,296 @@
+#include "player/from_player.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStringListModel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/named.h"
+#include "player/form_select_files.h"
+#include "player/play_list.h"
+#include "player/playback.h"
+#include "player/player_session.h"
+
+namespace quel {
+
+namespace {
+
+constexpr int kSliderRangeAtLoad = 300;
+
+QLineEdit* numberBox(const QString& name, const QString& tip) {
+    auto* box = named(new QLineEdit, name);
+    box->setReadOnly(true);
+    box->setToolTip(tip);
+    box->setMaximumWidth(80);
+    return box;
+}
+
+QPushButton* button(const QString& name, const QString& caption) {
+    return named(new QPushButton(caption), name);
+}
+
+}  // namespace
+
+FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
+    : QWidget(parent), list_(session.playList()), playback_(session.playback()) {
+    setObjectName(QStringLiteral("FromPlayer"));
+    setWindowTitle(QStringLiteral("实时播音器<框内点右键控制窗体>"));
+    // Once, before the window first shows: changing the flag of a shown window hides and re-shows it.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    buildFace();
+    wire();
+    showList();
+    showPlayback();
+}
+
+FromPlayer::~FromPlayer() = default;
+
+void FromPlayer::buildFace() {
+    auto* layout = new QVBoxLayout(this);
+    fileName_ = named(new QLabel, "Label1");
+    layout->addWidget(fileName_);
+
+    tracks_ = named(new QListView, "List1");
+    model_ = new QStringListModel(this);
+    tracks_->setModel(model_);
+    tracks_->setFont(QFont(QStringLiteral("Verdana")));
+    tracks_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tracks_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One height for every line, so a list of many thousand tracks lays out at once.
+    tracks_->setUniformItemSizes(true);
+    layout->addWidget(tracks_, 1);
+
+    auto* numbers = new QHBoxLayout;
+    number_ = numberBox(QStringLiteral("Text4"), QStringLiteral("当前正在播放的曲目"));
+    count_ = numberBox(QStringLiteral("Text1"), QStringLiteral("总曲目数"));
+    numbers->addWidget(number_);
+    numbers->addWidget(new QLabel(QStringLiteral("/")));
+    numbers->addWidget(count_);
+    numbers->addStretch();
+    throughToEnd_ = named(new QRadioButton(QStringLiteral("直播到底")), "Option1");
+    repeatTrack_ = named(new QRadioButton(QStringLiteral("单曲循环")), "Option2");
+    repeatAll_ = named(new QRadioButton(QStringLiteral("全程循环")), "Option3");
+    auto* modes = new QButtonGroup(this);
+    for (QRadioButton* option : {throughToEnd_, repeatTrack_, repeatAll_}) {
+        modes->addButton(option);
+        numbers->addWidget(option);
+    }
+    layout->addLayout(numbers);
+
+    auto* transport = new QHBoxLayout;
+    play_ = button(QStringLiteral("Command5"), QStringLiteral("▼"));
+    play_->setToolTip(QStringLiteral("播放"));
+    pause_ = button(QStringLiteral("Command6"), QStringLiteral("||"));
+    pause_->setToolTip(QStringLiteral("暂停"));
+    duration_ = named(new QLabel(QStringLiteral("0")), "LabelDuration");
+    position_ = named(new QLabel(QStringLiteral("0")), "LabelPosition");
+    slider_ = named(new QSlider(Qt::Horizontal), "Slider1");
+    slider_->setRange(0, kSliderRangeAtLoad);
+    transport->addWidget(play_);
+    transport->addWidget(pause_);
+    transport->addWidget(position_);
+    transport->addWidget(slider_, 1);
+    transport->addWidget(duration_);
+    layout->addLayout(transport);
+
+    auto* commands = new QHBoxLayout;
+    makeDefault_ = button(QStringLiteral("Command14"), QStringLiteral("默认"));
+    for (QPushButton* b : {button(QStringLiteral("Command1"), QStringLiteral("添加")),
+                           button(QStringLiteral("Command2"), QStringLiteral("删除")),
+                           button(QStringLiteral("Command3"), QStringLiteral("清空")),
+                           button(QStringLiteral("Command9"), QStringLiteral("打开")),
+                           button(QStringLiteral("Command10"), QStringLiteral("另存")),
+                           button(QStringLiteral("Command11"), QStringLiteral("新建")), makeDefault_}) {
+        commands->addWidget(b);
+    }
+    toStored_ = named(new QCheckBox(QStringLiteral("原始顺序")), "Check3");
+    toShuffled_ = named(new QCheckBox(QStringLiteral("随机顺序")), "Check4");
+    commands->addWidget(toStored_);
+    commands->addWidget(toShuffled_);
+    layout->addLayout(commands);
+
+    refresh_ = named(new QTimer(this), "Timer3");
+    refresh_->setInterval(kRefreshMs);
+}
+
+void FromPlayer::wire() {
+    auto click = [this](const char* name, auto&& slot) {
+        connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this, slot);
+    };
+    click("Command5", [this] { playback_.play(selectedLine()); });
+    click("Command6", [this] { playback_.pause(); });
+    click("Command1", [this] { openSelector(); });
+    click("Command2", [this] {
+        const int line = selectedLine();
+        list_.remove(line >= 0 ? model_->index(line).data().toString() : QString(), playback_.playingTrack());
+    });
+    click("Command3", [this] { list_.clear(playback_.isPlaying()); });
+    click("Command9", [this] { list_.open(); });
+    click("Command10", [this] { list_.saveAs(); });
+    click("Command11", [this] { list_.createNew(); });
+    click("Command14", [this] { list_.makeDefault(); });
+    // The two boxes act as buttons: a click switches the order and the box stays clear.
+    for (QCheckBox* box : {toStored_, toShuffled_}) {
+        connect(box, &QCheckBox::clicked, this, [this, box] {
+            box->setChecked(false);
+            list_.switchOrder();
+        });
+    }
+    connect(throughToEnd_, &QRadioButton::clicked, this,
+            [this] { playback_.setMode(PlayMode::ThroughToEnd); });
+    connect(repeatTrack_, &QRadioButton::clicked, this, [this] { playback_.setMode(PlayMode::RepeatTrack); });
+    connect(repeatAll_, &QRadioButton::clicked, this, [this] { playback_.setMode(PlayMode::RepeatAll); });
+    connect(tracks_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const int line = selectedLine();
+        tracks_->setToolTip(line >= 0 ? model_->index(line).data().toString() : QString());
+    });
+    connect(tracks_, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { playback_.playLine(index.row()); });
+    // Only the operator's moves seek; the refresh's own setValue triggers no action.
+    connect(slider_, &QSlider::actionTriggered, this, [this] { playback_.seek(slider_->sliderPosition()); });
+    connect(refresh_, &QTimer::timeout, this, &FromPlayer::refreshPosition);
+
+    connect(&list_, &PlayList::changed, this, &FromPlayer::showList);
+    connect(&list_, &PlayList::replaced, this, &FromPlayer::closeSelector);
+    connect(&list_, &PlayList::dialogsClosed, this, [this] {
+        if (closeSelectorPending_) {
+            closeSelector();
+        }
+    });
+    connect(&playback_, &Playback::changed, this, &FromPlayer::showPlayback);
+    connect(&playback_, &Playback::trackOpened, this, &FromPlayer::setUpDisplay);
+    connect(&playback_, &Playback::durationChanged, this, &FromPlayer::setUpDisplay);
+}
+
+void FromPlayer::showList() {
+    const QString file = list_.realFileName();
+    fileName_->setText(QStringLiteral("文件:") + fileNamePart(file));
+    fileName_->setToolTip(QStringLiteral("当前播放列表文件：") + file);
+    makeDefault_->setEnabled(!list_.isDefault());
+    makeDefault_->setToolTip(QStringLiteral("当前的默认播放列表文件是：") + list_.defaultPath());
+    const bool shuffled = list_.order() == PlayOrder::Shuffled;
+    toStored_->setVisible(shuffled);
+    toShuffled_->setVisible(!shuffled);
+    if (shownRevision_ != list_.tracksRevision() || model_->rowCount() != list_.trackCount()) {
+        shownRevision_ = list_.tracksRevision();
+        model_->setStringList(list_.tracks());
+        // The playback may have been told of the change first and selected a line of the old list.
+        selectLine(playback_.currentIndex());
+    }
+    count_->setText(QString::number(list_.trackCount()));
+}
+
+void FromPlayer::showPlayback() {
+    const bool playing = playback_.isPlaying();
+    play_->setVisible(!playing);
+    pause_->setVisible(playing);
+    number_->setText(QString::number(playback_.currentNumber()));
+    selectLine(playback_.currentIndex());
+    switch (playback_.mode()) {
+        case PlayMode::ThroughToEnd:
+            throughToEnd_->setChecked(true);
+            break;
+        case PlayMode::RepeatTrack:
+            repeatTrack_->setChecked(true);
+            break;
+        case PlayMode::RepeatAll:
+            repeatAll_->setChecked(true);
+            break;
+    }
+    if (!playback_.isOpen()) {
+        duration_->setText(QStringLiteral("0"));
+    }
+    updateRefresh();
+}
+
+// The duration is known only some time after a track opens; until then the slider keeps its range.
+void FromPlayer::setUpDisplay() {
+    const double seconds = playback_.duration();
+    duration_->setText(QString::number(qint64(seconds)));
+    if (seconds > 0) {
+        slider_->setRange(0, int(qRound64(seconds)));
+        slider_->setValue(int(qRound64(playback_.position())));
+    }
+}
+
+void FromPlayer::refreshPosition() {
+    const double seconds = playback_.position();
+    if (!slider_->isSliderDown()) {
+        slider_->setValue(int(qRound64(seconds)));
+    }
+    position_->setText(QString::number(qint64(seconds)));
+}
+
+// The position moves only while a track plays, and only a shown window needs it: otherwise the
+// timer is off and an idle player costs no wakeups.
+void FromPlayer::updateRefresh() {
+    const bool wanted = playback_.isPlaying() && isVisible();
+    if (wanted && !refresh_->isActive()) {
+        refresh_->start();
+    } else if (!wanted && refresh_->isActive()) {
+        refresh_->stop();
+    }
+    if (!wanted) {
+        refreshPosition();
+    }
+}
+
+void FromPlayer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    updateRefresh();
+}
+
+void FromPlayer::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    updateRefresh();
+}
+
+int FromPlayer::selectedLine() const {
+    const QModelIndexList rows = tracks_->selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FromPlayer::selectLine(int line) {
+    if (line < 0 || line >= model_->rowCount()) {
+        tracks_->clearSelection();
+        return;
+    }
+    const QModelIndex index = model_->index(line);
+    tracks_->setCurrentIndex(index);
+    tracks_->scrollTo(index);
+}
+
+void FromPlayer::openSelector() {
+    if (!selector_) {
+        selector_ = new FormSelectFiles(list_, this);
+    }
+    selector_->show();
+    selector_->raise();
+    selector_->activateWindow();
+}
+
+// A selector left open must not add to the list that replaced the one it was opened for. If a dialog
+// of the player is open (the selector's own among them), it closes once that dialog has.
+void FromPlayer::closeSelector() {
+    if (!selector_) {
+        return;
+    }
+    if (list_.inDialog()) {
+        closeSelectorPending_ = true;
+        selector_->hide();
+        return;
+    }
+    closeSelectorPending_ = false;
+    selector_->close();
+}
+
+}  // namespace quel

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "platform/play_order.h"
+
+namespace quel {
+
+class Media;
+class PlayList;
+
+// 直播到底, 单曲循环, 全程循环.
+enum class PlayMode { ThroughToEnd, RepeatTrack, RepeatAll };
+
+// The playback loop of the player: which track of the list is current, whether it plays, and what
+// follows when it ends. A track that cannot play counts as ended, so a bad file never silences a
+// broadcast; once every track of the list has failed in a row with none played to its end, the list
+// ends, so a list of bad files does not spin for ever.
+class Playback : public QObject {
+    Q_OBJECT
+public:
+    Playback(Media& media, PlayList& list, QObject* parent = nullptr);
+
+    // 0-based index of the current track in play order; -1 when there is none.
+    int currentIndex() const { return index_; }
+    // What the window shows: index + 1, 0 for none.
+    int currentNumber() const { return index_ + 1; }
+    PlayMode mode() const { return mode_; }
+    void setMode(PlayMode mode);
+    // A track sounds: the pause button shows, not the play button.
+    bool isPlaying() const { return playing_; }
+    // A track is open, playing or paused.
+    bool isOpen() const;
+    // The track that sounds now; empty while idle or paused.
+    QString playingTrack() const;
+    double duration() const;
+    double position() const;
+
+    // ▼: continues a paused track, or starts the current one; with none current, the selected line
+    // (-1 for none), else the first.
+    void play(int selectedLine = -1);
+    // ||
+    void pause();
+    // A double-click on a line.
+    void playLine(int line);
+    // The operator moved the position slider.
+    void seek(double seconds);
+    // A broadcast: the list at `path` replaces the current one and plays from its first track.
+    void broadcast(const QString& path, PlayOrder order);
+    // Silence at once, nothing open; the list stays.
+    void stop();
+
+signals:
+    // The current track, the playing state or the mode changed.
+    void changed();
+    // A track was opened: the duration and position display starts anew.
+    void trackOpened();
+    void durationChanged(double seconds);
+
+private:
+    void open(int index);
+    void advance();
+    void endList();
+    void goIdle();
+    void onEnded();
+    void onFailed(const QString& path);
+    void onListReplaced();
+    void onListChanged();
+    void setCurrent(int index);
+
+    Media& media_;
+    PlayList& list_;
+    int index_ = -1;
+    QString current_;  // the text of the current line, to find it again after the list changed
+    PlayMode mode_ = PlayMode::ThroughToEnd;
+    bool playing_ = false;
+    int failuresInRow_ = 0;
+};
+
+}  // namespace quel

@@ -1,0 +1,16 @@
+#include "player/player_session.h"
+
+namespace quel {
+
+PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent)
+    : QObject(parent),
+      platform_(platform),
+      media_(platform.media.create()),
+      list_(platform.files, platform.dialogs, platform.programFolder, shuffler),
+      playback_(*media_, list_) {
+    media_->setObjectName(QStringLiteral("MediaPlayer1"));
+}
+
+PlayerSession::~PlayerSession() = default;
+
+}  // namespace quel
