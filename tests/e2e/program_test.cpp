@@ -11,7 +11,9 @@
 
 namespace {
 
-QByteArray quoted(const QString& s) { return '"' + s.toUtf8() + "\"\r\n"; }
+QByteArray quoted(const QString& s) {
+    return '"' + s.toUtf8() + "\"\r\n";
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -57,7 +59,7 @@ private slots:
         QVERIFY(QFile::exists(home + "/toll/C/C12.WAV"));
         QVERIFY(QFile::exists(home + "/SayTimeWav/F/F59.wav"));
         QVERIFY(QFile::exists(home + "/timeup.mp3"));
-        QVERIFY(QFile::exists(home + "/.config/autostart/quelbrook.desktop"));
+        QVERIFY(QFile::exists(home + "/.config/autostart/io.github.quelbrook.quelbrook.desktop"));
         QCOMPARE(program.process.state(), QProcess::Running);
     }
 
@@ -73,7 +75,8 @@ private slots:
         const QTime start = QTime::currentTime();
         auto at = [&](int seconds) { return start.addSecs(seconds).toString("H:mm:ss"); };
         const QDate today = QDate::currentDate();
-        const QString otherWeekday = QStringLiteral("星期") + QString("一二三四五六日")[today.addDays(1).dayOfWeek() - 1];
+        const QString otherWeekday =
+            QStringLiteral("星期") + QString("一二三四五六日")[today.addDays(1).dayOfWeek() - 1];
         const QString first = home + "/DayTimeTable/first.DTT";
         const QString second = home + "/DayTimeTable/second.DTT";
         auto entry = [](const QString& time, const QString& attribute, const QString& response) {
