@@ -35,9 +35,9 @@ if [ "${1:-}" = "--package" ]; then
   packages+=("${packaging[@]}")
 fi
 # The screenshots are taken of the real program on a virtual display with a window manager (openbox),
-# whose menus are opened with xdotool and whose windows are grabbed with ImageMagick's import.
+# at a fixed time (faketime); its menus are opened with xdotool and its windows grabbed with ImageMagick.
 if [ "${1:-}" = "--screenshots" ]; then
-  packages+=(openbox xdotool imagemagick)
+  packages+=(openbox xdotool imagemagick faketime)
 fi
 
 missing=()
