@@ -33,7 +33,10 @@ while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do dis
 Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break || sleep 0.1; done
+for _ in $(seq 50); do
+  if xdotool getmouselocation >/dev/null 2>&1; then break; fi
+  sleep 0.1
+done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 
@@ -59,8 +62,7 @@ pids+=($!)
 
 # window_named PATTERN [SECONDS]: the id of the visible window whose title matches, once it shows.
 window_named() {
-  local i
-  for i in $(seq $((${2:-20} * 10))); do
+  for _ in $(seq $((${2:-20} * 10))); do
     xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
     sleep 0.1
   done

@@ -36,10 +36,10 @@ need() {
     fi
   done
 }
-# same FILE EXPECTED-BYTES (printf format)
+# same FILE EXPECTED-BYTES (with \r and \n written as such)
 same() {
   local want
-  want=$(printf "$2" | od -An -c)
+  want=$(printf '%b' "$2" | od -An -c)
   [ "$(od -An -c <"$1")" = "$want" ] || fail "$1 holds $(od -An -c <"$1"), want $want"
 }
 
