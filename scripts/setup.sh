@@ -16,15 +16,28 @@ packages=(
   xvfb xauth
   dbus
 )
-# Tests also drive the windows offscreen, benchmarks run the real program, and the power tests talk to a
-# mock login manager (python3-dbusmock) on a private bus.
+# The Debian package is built by cpack with dpkg-shlibdeps (dpkg-dev) and checked by lintian.
+packaging=(dpkg-dev lintian)
+# Tests also drive the windows offscreen, benchmarks run the real program, the power tests talk to a
+# mock login manager (python3-dbusmock) on a private bus, and the installed program's tests validate
+# its desktop entry (desktop-file-utils) and metainfo (appstream) and build the package.
 if [ "${1:-}" = "--test" ]; then
   packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock)
+  packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.
   if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then
     packages+=(pulseaudio)
   fi
+fi
+
+if [ "${1:-}" = "--package" ]; then
+  packages+=("${packaging[@]}")
+fi
+# The screenshots are taken of the real program on a virtual display with a window manager (openbox),
+# at a fixed time (faketime); its menus are opened with xdotool and its windows grabbed with ImageMagick.
+if [ "${1:-}" = "--screenshots" ]; then
+  packages+=(openbox xdotool imagemagick faketime)
 fi
 
 missing=()

@@ -17,7 +17,7 @@ QString XdgAutostart::entryPath() const {
         home = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (home.isEmpty())
         home = QDir::homePath() + QStringLiteral("/.config");
-    return home + QStringLiteral("/autostart/quelbrook.desktop");
+    return home + QStringLiteral("/autostart/" QUELBROOK_APP_ID ".desktop");
 }
 
 namespace {
@@ -68,6 +68,8 @@ bool XdgAutostart::enable(const QString& executable) {
                               "Type=Application\n"
                               "Name=Quelbrook\n"
                               "Comment=打铃与广播定时\n"
+                              "Icon=" QUELBROOK_APP_ID
+                              "\n"
                               "Exec=%1\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")

@@ -13,7 +13,7 @@ public:
     virtual bool disable() = 0;
 };
 
-// An XDG autostart entry, $XDG_CONFIG_HOME/autostart/quelbrook.desktop.
+// An XDG autostart entry, $XDG_CONFIG_HOME/autostart/<application id>.desktop.
 class XdgAutostart final : public Autostart {
 public:
     // `configHome` empty means the user's configuration folder. `programHome`, when not empty, is the

@@ -21,10 +21,11 @@
 namespace quel {
 
 QString installedDataDir(const QString& executableDir) {
-    const QString installed = QDir::cleanPath(executableDir + QStringLiteral("/../share/quelbrook"));
+    const QString installed =
+        QDir::cleanPath(executableDir + QLatin1Char('/') + QStringLiteral(QUELBROOK_DATA_FROM_BIN));
     if (QFileInfo(installed).isDir())
         return installed;
-    return QStringLiteral(QUELBROOK_SOURCE_DATA);
+    return executableDir;
 }
 
 QString prepareProgramFolder(const QString& executableDir) {
@@ -44,6 +45,8 @@ int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(version::kTitle);
     QApplication::setApplicationVersion(version::text());
+    // Ties the windows to the installed desktop entry, so the desktop shows its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUELBROOK_APP_ID));
     QApplication::setWindowIcon(appIcon());
     // The window may sit in the tray with no window shown; the program goes on.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -64,8 +67,8 @@ int runProgram(int argc, char** argv) {
     PulseLineIn lineIn;
     // The one place that reaches the machine's login manager and session manager.
     LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
-    Platform platform{clock,    dialogs, files, instance, autostart, tray, media, launcher, lineIn, power, folder,
-                      QCoreApplication::applicationFilePath()};
+    Platform platform{clock, dialogs,  files,  instance, autostart, tray,
+                      media, launcher, lineIn, power,    folder,    QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

@@ -4,8 +4,8 @@
 
 namespace quel {
 
-// Where the program's data was installed: the source tree's data for a build tree, or
-// <prefix>/share/quelbrook beside an installed executable.
+// Where the program's data was installed: <prefix>/share/quelbrook for an installed executable; in a
+// build tree the data lies beside the executable itself.
 QString installedDataDir(const QString& executableDir);
 
 // The program folder for this run, created and filled from the installed data where it lacks it.

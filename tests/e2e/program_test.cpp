@@ -60,9 +60,9 @@ private slots:
         QVERIFY(QFile::exists(home + "/SayTimeWav/F/F59.wav"));
         QVERIFY(QFile::exists(home + "/timeup.mp3"));
         // Started at login, the program must find the same folder.
-        QVERIFY2(readAll(home + "/.config/autostart/quelbrook.desktop")
+        QVERIFY2(readAll(home + "/.config/autostart/io.github.quelbrook.quelbrook.desktop")
                      .contains("\nExec=env QUELBROOK_HOME=" + home.toUtf8() + " /"),
-                 readAll(home + "/.config/autostart/quelbrook.desktop").constData());
+                 readAll(home + "/.config/autostart/io.github.quelbrook.quelbrook.desktop").constData());
         QCOMPARE(program.process.state(), QProcess::Running);
     }
 

@@ -178,12 +178,15 @@ private slots:
     void autostartOnWritesTheEntryAndOffDeletesIt() {
         QTemporaryDir config;
         XdgAutostart autostart(config.path());
-        const QString entry = config.filePath(QStringLiteral("autostart/quelbrook.desktop"));
+        // The installed desktop entry's id: a session manager shows the entry with that program's icon.
+        const QString entry =
+            config.filePath(QStringLiteral("autostart/io.github.quelbrook.quelbrook.desktop"));
         QCOMPARE(autostart.entryPath(), entry);
         QVERIFY(autostart.enable(QStringLiteral("/opt/my bells/quelbrook")));
         const QString text = QString::fromUtf8(*DiskFiles().read(entry));
         QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
         QVERIFY(text.contains(QStringLiteral("\nType=Application\n")));
+        QVERIFY(text.contains(QStringLiteral("\nIcon=io.github.quelbrook.quelbrook\n")));
         QVERIFY(text.contains(QStringLiteral("\nExec=\"/opt/my bells/quelbrook\"\n")));
         QVERIFY(autostart.enable(QStringLiteral("/opt/quelbrook")));  // on twice: still one entry
         QVERIFY(autostart.disable());

@@ -6,14 +6,11 @@
 #include <QRadialGradient>
 
 #include <algorithm>
-#include <array>
 
 namespace quel {
 
 namespace {
 
-// The sizes that desktops ask a tray or window icon for; others are scaled from the nearest.
-constexpr std::array kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 // Below this the rim, the crown ring and the highlight are single blurred pixels: leave them out.
 constexpr int kDetailedFrom = 24;
 constexpr qreal kSmallBellScale = 1.12;
@@ -109,19 +106,23 @@ void drawBell(QPainter& p, int size) {
 
 }  // namespace
 
-QPixmap appIconPixmap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+QImage appIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     drawBadge(p, size);
     drawBell(p, size);
-    return pixmap;
+    return image;
+}
+
+QPixmap appIconPixmap(int size) {
+    return QPixmap::fromImage(appIconImage(size));
 }
 
 QIcon appIcon() {
     QIcon icon;
-    for (int size : kIconSizes)
+    for (int size : kAppIconSizes)
         icon.addPixmap(appIconPixmap(size));
     return icon;
 }
