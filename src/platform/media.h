@@ -33,6 +33,8 @@ public:
 signals:
     // Once each time the open file has played to its end; never for pause, stop or a new file name.
     void endOfStream(int state);
+    // The file just written cannot be played: missing, unreadable or not decodable. Nothing plays.
+    void cannotPlay(const QString& path);
 };
 
 // Makes the components: the main window holds two, the player window one.

@@ -7,6 +7,7 @@
 #include "platform/instance.h"
 #include "platform/launcher.h"
 #include "platform/media.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/tray.h"
 
 namespace quel {
@@ -22,6 +23,7 @@ struct Platform {
     Tray& tray;
     MediaFactory& media;
     Launcher& launcher;
+    SleepInhibitor& sleepInhibitor;
     // The program folder: settings files, tables, play lists and sounds.
     QString programFolder;
     // The command that starts this program, for the autostart entry.

@@ -247,6 +247,7 @@ void GstMedia::fail(const char* why) {
     halt();
     pendingSeek_.reset();
     phase_ = Phase::Failed;
+    emit cannotPlay(fileName_);
 }
 
 void GstMedia::play() {

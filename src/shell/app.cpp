@@ -55,8 +55,9 @@ int runProgram(int argc, char** argv) {
     SystemTray tray;
     GstMediaFactory media;
     ProcessLauncher launcher;
-    Platform platform{clock,    dialogs,  files, instance, autostart, tray, media,
-                      launcher, folder, QCoreApplication::applicationFilePath()};
+    LogindInhibitor sleepInhibitor(QDBusConnection::systemBus());
+    Platform platform{clock,    dialogs,        files,  instance, autostart, tray, media,
+                      launcher, sleepInhibitor, folder, QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

@@ -22,10 +22,22 @@ public:
         : now_(std::move(start)), boot_(boot) {}
     QDateTime now() const override { return now_; }
     qint64 msecsSinceBoot() const override { return boot_; }
+    qint64 msecsMonotonic() const override { return monotonic_; }
+    // A step of the wall clock alone, as the operator or a time service makes it.
     void set(const QDateTime& t) { now_ = t; }
-    void setBoot(qint64 ms) { boot_ = ms; }
-    // Moves both the wall clock and the uptime on, as real time passing would.
+    // The computer has been up this long; it did not sleep meanwhile.
+    void setBoot(qint64 ms) {
+        monotonic_ += ms - boot_;
+        boot_ = ms;
+    }
+    // Moves the wall clock, the uptime and the monotonic clock on, as real time passing would.
     void advance(qint64 ms) {
+        now_ = now_.addMSecs(ms);
+        boot_ += ms;
+        monotonic_ += ms;
+    }
+    // The computer sleeps for `ms`: the wall clock and the uptime move on, the monotonic clock does not.
+    void sleep(qint64 ms) {
         now_ = now_.addMSecs(ms);
         boot_ += ms;
     }
@@ -33,6 +45,7 @@ public:
 private:
     QDateTime now_;
     qint64 boot_;
+    qint64 monotonic_ = 1000;
 };
 
 struct ShownMessage {
@@ -145,7 +158,12 @@ public:
     }
     bool isShown() const override { return shown; }
     QString tip() const override { return tip_; }
+    void setTip(const QString& tip) override { tip_ = tip; }
+    void showWarning(const QString& title, const QString& text) override {
+        warnings << title + QLatin1Char(' ') + text;
+    }
     QMenu* menu() const { return menu_; }
+    QStringList warnings;  // "title text" of every notice
     void click() { emit leftClicked(); }
 
     bool available = true;
@@ -178,6 +196,7 @@ public:
     void setBalance(int b) override { balance = b; }
     void setMute(bool m) override { muted = m; }
     void finish() { emit endOfStream(8); }
+    void failToPlay() { emit cannotPlay(file_); }
 
     double durationSeconds = 0;
     double positionSeconds = 0;
@@ -213,11 +232,33 @@ public:
     bool succeed = true;
 };
 
+// Grants every hold at once.
+class FakeSleepInhibitor final : public SleepInhibitor {
+public:
+    void hold() override {
+        calls << QStringLiteral("hold");
+        if (!held) {
+            held = true;
+            emit heldChanged(true);
+        }
+    }
+    void release() override {
+        calls << QStringLiteral("release");
+        if (held) {
+            held = false;
+            emit heldChanged(false);
+        }
+    }
+    bool isHeld() const override { return held; }
+    QStringList calls;
+    bool held = false;
+};
+
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
-        : platform{clock, dialogs, files, instance, autostart, tray, media, launcher, std::move(folder),
-                   QStringLiteral("/opt/quelbrook/quelbrook")} {}
+        : platform{clock,    dialogs,        files,  instance, autostart, tray, media,
+                   launcher, sleepInhibitor, std::move(folder), QStringLiteral("/opt/quelbrook/quelbrook")} {}
     FakeClock clock;
     FakeDialogs dialogs;
     FakeFiles files;
@@ -226,6 +267,7 @@ struct FakePlatform {
     FakeTray tray;
     FakeMediaFactory media;
     FakeLauncher launcher;
+    FakeSleepInhibitor sleepInhibitor;
     Platform platform;
 };
 

@@ -258,6 +258,7 @@ void GstMediaTest::unplayableFilesStaySilent() {
     QFETCH(QString, file);
     GstMedia media;
     QSignalSpy ended(&media, &Media::endOfStream);
+    QSignalSpy refused(&media, &Media::cannotPlay);
 
     // The main window's order for a tone.
     media.stop();
@@ -265,6 +266,9 @@ void GstMediaTest::unplayableFilesStaySilent() {
     media.play();
     QVERIFY(letPlay(QStringLiteral("short.wav")));
     QCOMPARE(ended.count(), 0);
+    // Said once, so that the history holds one failure per sound that did not play.
+    QCOMPARE(refused.count(), 1);
+    QCOMPARE(refused.first().first().toString(), file);
     QCOMPARE(media.fileName(), file);
     QCOMPARE(media.duration(), 0.0);
     QCOMPARE(media.position(), 0.0);
@@ -274,6 +278,7 @@ void GstMediaTest::unplayableFilesStaySilent() {
 
     media.setFileName(path(QStringLiteral("short.wav")));
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+    QCOMPARE(refused.count(), 1);
 }
 
 void GstMediaTest::replacingAFileEndsOnlyTheNewOne() {
