@@ -39,7 +39,12 @@ void ClockTick::setProgramClockFromSystem() {
 }
 
 void ClockTick::setInterval(int ms) {
-    timer_->setInterval(ms > 0 ? ms : kDefaultIntervalMs);
+    const int interval = ms > 0 ? ms : kDefaultIntervalMs;
+    // On the second the aim sets the pace; the one chosen here waits for the steering's return.
+    if (onTheSecond_)
+        steeredInterval_ = interval;
+    else
+        timer_->setInterval(interval);
 }
 
 int ClockTick::interval() const {

@@ -39,6 +39,7 @@ public:
     // Start-up: the program clock reads the system time. The timer is not touched.
     void setProgramClockFromSystem();
     // A stored interval of zero or less would stop the scheduler or spin it; the default pace is used.
+    // On the system's second the interval is kept for when the steering takes over again.
     void setInterval(int ms);
     int interval() const;
     bool isActive() const;

@@ -22,6 +22,11 @@ inline const QString kUserWav = QStringLiteral("Userwav.txt");
 inline const QString kInterval = QStringLiteral("Interval.txt");
 inline const QString kRadio = QStringLiteral("Radio.txt");
 inline const QString kSayTimeFile = QStringLiteral("SayTimeFile.txt");
+// "YES" or "NO": 保持唤醒 (on when missing) and 按系统秒打铃 (off when missing).
+inline const QString kKeepAwake = QStringLiteral("KeepAwake.txt");
+inline const QString kOnTheSecond = QStringLiteral("OnTheSecond.txt");
+// The folder of the month files of the history.
+inline const QString kHistoryFolder = QStringLiteral("History");
 
 // Relative to the program folder.
 inline const QString kDefaultTable = QStringLiteral("DayTimeTable/Default.DTT");

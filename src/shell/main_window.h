@@ -22,6 +22,7 @@ class FormJustTimeByHand;
 class MainMenus;
 class ResponseRouter;
 class ScheduleList;
+class Unattended;
 
 // The settings of the three power-off kinds as start-up read them ("开60"); the power-off feature
 // reads them when an entry fires.
@@ -46,6 +47,7 @@ public:
     const TableDocument& table() const { return table_; }
     ClockTick& clockTick() const { return *tick_; }
     MainMenus& menus() const { return *menus_; }
+    Unattended& unattended() const { return *unattended_; }
     const PowerStrings& powerStrings() const { return powerStrings_; }
     qint16 radioLineIn() const { return radioLineIn_; }
     // The built-in alarm sound, the tone of 默认乐音.
@@ -77,11 +79,13 @@ private:
     ClockTick* tick_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
     ScheduleList* list_ = nullptr;
+    Unattended* unattended_ = nullptr;
     EntryEditor* editor_ = nullptr;
     AlarmPanel* alarmPanel_ = nullptr;
     QLabel* title_ = nullptr;             // Label1
     QLabel* edition_ = nullptr;           // Label9
     QLabel* status_ = nullptr;            // Label5
+    QLabel* next_ = nullptr;              // what rings next
     QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;

@@ -23,6 +23,7 @@
 #include "shell/main_window.h"
 #include "shell/reset_defaults.h"
 #include "shell/startup_settings.h"
+#include "shell/unattended.h"
 
 namespace quel {
 
@@ -75,6 +76,7 @@ bool MainWindow::load() {
 
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
+    unattended_->load();
     tick_->start();
     return true;
 }
