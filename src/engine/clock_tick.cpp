@@ -36,6 +36,8 @@ void ClockTick::setProgramClockFromSystem() {
     clock_ = programClockAt(now.time());
     reading_ = momentOf(now.date(), clock_);
     passed_.start(*reading_);
+    // The first look: a sleep before the first tick counts too.
+    sleepWatch_.slept(systemClock_.msecsSinceBoot(), systemClock_.msecsMonotonic());
 }
 
 void ClockTick::setInterval(int ms) {

@@ -33,6 +33,8 @@ public:
     void hold() override;
     void release() override;
     bool isHeld() const override { return fd_.isValid(); }
+    // An answer from the login manager is on its way.
+    bool isAsking() const { return asking_; }
 
     static inline const QString kWhat = QStringLiteral("sleep:idle");
     static inline const QString kWho = QStringLiteral("Quelbrook");

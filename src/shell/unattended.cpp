@@ -120,11 +120,14 @@ void Unattended::showNext() {
     const QString text =
         next ? nextEntryText(entries[next->index], next->second - secondOfDay(tick.programClock()))
              : kNoNextEntry;
-    if (text == nextText_)
-        return;
-    nextText_ = text;
-    parts_.nextLabel.setText(text);
-    parts_.platform.tray.setTip(version::titleWithVersion() + QLatin1Char('\n') + text);
+    if (text != nextText_) {
+        nextText_ = text;
+        parts_.nextLabel.setText(text);
+    }
+    // Compared with the icon's own tip: adding the icon again sets the plain one.
+    const QString tip = version::titleWithVersion() + QLatin1Char('\n') + text;
+    if (parts_.platform.tray.tip() != tip)
+        parts_.platform.tray.setTip(tip);
 }
 
 void Unattended::tableChanged() {
