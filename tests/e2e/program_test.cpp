@@ -1,53 +1,12 @@
 // The real quelbrook, started with QUELBROOK_HOME on a temporary folder: what a first start writes,
 // and a table whose entries run programs and hand over to a second table at the right second.
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
+#include "program_run.h"
 
-QByteArray quoted(const QString& s) { return '"' + s.toUtf8() + "\"\r\n"; }
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-// One program run. Private XDG folders keep the test away from the user's autostart entries.
-class Program {
-public:
-    explicit Program(const QString& home) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QUELBROOK_HOME", home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("QUELBROOK_AUDIO_SINK", "fakeaudiosink");
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_RUNTIME_DIR", home + "/.run");
-        env.insert("XDG_DATA_HOME", home + "/.data");
-        QDir().mkpath(home + "/.run");
-        QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(QUELBROOK_EXE), {});
-    }
-    ~Program() {
-        process.terminate();
-        if (!process.waitForFinished(5000)) process.kill();
-        process.waitForFinished(5000);
-    }
-    QProcess process;
-};
-
-}  // namespace
+using namespace quel::e2e;
 
 class ProgramTest : public QObject {
     Q_OBJECT

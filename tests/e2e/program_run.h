@@ -1,0 +1,54 @@
+#pragma once
+
+// The real quelbrook, started as a person would, with QUELBROOK_HOME on a temporary folder and private
+// XDG folders that keep it away from the user's autostart entries. Stopped by its own process id.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+
+namespace quel::e2e {
+
+inline QByteArray quoted(const QString& s) {
+    return '"' + s.toUtf8() + "\"\r\n";
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+class Program {
+public:
+    explicit Program(const QString& home, const QProcessEnvironment& extra = QProcessEnvironment()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QUELBROOK_HOME", home);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("QUELBROOK_AUDIO_SINK", "fakeaudiosink");
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_RUNTIME_DIR", home + "/.run");
+        env.insert("XDG_DATA_HOME", home + "/.data");
+        for (const QString& key : extra.keys())
+            env.insert(key, extra.value(key));
+        QDir().mkpath(home + "/.run");
+        QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(QUELBROOK_EXE), {});
+    }
+    ~Program() {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
+    QProcess process;
+};
+
+}  // namespace quel::e2e
