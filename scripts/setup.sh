@@ -15,9 +15,10 @@ packages=(
   xvfb xauth
   dbus
 )
-# Tests also drive the windows offscreen and benchmarks run the real program.
+# Tests also drive the windows offscreen and benchmarks run the real program; a mock login manager
+# stands in for systemd-logind, and libfaketime moves the real program's clock.
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps)
+  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock faketime)
 fi
 
 missing=()

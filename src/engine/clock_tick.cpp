@@ -1,5 +1,6 @@
 #include "engine/clock_tick.h"
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 
@@ -13,6 +14,11 @@
 #include "schedule/entry_grammar.h"
 
 namespace quel {
+
+namespace {
+// "QT_LOGGING_RULES=quelbrook.tick.debug=true" tells when each entry fired, to the millisecond.
+Q_LOGGING_CATEGORY(lcTick, "quelbrook.tick", QtWarningMsg)
+}  // namespace
 
 ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
                      QObject* parent)
@@ -98,7 +104,7 @@ void ClockTick::tick() {
         const bool fresh = !passed_.passed(*reading_);
         if (fresh)
             emit advanced(clock_);
-        if (fresh && fire(day_)) {
+        if (fresh && fire(now, day_)) {
             if (!alive)
                 return;
         } else {
@@ -172,9 +178,11 @@ void ClockTick::reportPassedOver(qint64 to) {
         emit missed(entries_[m.index], dateTimeOfMoment(m.moment));
 }
 
-bool ClockTick::fire(const QDate& day) {
+bool ClockTick::fire(const QDateTime& now, const QDate& day) {
     for (const QString& entry : entries_) {
         if (const std::optional<QString> response = dueResponse(entry, clockText_, day)) {
+            qCDebug(lcTick).noquote()
+                << "fires" << clockText_ << "at" << now.toString(QStringLiteral("HH:mm:ss.zzz"));
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.
             // The entry is copied: a response may open another table.
             const QString firedEntry = entry;

@@ -88,7 +88,7 @@ private:
     void resync(const QDateTime& now, ResyncReason reason);
     void setReading(qint64 moment);
     void reportPassedOver(qint64 to);
-    bool fire(const QDate& day);
+    bool fire(const QDateTime& now, const QDate& day);
     void aimAtNextSecond();
     bool dispatch(const QString& response);
     void withTickOff(const std::function<void()>& action);

@@ -20,7 +20,7 @@ enum class ResyncReason { Slept, WholeHours, Stepped };
 
 // On the system's second each tick is aimed this long after the second turned, so that a timer a
 // hair early or a clock slewed by the network still finds the new second.
-inline constexpr int kAimAfterSecondMs = 5;
+inline constexpr int kAimAfterSecondMs = 2;
 // A tick up to this many seconds late catches up second by second; a greater difference is a step of
 // the system clock and re-syncs.
 inline constexpr int kMostSecondsCaughtUp = 3;
