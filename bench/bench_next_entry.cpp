@@ -19,7 +19,8 @@ constexpr int kFullTable = 100;
 // A full table of the sorted kind: by the first two characters of the Attribute, then by time, with
 // every recurrence form and the odd hand-made entry.
 QStringList fullTable() {
-    const QStringList attributes{"2026年12月2日", "星期三", "星期一", "每天", "每年9月1日", "每月2日", "每月31日"};
+    const QStringList attributes{"2026年12月2日", "星期三",  "星期一",  "每天",
+                                 "每年9月1日",    "每月2日", "每月31日"};
     QStringList entries;
     for (int i = 0; i < kFullTable; ++i) {
         entries << QStringLiteral("%1:%2:%3*注释%4>%5</srv/q/bells/%4.wav")

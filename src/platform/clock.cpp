@@ -15,8 +15,12 @@ qint64 msecsOf(clockid_t id) {
 }  // namespace
 
 // CLOCK_BOOTTIME keeps counting while the machine sleeps, like the uptime the operator expects.
-qint64 SystemClock::msecsSinceBoot() const { return msecsOf(CLOCK_BOOTTIME); }
+qint64 SystemClock::msecsSinceBoot() const {
+    return msecsOf(CLOCK_BOOTTIME);
+}
 
-qint64 SystemClock::msecsMonotonic() const { return msecsOf(CLOCK_MONOTONIC); }
+qint64 SystemClock::msecsMonotonic() const {
+    return msecsOf(CLOCK_MONOTONIC);
+}
 
 }  // namespace quel

@@ -56,8 +56,17 @@ int runProgram(int argc, char** argv) {
     GstMediaFactory media;
     ProcessLauncher launcher;
     LogindInhibitor sleepInhibitor(QDBusConnection::systemBus());
-    Platform platform{clock,    dialogs,        files,  instance, autostart, tray, media,
-                      launcher, sleepInhibitor, folder, QCoreApplication::applicationFilePath()};
+    Platform platform{clock,
+                      dialogs,
+                      files,
+                      instance,
+                      autostart,
+                      tray,
+                      media,
+                      launcher,
+                      sleepInhibitor,
+                      folder,
+                      QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

@@ -257,8 +257,17 @@ public:
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
-        : platform{clock,    dialogs,        files,  instance, autostart, tray, media,
-                   launcher, sleepInhibitor, std::move(folder), QStringLiteral("/opt/quelbrook/quelbrook")} {}
+        : platform{clock,
+                   dialogs,
+                   files,
+                   instance,
+                   autostart,
+                   tray,
+                   media,
+                   launcher,
+                   sleepInhibitor,
+                   std::move(folder),
+                   QStringLiteral("/opt/quelbrook/quelbrook")} {}
     FakeClock clock;
     FakeDialogs dialogs;
     FakeFiles files;
