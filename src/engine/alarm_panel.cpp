@@ -119,11 +119,14 @@ void AlarmPanel::alarmStep(const ProgramClock& clock) {
         hour_->setEditText(QString());
         minute_->setEditText(QString());
         second_->setEditText(QString());
+        emit alarmRang();
     }
     const bool finished = countDown_.step(length_->currentText(), alarm_.unit());
     display_->setText(countDown_.display());
-    if (finished)
+    if (finished) {
         alarm_.ring();
+        emit countDownEnded();
+    }
 }
 
 }  // namespace quel

@@ -28,6 +28,11 @@ public:
 
     const alarm::CountDown& countDown() const { return countDown_; }
 
+signals:
+    // The alarm rang at its time, or the count-down reached its end.
+    void alarmRang();
+    void countDownEnded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

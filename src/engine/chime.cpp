@@ -61,7 +61,9 @@ void Chime::hourlyChime(const ProgramClock& clock) {
         return;
     if (clock.minute != 0 || clock.second != 0)
         return;
-    play(chime::soundFile(tollSetting_, chime::dialHour(clock.hour)));
+    const QString sound = chime::soundFile(tollSetting_, chime::dialHour(clock.hour));
+    play(sound);
+    emit struck(clock, sound);
 }
 
 void Chime::chooseSwitch(QAction* clicked, bool checked, bool on) {

@@ -32,6 +32,10 @@ public:
     // Every tick, after the program clock advanced: strikes the hour at each whole hour while on.
     void hourlyChime(const ProgramClock& clock);
 
+signals:
+    // The hour was struck with this sound.
+    void struck(const ProgramClock& clock, const QString& soundPath);
+
 private:
     void chooseSwitch(QAction* clicked, bool checked, bool on);
     void chooseSound(QAction* clicked, bool checked, chime::Sound sound);

@@ -1,8 +1,10 @@
 #include "engine/clock_tick.h"
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 
+#include "engine/next_entry.h"
 #include "engine/recurrence.h"
 #include "engine/responses.h"
 #include "engine/status_line.h"
@@ -12,6 +14,11 @@
 #include "schedule/entry_grammar.h"
 
 namespace quel {
+
+namespace {
+// "QT_LOGGING_RULES=quelbrook.tick.debug=true" tells when each entry fired, to the millisecond.
+Q_LOGGING_CATEGORY(lcTick, "quelbrook.tick", QtWarningMsg)
+}  // namespace
 
 ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
                      QObject* parent)
@@ -31,11 +38,21 @@ ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entrie
 }
 
 void ClockTick::setProgramClockFromSystem() {
-    clock_ = programClockAt(systemClock_.now().time());
+    const QDateTime now = systemClock_.now();
+    clock_ = programClockAt(now.time());
+    reading_ = momentOf(now.date(), clock_);
+    passed_.start(*reading_);
+    // The first look: a sleep before the first tick counts too.
+    sleepWatch_.slept(systemClock_.msecsSinceBoot(), systemClock_.msecsMonotonic());
 }
 
 void ClockTick::setInterval(int ms) {
-    timer_->setInterval(ms > 0 ? ms : kDefaultIntervalMs);
+    const int interval = ms > 0 ? ms : kDefaultIntervalMs;
+    // On the second the aim sets the pace; the one chosen here waits for the steering's return.
+    if (onTheSecond_)
+        steeredInterval_ = interval;
+    else
+        timer_->setInterval(interval);
 }
 
 int ClockTick::interval() const {
@@ -52,35 +69,138 @@ void ClockTick::start() {
 
 void ClockTick::justMyTime() {
     timer_->stop();
-    setProgramClockFromSystem();
+    const QDateTime now = systemClock_.now();
+    const qint64 moment = momentOf(now.date(), programClockAt(now.time()));
+    reportPassedOver(moment);
+    setReading(moment);
     timer_->start();
 }
 
+void ClockTick::setOnTheSecond(bool on) {
+    if (on == onTheSecond_)
+        return;
+    onTheSecond_ = on;
+    catchingUp_ = false;
+    if (on) {
+        steeredInterval_ = timer_->interval();
+        aimAtNextSecond();
+    } else {
+        timer_->setInterval(steeredInterval_);
+    }
+}
+
 void ClockTick::tick() {
+    // A logoff may end the program from inside a response; nothing of this object is touched then.
+    const QPointer<ClockTick> alive(this);
     // One reading of the system clock per tick: the steering, the dates of the entries and the status
     // line all speak of the same moment.
     const QDateTime now = systemClock_.now();
+    if (beforeAdvance(now)) {
+        clock_ = nextSecond(clock_);
+        clockText_ = clock_.text();
+        day_ = programDate(now, clock_);
+        reading_ = momentOf(day_, clock_);
+        // After the clock was set back, the seconds it passed already stay silent.
+        const bool fresh = !passed_.passed(*reading_);
+        if (fresh)
+            emit advanced(clock_);
+        if (fresh && fire(now, day_)) {
+            if (!alive)
+                return;
+        } else {
+            emit quietSecond(clock_);
+            emit statusChanged(
+                statusLine(now, clockText_, systemClock_.msecsSinceBoot(), locale_, timeFormat_));
+        }
+        emit secondDone(clock_, day_);
+    }
+    if (onTheSecond_)
+        aimAtNextSecond();
+}
 
+bool ClockTick::beforeAdvance(const QDateTime& now) {
+    const bool slept = sleepWatch_.slept(systemClock_.msecsSinceBoot(), systemClock_.msecsMonotonic());
+    const int offset = offsetSeconds(now.time(), clock_);
+    if (slept || offByWholeHours(offset)) {
+        resync(now, slept ? ResyncReason::Slept : ResyncReason::WholeHours);
+        return true;
+    }
+    if (!onTheSecond_) {
+        steer(now);
+        return true;
+    }
+    // On the second, the clock read the second before the system's; the advance brings it level.
+    const int lag = offset - 1;
+    catchingUp_ = false;
+    if (lag == -1) {
+        // A moment early (the system clock slewed, or the mode has just been turned on with the clock
+        // ahead): the clock waits a second rather than read a second twice.
+        return false;
+    }
+    if (lag < 0 || lag > kMostSecondsCaughtUp) {
+        resync(now, ResyncReason::Stepped);
+        return true;
+    }
+    // A tick that came seconds late (a stalled computer) catches up second by second, without waiting.
+    catchingUp_ = lag > 0;
+    return true;
+}
+
+void ClockTick::steer(const QDateTime& now) {
     const int steered = steeredInterval(now.time(), clock_, timer_->interval());
     // Setting an interval restarts the period; leave a running pace alone so it does not drift.
     if (steered != timer_->interval())
         timer_->setInterval(steered);
+}
 
-    clock_ = nextSecond(clock_);
-    clockText_ = clock_.text();
-    emit advanced(clock_);
+// As 校时 does, but inside the tick: the clock is set to the second before the system's, so that this
+// tick's advance reads the system's second and carries out its entry on time.
+void ClockTick::resync(const QDateTime& now, ResyncReason reason) {
+    const ProgramClock from = clock_;
+    const qint64 target = momentOf(now.date(), programClockAt(now.time()));
+    reportPassedOver(target - 1);
+    if (reading_)
+        passed_.jumped(*reading_, target - 1);
+    setReading(target - 1);
+    emit resynced(from, programClockAt(now.time()), reason);
+}
 
-    const QDate today = programDate(now, clock_);
+void ClockTick::setReading(qint64 moment) {
+    reading_ = moment;
+    clock_ = clockAtSecond(int(moment % kSecondsPerDay));
+}
+
+// Entries between what the clock read and `to` do not ring late: the history tells they were missed.
+void ClockTick::reportPassedOver(qint64 to) {
+    if (!reading_ || to <= *reading_)
+        return;
+    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_))
+        emit missed(entries_[m.index], dateTimeOfMoment(m.moment));
+}
+
+bool ClockTick::fire(const QDateTime& now, const QDate& day) {
     for (const QString& entry : entries_) {
-        if (const std::optional<QString> response = dueResponse(entry, clockText_, today)) {
+        if (const std::optional<QString> response = dueResponse(entry, clockText_, day)) {
+            qCDebug(lcTick).noquote()
+                << "fires" << clockText_ << "at" << now.toString(QStringLiteral("HH:mm:ss.zzz"));
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.
-            dispatch(*response);
-            return;
+            // The entry is copied: a response may open another table.
+            const QString firedEntry = entry;
+            const QPointer<ClockTick> alive(this);
+            const bool started = dispatch(*response);
+            if (alive)
+                emit fired(firedEntry, started);
+            return true;
         }
     }
+    return false;
+}
 
-    emit quietSecond(clock_);
-    emit statusChanged(statusLine(now, clockText_, systemClock_.msecsSinceBoot(), locale_, timeFormat_));
+void ClockTick::aimAtNextSecond() {
+    constexpr int kMsecsPerSecond = 1000;
+    // A fresh look at the clock: the response of this tick may have taken a while.
+    const int msec = systemClock_.now().time().msec();
+    timer_->setInterval(catchingUp_ ? kCatchUpDelayMs : kMsecsPerSecond - msec + kAimAfterSecondMs);
 }
 
 // The responses that must not be entered twice run with the tick switched off. Each of them finishes
@@ -96,7 +216,8 @@ void ClockTick::withTickOff(const std::function<void()>& action) {
         timer_->start();
 }
 
-void ClockTick::dispatch(const QString& response) {
+bool ClockTick::dispatch(const QString& response) {
+    bool started = true;
     const ParsedResponse parsed = parseResponse(response);
     switch (parsed.kind) {
         case ResponseKind::BroadcastStaticOn:
@@ -129,7 +250,7 @@ void ClockTick::dispatch(const QString& response) {
             break;
         case ResponseKind::RunProgram:
             // A program that has gone is the operator's business; the schedule goes on.
-            withTickOff([&] { launcher_.run(parsed.payload); });
+            withTickOff([&] { started = launcher_.run(parsed.payload); });
             break;
         case ResponseKind::OpenTable:
             withTickOff([&] { responses_.openTableByResponse(parsed.payload); });
@@ -144,6 +265,7 @@ void ClockTick::dispatch(const QString& response) {
             withTickOff([&] { responses_.playTone(parsed.payload); });
             break;
     }
+    return started;
 }
 
 }  // namespace quel

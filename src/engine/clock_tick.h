@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QDate>
 #include <QLocale>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
+#include "engine/clock_watch.h"
 #include "engine/program_clock.h"
+#include "engine/tick_rules.h"
 
 class QTimer;
 
@@ -20,6 +24,10 @@ class Responses;
 // second, tells the hourly chime (`advanced`), and carries out the first schedule entry due at that
 // second; a tick that fires nothing runs the alarm step (`quietSecond`) and rewrites the status line
 // (`statusChanged`). The signals are emitted in that order, directly, from inside the tick.
+//
+// Before it steers, the tick looks for what steering cannot mend: a computer that slept, or a system
+// clock set by whole hours. Then it sets the program clock to the system clock at once; entries passed
+// over are reported `missed`, and after a jump back the seconds already passed ring nothing again.
 class ClockTick : public QObject {
     Q_OBJECT
 
@@ -31,31 +39,58 @@ public:
     // Start-up: the program clock reads the system time. The timer is not touched.
     void setProgramClockFromSystem();
     // A stored interval of zero or less would stop the scheduler or spin it; the default pace is used.
+    // On the system's second the interval is kept for when the steering takes over again.
     void setInterval(int ms);
     int interval() const;
     bool isActive() const;
     void start();
 
     const ProgramClock& programClock() const { return clock_; }
+    // The day of the moment the program clock read at the last tick.
+    const QDate& programDay() const { return day_; }
     // The program clock as the last tick wrote it; empty before the first tick.
     const QString& clockText() const { return clockText_; }
 
     // Sets the program clock to the system clock at once and starts the timer's period anew, keeping its
-    // interval. The clock text waits for the next tick, which advances the clock first.
+    // interval. The clock text waits for the next tick, which advances the clock first. Entries passed
+    // over are reported `missed`; seconds it sets the clock back over ring again, as the operator's
+    // calibration always did.
     void justMyTime();
+
+    // On: every tick is aimed a few milliseconds after the system clock's second instead of steered,
+    // so the program clock reads the system clock and entries fire on their second; a step of the
+    // system clock re-syncs at once. Off: the steering takes over again from the interval it had.
+    void setOnTheSecond(bool on);
+    bool onTheSecond() const { return onTheSecond_; }
 
 public slots:
     void tick();
 
 signals:
-    // Every tick, right after the clock advanced.
+    // Every tick, right after the clock advanced to a second it had not passed before.
     void advanced(const ProgramClock& clock);
     // Ticks that fire no entry, before the status line.
     void quietSecond(const ProgramClock& clock);
     void statusChanged(const QString& line);
+    // An entry was carried out; `started` is false when the program it names could not be started.
+    void fired(const QString& entry, bool started);
+    // An entry passed over when the program clock jumped forward, and when it was due.
+    void missed(const QString& entry, const QDateTime& due);
+    // The program clock was set to the system clock without the operator asking.
+    void resynced(const ProgramClock& from, const ProgramClock& to, ResyncReason reason);
+    // Every tick, last: the program clock and the day of the moment it reads.
+    void secondDone(const ProgramClock& clock, const QDate& day);
 
 private:
-    void dispatch(const QString& response);
+    // False when this tick must not advance the clock.
+    bool beforeAdvance(const QDateTime& now);
+    void steer(const QDateTime& now);
+    void resync(const QDateTime& now, ResyncReason reason);
+    void setReading(qint64 moment);
+    void reportPassedOver(qint64 to);
+    bool fire(const QDateTime& now, const QDate& day);
+    void aimAtNextSecond();
+    bool dispatch(const QString& response);
     void withTickOff(const std::function<void()>& action);
 
     Clock& systemClock_;
@@ -65,6 +100,15 @@ private:
     QTimer* timer_;
     ProgramClock clock_;
     QString clockText_;
+    // The moment the program clock reads, once it has been set.
+    std::optional<qint64> reading_;
+    QDate day_;
+    SleepWatch sleepWatch_;
+    PassedMoments passed_;
+    bool onTheSecond_ = false;
+    bool catchingUp_ = false;
+    // The pace the steering had when the ticks went on the second, for when they come off it.
+    int steeredInterval_ = kDefaultIntervalMs;
     QLocale locale_;
     QString timeFormat_;
 };

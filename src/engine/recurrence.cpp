@@ -68,18 +68,25 @@ bool recurrenceHolds(QStringView attribute, const QDate& today) {
     return monthAndDayMatch(attribute, kDateMonthStart, today);
 }
 
-std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today) {
-    const qsizetype star = entry.indexOf(grammar::kAfterTime);
-    if (star < 0 || QStringView(entry).first(star) != clockText)
-        return std::nullopt;
-    // The Time equals the clock text, which holds no separator, so both lie after the "*" when present.
+std::optional<qsizetype> responseMarkWhenHolds(QStringView entry, const QDate& day) {
     const qsizetype gt = entry.indexOf(grammar::kAfterComment);
     const qsizetype lt = entry.indexOf(grammar::kAfterAttribute);
     if (gt < 0 || lt < gt)
         return std::nullopt;
-    if (!recurrenceHolds(QStringView(entry).sliced(gt + 1, lt - gt - 1), today))
+    if (!recurrenceHolds(entry.sliced(gt + 1, lt - gt - 1), day))
         return std::nullopt;
-    return entry.mid(lt + 1);
+    return lt;
+}
+
+std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today) {
+    const qsizetype star = entry.indexOf(grammar::kAfterTime);
+    if (star < 0 || QStringView(entry).first(star) != clockText)
+        return std::nullopt;
+    // The Time equals the clock text, which holds no separator, so the others lie after the "*".
+    const std::optional<qsizetype> lt = responseMarkWhenHolds(entry, today);
+    if (!lt)
+        return std::nullopt;
+    return entry.mid(*lt + 1);
 }
 
 }  // namespace quel

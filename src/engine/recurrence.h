@@ -18,6 +18,10 @@ bool recurrenceHolds(QStringView attribute, const QDate& today);
 // An entry whose separators are missing or out of order is never due: nothing in it can be trusted.
 std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today);
 
+// The position of the "<" before the Response when the entry's Attribute holds on `day`, whatever its
+// Time; nullopt when it does not or when the separators are missing or out of order.
+std::optional<qsizetype> responseMarkWhenHolds(QStringView entry, const QDate& day);
+
 // "星期日" … "星期六" for the day of `date`.
 QString weekdayName(const QDate& date);
 

@@ -9,6 +9,7 @@
 #include "platform/line_in.h"
 #include "platform/media.h"
 #include "platform/power.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/tray.h"
 
 namespace quel {
@@ -26,6 +27,7 @@ struct Platform {
     Launcher& launcher;
     LineIn& lineIn;
     Power& power;
+    SleepInhibitor& sleepInhibitor;
     // The program folder: settings files, tables, play lists and sounds.
     QString programFolder;
     // The command that starts this program, for the autostart entry.

@@ -25,6 +25,11 @@ inline const QString kRadio = QStringLiteral("Radio.txt");
 // The input the radio is wired to, as the sound server names it; empty: the default input.
 inline const QString kRadioSource = QStringLiteral("RadioSource.txt");
 inline const QString kSayTimeFile = QStringLiteral("SayTimeFile.txt");
+// "YES" or "NO": 保持唤醒 (on when missing) and 按系统秒打铃 (off when missing).
+inline const QString kKeepAwake = QStringLiteral("KeepAwake.txt");
+inline const QString kOnTheSecond = QStringLiteral("OnTheSecond.txt");
+// The folder of the month files of the history.
+inline const QString kHistoryFolder = QStringLiteral("History");
 
 // Every settings file above.
 inline QStringList all() {

@@ -31,4 +31,14 @@ bool SystemTray::isShown() const { return icon_ && icon_->isVisible(); }
 
 QString SystemTray::tip() const { return icon_ ? icon_->toolTip() : QString(); }
 
+void SystemTray::setTip(const QString& tip) {
+    if (icon_)
+        icon_->setToolTip(tip);
+}
+
+void SystemTray::showWarning(const QString& title, const QString& text) {
+    if (icon_ && icon_->isVisible())
+        icon_->showMessage(title, text, QSystemTrayIcon::Warning);
+}
+
 }  // namespace quel

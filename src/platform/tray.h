@@ -20,6 +20,10 @@ public:
     virtual void remove() = 0;
     virtual bool isShown() const = 0;
     virtual QString tip() const = 0;
+    // Changes the tip of the icon, shown or not; the next add() sets its own.
+    virtual void setTip(const QString& tip) = 0;
+    // A passing notice beside the icon, for what went wrong while nobody watched the window.
+    virtual void showWarning(const QString& title, const QString& text) = 0;
 
 signals:
     // The left button was released on the icon.
@@ -35,6 +39,8 @@ public:
     void remove() override;
     bool isShown() const override;
     QString tip() const override;
+    void setTip(const QString& tip) override;
+    void showWarning(const QString& title, const QString& text) override;
 
 private:
     QSystemTrayIcon* icon_ = nullptr;

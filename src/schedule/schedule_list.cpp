@@ -98,6 +98,7 @@ void ScheduleList::refill() {
         auto* row = new QTreeWidgetItem(
             QStringList{QString::number(number++), comment, f.attribute, f.time, f.response});
         row->setData(NumberColumn, kEntryRole, entry);
+        showMark(row);
         rows.append(row);
     }
     list_->addTopLevelItems(rows);
@@ -129,6 +130,22 @@ bool ScheduleList::selectEntry(const QString& entryText) {
 
 bool ScheduleList::gridLines() const {
     return grid_->gridLines();
+}
+
+void ScheduleList::markEntry(const QString& entryText) {
+    if (entryText == marked_)
+        return;
+    marked_ = entryText;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        showMark(list_->topLevelItem(i));
+}
+
+void ScheduleList::showMark(QTreeWidgetItem* row) const {
+    const bool marked = !marked_.isEmpty() && row->data(NumberColumn, kEntryRole).toString() == marked_;
+    QFont font = list_->font();
+    font.setBold(marked);
+    for (int c = NumberColumn; c <= ResponseColumn; ++c)
+        row->setFont(c, font);
 }
 
 void ScheduleList::takeSelection() {

@@ -41,6 +41,11 @@ public:
 
     bool gridLines() const;
 
+    // Marks the rows of this entry as what rings next; the empty text marks none. The mark outlives a
+    // refill, and the same entry again costs nothing.
+    void markEntry(const QString& entryText);
+    const QString& markedEntry() const { return marked_; }
+
     QTreeWidget* listView() const { return list_; }
 
 signals:
@@ -51,6 +56,7 @@ private:
     void takeSelection();
     void setSelectedEntryText(const QString& text);
     void switchGrid();
+    void showMark(QTreeWidgetItem* row) const;
 
     QTreeWidget* list_;
     GridDelegate* grid_;
@@ -59,6 +65,7 @@ private:
     const QStringList& entries_;
     ListFilter filter_ = ListFilter::All;
     QString selectedEntryText_;
+    QString marked_;
     bool refilling_ = false;
 };
 

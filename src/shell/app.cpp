@@ -67,8 +67,9 @@ int runProgram(int argc, char** argv) {
     PulseLineIn lineIn;
     // The one place that reaches the machine's login manager and session manager.
     LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    LogindInhibitor sleepInhibitor(QDBusConnection::systemBus());
     Platform platform{clock, dialogs,  files,  instance, autostart, tray,
-                      media, launcher, lineIn, power,    folder,    QCoreApplication::applicationFilePath()};
+                      media, launcher, lineIn, power, sleepInhibitor,    folder,    QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

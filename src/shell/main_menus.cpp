@@ -78,6 +78,7 @@ MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
     QMenu* formMenu = subMenu(system, "Formstate", QStringLiteral("窗体状态"));
     formState = pair(formMenu, formShow, "FormShow", QStringLiteral("显示"), formHide, "FormHide",
                      QStringLiteral("隐藏"));
+    keepAwake = addNamedAction(system, QStringLiteral("MenuKeepAwake"), QStringLiteral("保持唤醒"), true);
     system->addSeparator();
     shutdown = powerMenu(system, {"MenuShutDownWindows", "关机设置", "MenuShutDownDowndowsForm", "关机提示",
                                   "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
@@ -89,6 +90,8 @@ MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
     logoff = powerMenu(system, {"MenuLogoff", "注销设置", "MenuLogoffForm", "注销提示", "MenuLogoffFormon",
                                 "MenuLogoffFormOff", "MenuLogoffWaitTime", "MenuLogoffWaitTimeCurrent",
                                 "MenuLogoffWaitTimeNew"});
+    system->addSeparator();
+    history = item(system, "MenuHistory", QStringLiteral("历史记录"));
     system->addSeparator();
     systemReset = item(system, "MenuSystemRefresh", QStringLiteral("系统重置"));
     system->addSeparator();
@@ -113,6 +116,8 @@ MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
     QMenu* calibrate = topMenu(owner, "MenuJustTime", QStringLiteral("校时"));
     justMyTimeAuto = item(calibrate, "MenuJustMyTimeAuto", QStringLiteral("自动校时"));
     justMyTimeByHand = item(calibrate, "MenuJustMyTimeByHand", QStringLiteral("间隔设置"));
+    onTheSecond =
+        addNamedAction(calibrate, QStringLiteral("MenuOnTheSecond"), QStringLiteral("按系统秒打铃"), true);
 
     bar_ = {system};
     for (QMenu* m : {chimeMenu, alarmMenu}) {

@@ -48,6 +48,8 @@ public:
     QAction* tips = nullptr;         // MenuSkill
     QAction* about = nullptr;        // MenuAbout
     QAction* hideWindow = nullptr;   // HideWin
+    QAction* keepAwake = nullptr;    // 保持唤醒
+    QAction* history = nullptr;      // 历史记录
 
     // 退出程序菜单: the right-click pop-up of the title labels.
     QMenu* exitMenu = nullptr;
@@ -61,6 +63,7 @@ public:
     QAction* radioLine = nullptr;         // 线路设置
     QAction* justMyTimeAuto = nullptr;    // 自动校时
     QAction* justMyTimeByHand = nullptr;  // 间隔设置
+    QAction* onTheSecond = nullptr;       // 按系统秒打铃
 
     void fillMenuBar(QMenuBar* bar) const;
     // Ticks `on` in its group, or clears the group when `on` is null (a settings file that names

@@ -38,6 +38,7 @@
 #include "shell/reset_defaults.h"
 #include "shell/response_router.h"
 #include "shell/system_menu.h"
+#include "shell/unattended.h"
 
 namespace quel {
 
@@ -64,6 +65,9 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     systemMenu_ = new SystemMenu(platform_, *menus_, *powerOff_, this);
     buildFace();
     wireCommands();
+    unattended_ = new Unattended({platform_, *tick_, table_, *chime_, *alarm_, *alarmPanel_, *mediaPlayer1_,
+                                  *mediaPlayer2_, *list_, *menus_, *next_, *this},
+                                 this);
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }
@@ -95,6 +99,8 @@ void MainWindow::buildFace() {
     head->addWidget(edition_);
     head->addSpacing(title_->fontMetrics().averageCharWidth() * 2);
     head->addWidget(status_, 1);
+    next_ = named(new QLabel, "LabelNext");
+    head->addWidget(next_);
     layout->addLayout(head, 0, 0, 1, 2);
 
     list_ = new ScheduleList(table_.entries());

@@ -29,6 +29,7 @@ class SystemMenu;
 class ResponseRouter;
 class ScheduleList;
 class TableCommands;
+class Unattended;
 
 // The program's one permanent window, `Formall`: the schedule, the entry editor, the alarm inputs, the
 // menus and the tray icon. It builds the features, shows what they hold and wires the operator's
@@ -46,6 +47,7 @@ public:
     ClockTick& clockTick() const { return *tick_; }
     MainMenus& menus() const { return *menus_; }
     const PowerOff& powerOff() const { return *powerOff_; }
+    Unattended& unattended() const { return *unattended_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -80,6 +82,7 @@ private:
     SystemMenu* systemMenu_ = nullptr;
     ScheduleList* list_ = nullptr;
     std::unique_ptr<EntryChoices> choices_;
+    Unattended* unattended_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     TableButtons tableButtons_;
@@ -87,6 +90,7 @@ private:
     QLabel* title_ = nullptr;             // Label1
     QLabel* edition_ = nullptr;           // Label9
     QLabel* status_ = nullptr;            // Label5
+    QLabel* next_ = nullptr;              // what rings next
     QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;

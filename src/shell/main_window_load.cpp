@@ -26,6 +26,7 @@
 #include "shell/reset_defaults.h"
 #include "shell/startup_settings.h"
 #include "shell/system_menu.h"
+#include "shell/unattended.h"
 
 namespace quel {
 
@@ -83,6 +84,7 @@ bool MainWindow::load() {
 
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
+    unattended_->load();
     tick_->start();
     return true;
 }

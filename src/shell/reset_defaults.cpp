@@ -56,6 +56,8 @@ bool writeResetDefaults(const SettingsStore& store, Autostart& autostart, const 
     ok = store.writeText(kUserWav, store.pathForWriting(installed::kAlarmSound)) && ok;
     ok = store.writeNumber(kInterval, 1000) && ok;
     ok = store.writeNumber(kRadio, 1) && ok;
+    ok = store.writeText(kKeepAwake, kYes) && ok;
+    ok = store.writeText(kOnTheSecond, kNo) && ok;
     return ok;
 }
 

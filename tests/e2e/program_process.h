@@ -1,16 +1,33 @@
 #pragma once
 
-// One run of the real quelbrook on a program folder, as a person would start it. Private XDG folders
-// keep it away from the user's autostart entries, and the service addresses away from the machine's
-// buses and sound server; the window is offscreen and sound goes nowhere.
+// The real quelbrook, started as a person would, with QUELBROOK_HOME on a temporary folder, private XDG
+// folders that keep it away from the user's autostart entries, and the service addresses away from the
+// machine's buses and sound server unless a test hands in its own. Stopped by its own process id.
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QString>
+
+namespace quel::e2e {
+
+inline QByteArray quoted(const QString& s) {
+    return '"' + s.toUtf8() + "\"\r\n";
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 class Program {
 public:
-    explicit Program(const QString& home) {
+    explicit Program(const QString& home, const QProcessEnvironment& extra = QProcessEnvironment()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QUELBROOK_HOME", home);
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -18,10 +35,11 @@ public:
         env.insert("XDG_CONFIG_HOME", home + "/.config");
         env.insert("XDG_RUNTIME_DIR", home + "/.run");
         env.insert("XDG_DATA_HOME", home + "/.data");
-        // The machine's buses and sound server stay out of reach, also when run outside CTest.
         env.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quelbrook-test/system_bus_socket");
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quelbrook-test/session_bus_socket");
         env.insert("PULSE_SERVER", "unix:/nonexistent/quelbrook-test/pulse/native");
+        for (const QString& key : extra.keys())
+            env.insert(key, extra.value(key));
         QDir().mkpath(home + "/.run");
         QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         process.setProcessEnvironment(env);
@@ -36,3 +54,5 @@ public:
     }
     QProcess process;
 };
+
+}  // namespace quel::e2e

@@ -1,32 +1,12 @@
 // The real quelbrook, started with QUELBROOK_HOME on a temporary folder: what a first start writes,
 // and a table whose entries run programs and hand over to a second table at the right second.
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "program_process.h"
 
-namespace {
-
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-}  // namespace
+using namespace quel::e2e;
 
 class ProgramTest : public QObject {
     Q_OBJECT

@@ -16,6 +16,7 @@
 
 using namespace quel;
 using namespace quel::fakes;
+using quel::e2e::Program;
 
 namespace {
 

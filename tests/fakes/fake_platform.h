@@ -24,10 +24,22 @@ public:
         : now_(std::move(start)), boot_(boot) {}
     QDateTime now() const override { return now_; }
     qint64 msecsSinceBoot() const override { return boot_; }
+    qint64 msecsMonotonic() const override { return monotonic_; }
+    // A step of the wall clock alone, as the operator or a time service makes it.
     void set(const QDateTime& t) { now_ = t; }
-    void setBoot(qint64 ms) { boot_ = ms; }
-    // Moves both the wall clock and the uptime on, as real time passing would.
+    // The computer has been up this long; it did not sleep meanwhile.
+    void setBoot(qint64 ms) {
+        monotonic_ += ms - boot_;
+        boot_ = ms;
+    }
+    // Moves the wall clock, the uptime and the monotonic clock on, as real time passing would.
     void advance(qint64 ms) {
+        now_ = now_.addMSecs(ms);
+        boot_ += ms;
+        monotonic_ += ms;
+    }
+    // The computer sleeps for `ms`: the wall clock and the uptime move on, the monotonic clock does not.
+    void sleep(qint64 ms) {
         now_ = now_.addMSecs(ms);
         boot_ += ms;
     }
@@ -35,6 +47,7 @@ public:
 private:
     QDateTime now_;
     qint64 boot_;
+    qint64 monotonic_ = 1000;
 };
 
 struct ShownMessage {
@@ -163,7 +176,12 @@ public:
     }
     bool isShown() const override { return shown; }
     QString tip() const override { return tip_; }
+    void setTip(const QString& tip) override { tip_ = tip; }
+    void showWarning(const QString& title, const QString& text) override {
+        warnings << title + QLatin1Char(' ') + text;
+    }
     QMenu* menu() const { return menu_; }
+    QStringList warnings;  // "title text" of every notice
     void click() { emit leftClicked(); }
 
     bool available = true;
@@ -310,6 +328,28 @@ private:
     }
 };
 
+// Grants every hold at once.
+class FakeSleepInhibitor final : public SleepInhibitor {
+public:
+    void hold() override {
+        calls << QStringLiteral("hold");
+        if (!held) {
+            held = true;
+            emit heldChanged(true);
+        }
+    }
+    void release() override {
+        calls << QStringLiteral("release");
+        if (held) {
+            held = false;
+            emit heldChanged(false);
+        }
+    }
+    bool isHeld() const override { return held; }
+    QStringList calls;
+    bool held = false;
+};
+
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
@@ -323,11 +363,13 @@ struct FakePlatform {
                    launcher,
                    lineIn,
                    power,
+                   sleepInhibitor,
                    std::move(folder),
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
     // The same bundle with real media components in place of the recording ones.
     Platform withMedia(MediaFactory& real) {
-        return {clock, dialogs,  files, instance, autostart, tray, real, launcher, lineIn, power, platform.programFolder,
+        return {clock,  dialogs, files,          instance,
+                autostart, tray, real,  launcher, lineIn, power, sleepInhibitor, platform.programFolder,
                 platform.executable};
     }
     FakeClock clock;
@@ -338,6 +380,7 @@ struct FakePlatform {
     FakeTray tray;
     FakeMediaFactory media;
     FakeLauncher launcher;
+    FakeSleepInhibitor sleepInhibitor;
     FakeLineIn lineIn;
     FakePower power;
     Platform platform;

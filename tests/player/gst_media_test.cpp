@@ -267,6 +267,7 @@ void GstMediaTest::unplayableFilesStaySilent() {
     QFETCH(QString, file);
     GstMedia media;
     QSignalSpy ended(&media, &Media::endOfStream);
+    QSignalSpy refused(&media, &Media::failed);
 
     // The main window's order for a tone.
     media.stop();
@@ -274,6 +275,9 @@ void GstMediaTest::unplayableFilesStaySilent() {
     media.play();
     QVERIFY(letPlay(QStringLiteral("short.wav")));
     QCOMPARE(ended.count(), 0);
+    // Said once, so that the history holds one failure per sound that did not play.
+    QCOMPARE(refused.count(), 1);
+    QCOMPARE(refused.first().first().toString(), file);
     QCOMPARE(media.fileName(), file);
     QCOMPARE(media.duration(), 0.0);
     QCOMPARE(media.position(), 0.0);
@@ -283,6 +287,7 @@ void GstMediaTest::unplayableFilesStaySilent() {
 
     media.setFileName(path(QStringLiteral("short.wav")));
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+    QCOMPARE(refused.count(), 1);
 }
 
 void GstMediaTest::reportsAFileThatCannotPlayOnceAndLater_data() {

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QLabel;
+class QWidget;
+
+namespace quel {
+
+class Alarm;
+class AlarmPanel;
+class Chime;
+class ClockTick;
+class History;
+class HistoryWindow;
+class KeepAwake;
+class MainMenus;
+class Media;
+class ScheduleList;
+class TableDocument;
+struct HistoryEvent;
+struct Platform;
+
+// The parts of the main window that running unattended reads and listens to.
+struct UnattendedParts {
+    Platform& platform;
+    ClockTick& tick;
+    const TableDocument& table;
+    Chime& chime;
+    const Alarm& alarm;
+    AlarmPanel& alarmPanel;
+    Media& tonePlayer;
+    Media& chimePlayer;
+    ScheduleList& list;
+    MainMenus& menus;
+    QLabel& nextLabel;  // beside the status line
+    QWidget& window;
+};
+
+// What lets the program ring for days with nobody watching: what rings next (beside the status line,
+// in the tray tip and marked in the list), the history of what rang and what failed (with a tray
+// notice for each failure and the window 历史记录), the hold against the desktop's suspend
+// (保持唤醒) and the bells on the system's second (按系统秒打铃). It only wires: the rules are in
+// the tick, the history and the look-ahead.
+class Unattended : public QObject {
+    Q_OBJECT
+public:
+    explicit Unattended(const UnattendedParts& parts, QObject* parent = nullptr);
+    ~Unattended() override;
+
+    // Start-up, before the tick starts: the two switches from their settings files, and the hold.
+    void load();
+
+    // For the features that come with their own events (broadcast, power-off) to record them.
+    History& history() const { return *history_; }
+    const QString& nextText() const { return nextText_; }
+
+private:
+    void wireHistory();
+    void wireMenus();
+    void showNext();
+    void tableChanged();
+    void notifyFailure(const HistoryEvent& event);
+    void setOnTheSecond(bool on);
+    void openHistory();
+
+    UnattendedParts parts_;
+    std::unique_ptr<History> history_;
+    KeepAwake* keepAwake_;
+    QPointer<HistoryWindow> historyWindow_;
+    QString nextText_;
+    quint64 tableGeneration_ = 0;
+};
+
+}  // namespace quel
