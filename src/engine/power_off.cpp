@@ -152,6 +152,7 @@ void PowerOff::answered(PowerAction action, std::optional<quint64> window, bool 
     const bool askingWindowOpen = window && *window == k.window && k.countdown.state == State::Requesting;
     if (!ok) {
         qWarning().noquote() << "power request refused:" << error;
+        emit refused(action, error);
         if (askingWindowOpen) {
             k.countdown.state = State::Failed;
             k.countdown.error = error;

@@ -72,6 +72,8 @@ signals:
     void raised(PowerAction kind);
     // The system accepted a request after which the program ends.
     void quitRequested();
+    // The system refused a request (no login manager, not allowed); `reason` is its own word.
+    void refused(PowerAction kind, const QString& reason);
 
 private:
     struct Kind {

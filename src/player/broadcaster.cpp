@@ -25,6 +25,7 @@ void Broadcaster::load() {
     }
     session_ = std::make_unique<PlayerSession>(platform_, shuffler_);
     session_->playList().loadDefault();
+    connect(&session_->playback(), &Playback::trackSkipped, this, &Broadcaster::trackSkipped);
     connect(
         &session_->playList(), &PlayList::dialogsClosed, this,
         [this] {

@@ -49,6 +49,8 @@ public slots:
 signals:
     // The menu item 实时播音器 is disabled while this is true.
     void playerLoadedChanged(bool loaded);
+    // A track of the list could not play and was passed over.
+    void trackSkipped(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -126,6 +126,7 @@ void Playback::onFailed(const QString& path) {
         return;
     }
     ++failuresInRow_;
+    emit trackSkipped(path);
     if (mode_ == PlayMode::RepeatTrack) {
         goIdle();
     } else if (failuresInRow_ >= list_.trackCount()) {

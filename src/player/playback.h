@@ -57,6 +57,8 @@ signals:
     // A track was opened: the duration and position display starts anew.
     void trackOpened();
     void durationChanged(double seconds);
+    // A track could not play and was passed over.
+    void trackSkipped(const QString& path);
 
 private:
     void open(int index);

@@ -97,6 +97,30 @@ private slots:
         QCOMPARE(f.boldRows(), QStringList());
     }
 
+    // The broadcast and power-off features know nothing of the history; their failures reach it still.
+    void aSkippedTrackAndARefusedPowerOffAreInTheHistory() {
+        Fixture f;
+        QDir(f.dir.path()).mkpath(QStringLiteral("PlayListFile"));
+        const QString track = f.path(QStringLiteral("a.wav"));
+        DiskFiles().write(track, "not a sound");
+        const QString list = f.path(QStringLiteral("PlayListFile/课间.PLF"));
+        f.write(QStringLiteral("PlayListFile/课间.PLF"), QStringLiteral("|") + track);
+        f.write(settings::kShut, QStringLiteral("关60"));
+        f.fake.power.failWith = QStringLiteral("Access denied");
+        f.start(QStringLiteral("|8:30:00*没有注释>每天<播音开-静态") + list +
+                QStringLiteral("|8:30:01*没有注释>每天<关机"));
+        f.tick();
+        FakeMedia* player = f.fake.media.made.last();
+        QCOMPARE(player->fileName(), track);
+        player->fail();
+        f.tick();
+        QTRY_COMPARE(f.fake.power.calls, QStringList{QStringLiteral("shutdown")});
+        // The refusal comes with the reply, from the event loop.
+        QTRY_VERIFY(f.history().contains(QStringLiteral("关机\t关机\t失败：Access denied")));
+        QVERIFY2(f.history().contains(QStringLiteral("播音\t") + track + QStringLiteral("\t失败：曲目无法播放，已跳过")),
+                 qPrintable(f.history().join('\n')));
+    }
+
     void eachEventIsALineOfTheHistory() {
         Fixture f;
         f.write(settings::kToll, QStringLiteral("开/bells/toll/A/A"));
