@@ -42,10 +42,7 @@ void BM_StartupToShownWindow(benchmark::State& state) {
     writeHundredEntryTable(dir.path());
     fakes::FakePlatform fake(dir.path());
     GstMediaFactory media;
-    Platform platform = fake.platform;
-    Platform real{platform.clock,    platform.dialogs,  fake.files, platform.instance, platform.autostart,
-                  platform.tray,     media,             platform.launcher, platform.programFolder,
-                  platform.executable};
+    Platform real = fake.withMedia(media);
     for (auto _ : state) {
         MainWindow window(real);
         window.load();
