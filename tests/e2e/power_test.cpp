@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "fakes/private_bus.h"
+#include "program_process.h"
 
 using quel::fakes::PrivateBus;
 
@@ -77,33 +78,16 @@ private:
     QTime start_;
 };
 
-class Program {
-public:
-    Program(const QString& home, const PrivateBus& bus) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QUELBROOK_HOME", home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("QUELBROOK_AUDIO_SINK", "fakeaudiosink");
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_RUNTIME_DIR", home + "/.run");
-        env.insert("XDG_DATA_HOME", home + "/.data");
-        bus.pointAtThisBus(env);
-        QDir().mkpath(home + "/.run");
-        QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(QUELBROOK_EXE), {});
-    }
-    ~Program() {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
-    }
-    QProcess process;
-};
+// The real program with the private bus as both its system and its session bus.
+QProcessEnvironment onBus(const PrivateBus& bus) {
+    QProcessEnvironment env;
+    bus.pointAtThisBus(env);
+    return env;
+}
 
 }  // namespace
+
+using quel::e2e::Program;
 
 class PowerProgramTest : public QObject {
     Q_OBJECT
@@ -126,7 +110,7 @@ private slots:
         Folder f;
         writeFile(f.path("Shut.txt"), quoted(QStringLiteral("关60")));
         f.table({{9, QStringLiteral("关机")}, {12, f.mark("after")}});
-        Program program(f.home(), *bus_);
+        Program program(f.home(), onBus(*bus_));
         QVERIFY(program.process.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(readAll(f.path("markers.txt")).contains("after\n"), 40000);
         const QList<double> calls = callTimes(logindLog_, "PowerOff");
@@ -144,7 +128,7 @@ private slots:
         Folder f;
         writeFile(f.path("Restart.txt"), quoted(QStringLiteral("开2")));
         f.table({{9, QStringLiteral("重启")}, {18, f.mark("after")}});
-        Program program(f.home(), *bus_);
+        Program program(f.home(), onBus(*bus_));
         QVERIFY(program.process.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(readAll(f.path("markers.txt")).contains("after\n"), 40000);
         // The window requested once, about three seconds after it opened, and stood still afterwards.
@@ -169,7 +153,7 @@ private slots:
         Folder f;
         writeFile(f.path("Logoff.txt"), quoted(QStringLiteral("关60")));
         f.table({{9, QStringLiteral("注销")}});
-        Program program(f.home(), *bus_);
+        Program program(f.home(), onBus(*bus_));
         QVERIFY(program.process.waitForStarted(10000));
         QVERIFY(program.process.waitForFinished(40000));
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
