@@ -52,12 +52,21 @@ void Broadcaster::load() {
         if (window_) {
             window_->installEventFilter(this);
         }
+        if (auto* player = qobject_cast<FromPlayer*>(window_.data())) {
+            connect(player, &FromPlayer::hiddenByOperator, this, [this] {
+                hiddenByOperator_ = true;
+                emit playerLoadedChanged(false);
+            });
+        }
     }
     emit playerLoadedChanged(true);
 }
 
 void Broadcaster::showPlayer() {
     load();
+    if (std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(true);
+    }
     if (window_) {
         window_->show();
         window_->raise();
@@ -107,7 +116,9 @@ void Broadcaster::unload() {
         window_.clear();
     }
     session_.release()->deleteLater();
-    emit playerLoadedChanged(false);
+    if (!std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(false);
+    }
 }
 
 bool Broadcaster::resumePending() const {
@@ -137,6 +148,9 @@ void Broadcaster::announce(const QStringList& files) {
         resumeBroadcast_ = session_ && session_->playback().isOpen();
     }
     load();
+    if (std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(true);
+    }
     if (window_) {
         window_->hide();
     }

@@ -57,7 +57,8 @@ public slots:
     void resumeTick();
 
 signals:
-    // The menu item 实时播音器 is disabled while this is true.
+    // The menu item 实时播音器 is disabled while this is true: while the player is loaded, unless the
+    // operator hid its window with 隐藏窗体.
     void playerLoadedChanged(bool loaded);
 
 protected:
@@ -73,7 +74,8 @@ private:
     std::unique_ptr<PlayerSession> session_;
     QPointer<QWidget> window_;
     bool unloadPending_ = false;
-    QTimer* resume_;  // Timer2
+    bool hiddenByOperator_ = false;  // 隐藏窗体: loaded, yet the menu item offers the window again
+    QTimer* resume_;                 // Timer2
     int resumeSeconds_ = 0;
     bool resumeBroadcast_ = false;
 };

@@ -19,6 +19,7 @@
 #include "player/play_list.h"
 #include "player/playback.h"
 #include "player/player_session.h"
+#include "player/window_modes.h"
 
 namespace quel {
 
@@ -41,13 +42,16 @@ QPushButton* button(const QString& name, const QString& caption) {
 }  // namespace
 
 FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
-    : QWidget(parent), list_(session.playList()), playback_(session.playback()) {
+    : QWidget(parent), list_(session.playList()), playback_(session.playback()), media_(session.media()) {
     setObjectName(QStringLiteral("FromPlayer"));
     setWindowTitle(QStringLiteral("实时播音器<框内点右键控制窗体>"));
     // Once, before the window first shows: changing the flag of a shown window hides and re-shows it.
     setWindowFlag(Qt::WindowStaysOnTopHint);
+    modes_ = new WindowModes(session.platform().files, session.platform().programFolder,
+                             windowSystemCanSlideIn(), this);
     buildFace();
     wire();
+    wireModes();
     showList();
     showPlayback();
 }
@@ -116,7 +120,10 @@ void FromPlayer::buildFace() {
     toShuffled_ = named(new QCheckBox(QStringLiteral("随机顺序")), "Check4");
     commands->addWidget(toStored_);
     commands->addWidget(toShuffled_);
+    audioShown_ = named(new QCheckBox(QStringLiteral("音频控制")), "Check2");
+    commands->addWidget(audioShown_);
     layout->addLayout(commands);
+    layout->addWidget(buildAudioPanel());
 
     refresh_ = named(new QTimer(this), "Timer3");
     refresh_->setInterval(kRefreshMs);
