@@ -14,11 +14,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/media.h"
 #include "platform/named.h"
 #include "player/form_select_files.h"
 #include "player/play_list.h"
 #include "player/playback.h"
 #include "player/player_session.h"
+#include "player/video_view.h"
 #include "player/window_modes.h"
 
 namespace quel {
@@ -72,6 +74,8 @@ void FromPlayer::buildFace() {
     // One height for every line, so a list of many thousand tracks lays out at once.
     tracks_->setUniformItemSizes(true);
     layout->addWidget(tracks_, 1);
+    video_ = named(new VideoView, "Video");
+    layout->addWidget(video_, 2);
 
     auto* numbers = new QHBoxLayout;
     number_ = numberBox(QStringLiteral("Text4"), QStringLiteral("当前正在播放的曲目"));
@@ -175,6 +179,14 @@ void FromPlayer::wire() {
     });
     connect(&playback_, &Playback::changed, this, &FromPlayer::showPlayback);
     connect(&playback_, &Playback::trackOpened, this, &FromPlayer::setUpDisplay);
+    // The picture shows from the first frame of a track with video until that track is over.
+    connect(&media_, &Media::frameShown, video_, &VideoView::showFrame);
+    connect(&playback_, &Playback::trackOpened, video_, &VideoView::clear);
+    connect(&playback_, &Playback::changed, this, [this] {
+        if (!playback_.isOpen()) {
+            video_->clear();
+        }
+    });
     connect(&playback_, &Playback::durationChanged, this, &FromPlayer::setUpDisplay);
 }
 

@@ -22,6 +22,7 @@ class Media;
 class Playback;
 class PlayerSession;
 class PlayList;
+class VideoView;
 class WindowModes;
 
 // The player window: shows the loaded player's list and playback and forwards what the operator
@@ -74,6 +75,7 @@ private:
     Media& media_;
     QLabel* fileName_ = nullptr;   // Label1
     QListView* tracks_ = nullptr;  // List1
+    VideoView* video_ = nullptr;
     QStringListModel* model_ = nullptr;
     QLineEdit* number_ = nullptr;           // Text4
     QLineEdit* count_ = nullptr;            // Text1

@@ -10,6 +10,7 @@ PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* pa
       playback_(*media_, list_),
       announcement_(*media_) {
     media_->setObjectName(QStringLiteral("MediaPlayer1"));
+    media_->setVideoEnabled(true);
 }
 
 PlayerSession::~PlayerSession() = default;
