@@ -185,6 +185,8 @@ private slots:
         QTest::addRow("a broadcast starts") << 0;
         QTest::addRow("play") << 1;
         QTest::addRow("double-click") << 2;
+        QTest::addRow("打开") << 3;
+        QTest::addRow("新建") << 4;
     }
     void whatStartsMeanwhileCancelsTheResume() {
         QFETCH(int, action);
@@ -198,7 +200,19 @@ private slots:
         } else {
             f.broadcaster.session()->playList().loadForBroadcast(f.list(), PlayOrder::Stored);
             f.broadcaster.announce(sayTimeFiles(Voice::Male, {8, 0, 5}));
-            action == 1 ? playback.play() : playback.playLine(1);
+            if (action == 1)
+                playback.play();
+            if (action == 2)
+                playback.playLine(1);
+        }
+        if (action >= 3) {
+            f.fake.dialogs.fileAnswers.push_back(action == 3 ? f.list() : f.path("PlayListFile/新.PLF"));
+            action == 3 ? f.broadcaster.session()->playList().open()
+                        : f.broadcaster.session()->playList().createNew();
+            QVERIFY(!f.broadcaster.resumePending());
+            f.seconds(20);
+            QVERIFY(f.broadcaster.isLoaded());
+            return;
         }
         QVERIFY(!f.broadcaster.resumePending());
         QVERIFY(!f.broadcaster.session()->announcement().isPlaying());
