@@ -231,6 +231,9 @@ void GstMedia::reportDuration() {
 }
 
 void GstMedia::setFileName(const QString& path) {
+    if (path.isEmpty() && !fileName_.isEmpty()) {
+        qCDebug(lcMedia).noquote() << "Closed" << fileName_;
+    }
     fileName_ = path;
     ++nameSerial_;
     failReported_ = false;
