@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -29,6 +30,9 @@ public:
     // -10000 left only, 0 centre, 10000 right only.
     virtual void setBalance(int balance) = 0;
     virtual void setMute(bool mute) = 0;
+    // Whether video tracks show their picture (frameShown) as well as play their sound. Off unless
+    // asked for, before the first file name is written: tones, the chime and the alarm stay sound only.
+    virtual void setVideoEnabled(bool) {}
 
 signals:
     // Once each time the open file has played to its end; never for pause, stop or a new file name.
@@ -41,6 +45,8 @@ signals:
     // The length of the open file became known (some milliseconds after the name was written) or
     // changed; never for the 0 of an idle component.
     void durationChanged(double seconds);
+    // A picture of the open file's video, as it is due to show.
+    void frameShown(const QImage& frame);
 };
 
 // Makes the components: the main window holds two, the player window one.

@@ -1,7 +1,11 @@
 #include "player/broadcaster.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
+
+#include "platform/named.h"
+#include "platform/settings_names.h"
 
 #include "player/from_player.h"
 #include "player/player_session.h"
@@ -13,7 +17,13 @@ Broadcaster::Broadcaster(Platform& platform, QObject* parent)
           platform, [](PlayerSession& session) { return new FromPlayer(session); }, parent) {}
 
 Broadcaster::Broadcaster(Platform& platform, WindowMaker makeWindow, QObject* parent)
-    : QObject(parent), platform_(platform), makeWindow_(std::move(makeWindow)) {}
+    : QObject(parent),
+      platform_(platform),
+      makeWindow_(std::move(makeWindow)),
+      resume_(named(new QTimer(this), "Timer2")) {
+    resume_->setInterval(1000);
+    connect(resume_, &QTimer::timeout, this, &Broadcaster::resumeTick);
+}
 
 Broadcaster::~Broadcaster() {
     delete window_.data();
@@ -34,10 +44,20 @@ void Broadcaster::load() {
             }
         },
         Qt::QueuedConnection);
+    // Whatever the operator or the schedule starts in the player is what the school hears next: the
+    // end of an announcement must not undo it.
+    connect(&session_->playback(), &Playback::trackOpened, this, &Broadcaster::cancelResume);
+    connect(&session_->playList(), &PlayList::replaced, this, &Broadcaster::cancelResume);
     if (makeWindow_) {
         window_ = makeWindow_(*session_);
         if (window_) {
             window_->installEventFilter(this);
+        }
+        if (auto* player = qobject_cast<FromPlayer*>(window_.data())) {
+            connect(player, &FromPlayer::hiddenByOperator, this, [this] {
+                hiddenByOperator_ = true;
+                emit playerLoadedChanged(false);
+            });
         }
     }
     emit playerLoadedChanged(true);
@@ -45,6 +65,9 @@ void Broadcaster::load() {
 
 void Broadcaster::showPlayer() {
     load();
+    if (std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(true);
+    }
     if (window_) {
         window_->show();
         window_->raise();
@@ -54,7 +77,9 @@ void Broadcaster::showPlayer() {
 
 void Broadcaster::broadcastOn(const QString& playListPath, PlayOrder order) {
     unloadPending_ = false;
+    cancelResume();
     showPlayer();
+    session_->announcement().stop();
     session_->playback().broadcast(playListPath, order);
 }
 
@@ -82,6 +107,8 @@ void Broadcaster::unload() {
         return;
     }
     unloadPending_ = false;
+    cancelResume();
+    session_->announcement().stop();
     session_->playback().stop();
     if (window_) {
         window_->removeEventFilter(this);
@@ -90,7 +117,66 @@ void Broadcaster::unload() {
         window_.clear();
     }
     session_.release()->deleteLater();
-    emit playerLoadedChanged(false);
+    if (!std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(false);
+    }
+}
+
+bool Broadcaster::resumePending() const {
+    return resume_->isActive();
+}
+
+void Broadcaster::cancelResume() {
+    resume_->stop();
+}
+
+void Broadcaster::announce(const QStringList& files) {
+    const QString& folder = platform_.programFolder;
+    QStringList paths;
+    for (const QString& file : files) {
+        const QString path = resolveInFolder(folder, folder + QLatin1Char('/') + file);
+        if (platform_.files.exists(path) && !platform_.files.isDirectory(path)) {
+            paths << path;
+        }
+    }
+    // For the record only: the announcement plays from memory, so a file that cannot be written never
+    // makes it speak an older time.
+    const QString sequence = paths.isEmpty() ? QString() : QLatin1Char('|') + paths.join(QLatin1Char('|'));
+    platform_.files.writeText(nameInFolder(folder, settings::kSayTimeFile), sequence);
+
+    // A second announcement while the first is pending keeps the first's view of the broadcast.
+    if (!resume_->isActive()) {
+        resumeBroadcast_ = session_ && session_->playback().isOpen();
+    }
+    load();
+    if (std::exchange(hiddenByOperator_, false)) {
+        emit playerLoadedChanged(true);
+    }
+    if (window_) {
+        window_->hide();
+    }
+    session_->playback().stop();
+    session_->announcement().start(paths);
+    resumeSeconds_ = 0;
+    resume_->start();
+}
+
+void Broadcaster::resumeTick() {
+    if (!resume_->isActive() || ++resumeSeconds_ < kResumeSeconds) {
+        return;
+    }
+    resume_->stop();
+    if (!session_) {
+        return;
+    }
+    session_->announcement().stop();
+    if (!resumeBroadcast_) {
+        unload();
+        return;
+    }
+    // The list starts again from its first track in stored order; the play mode stays the operator's.
+    showPlayer();
+    session_->playback().broadcast(session_->playList().realFileName(), PlayOrder::Stored);
 }
 
 bool Broadcaster::eventFilter(QObject* watched, QEvent* event) {

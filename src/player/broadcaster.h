@@ -10,6 +10,7 @@
 #include "platform/play_order.h"
 #include "player/shuffle.h"
 
+class QTimer;
 class QWidget;
 
 namespace quel {
@@ -34,6 +35,9 @@ public:
     // Null while unloaded.
     PlayerSession* session() const { return session_.get(); }
     QWidget* window() const { return window_; }
+    // Seconds from an announcement's start until the player goes back to what it did before.
+    static constexpr int kResumeSeconds = 15;
+    bool resumePending() const;
 
 public slots:
     // The menu item 实时播音器: load the player if needed and show it.
@@ -45,9 +49,16 @@ public slots:
     // when the dialog has closed.
     void broadcastOff();
     void unload();
+    // 中文男声报时 / 中文女声报时: the recorded words, relative to the program folder, play with the
+    // player window hidden. Files that are missing are left out.
+    void announce(const QStringList& files);
+    // Timer2, once a second after an announcement started: at the 15th the player unloads if nothing
+    // was broadcasting, else shows again and plays the broadcast's list anew from its first track.
+    void resumeTick();
 
 signals:
-    // The menu item 实时播音器 is disabled while this is true.
+    // The menu item 实时播音器 is disabled while this is true: while the player is loaded, unless the
+    // operator hid its window with 隐藏窗体.
     void playerLoadedChanged(bool loaded);
     // A track of the list could not play and was passed over.
     void trackSkipped(const QString& path);
@@ -57,6 +68,7 @@ protected:
 
 private:
     void load();
+    void cancelResume();
 
     Platform& platform_;
     WindowMaker makeWindow_;
@@ -64,6 +76,10 @@ private:
     std::unique_ptr<PlayerSession> session_;
     QPointer<QWidget> window_;
     bool unloadPending_ = false;
+    bool hiddenByOperator_ = false;  // 隐藏窗体: loaded, yet the menu item offers the window again
+    QTimer* resume_;                 // Timer2
+    int resumeSeconds_ = 0;
+    bool resumeBroadcast_ = false;
 };
 
 }  // namespace quel

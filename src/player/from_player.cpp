@@ -14,11 +14,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/media.h"
 #include "platform/named.h"
 #include "player/form_select_files.h"
 #include "player/play_list.h"
 #include "player/playback.h"
 #include "player/player_session.h"
+#include "player/video_view.h"
+#include "player/window_modes.h"
 
 namespace quel {
 
@@ -41,13 +44,16 @@ QPushButton* button(const QString& name, const QString& caption) {
 }  // namespace
 
 FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
-    : QWidget(parent), list_(session.playList()), playback_(session.playback()) {
+    : QWidget(parent), list_(session.playList()), playback_(session.playback()), media_(session.media()) {
     setObjectName(QStringLiteral("FromPlayer"));
     setWindowTitle(QStringLiteral("实时播音器<框内点右键控制窗体>"));
     // Once, before the window first shows: changing the flag of a shown window hides and re-shows it.
     setWindowFlag(Qt::WindowStaysOnTopHint);
+    modes_ = new WindowModes(session.platform().files, session.platform().programFolder,
+                             windowSystemCanSlideIn(), this);
     buildFace();
     wire();
+    wireModes();
     showList();
     showPlayback();
 }
@@ -68,6 +74,8 @@ void FromPlayer::buildFace() {
     // One height for every line, so a list of many thousand tracks lays out at once.
     tracks_->setUniformItemSizes(true);
     layout->addWidget(tracks_, 1);
+    video_ = named(new VideoView, "Video");
+    layout->addWidget(video_, 2);
 
     auto* numbers = new QHBoxLayout;
     number_ = numberBox(QStringLiteral("Text4"), QStringLiteral("当前正在播放的曲目"));
@@ -116,7 +124,10 @@ void FromPlayer::buildFace() {
     toShuffled_ = named(new QCheckBox(QStringLiteral("随机顺序")), "Check4");
     commands->addWidget(toStored_);
     commands->addWidget(toShuffled_);
+    audioShown_ = named(new QCheckBox(QStringLiteral("音频控制")), "Check2");
+    commands->addWidget(audioShown_);
     layout->addLayout(commands);
+    layout->addWidget(buildAudioPanel());
 
     refresh_ = named(new QTimer(this), "Timer3");
     refresh_->setInterval(kRefreshMs);
@@ -168,6 +179,14 @@ void FromPlayer::wire() {
     });
     connect(&playback_, &Playback::changed, this, &FromPlayer::showPlayback);
     connect(&playback_, &Playback::trackOpened, this, &FromPlayer::setUpDisplay);
+    // The picture shows from the first frame of a track with video until that track is over.
+    connect(&media_, &Media::frameShown, video_, &VideoView::showFrame);
+    connect(&playback_, &Playback::trackOpened, video_, &VideoView::clear);
+    connect(&playback_, &Playback::changed, this, [this] {
+        if (!playback_.isOpen()) {
+            video_->clear();
+        }
+    });
     connect(&playback_, &Playback::durationChanged, this, &FromPlayer::setUpDisplay);
 }
 

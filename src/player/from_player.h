@@ -9,6 +9,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -17,9 +18,12 @@ class QTimer;
 
 namespace quel {
 
+class Media;
 class Playback;
 class PlayerSession;
 class PlayList;
+class VideoView;
+class WindowModes;
 
 // The player window: shows the loaded player's list and playback and forwards what the operator
 // does to them. It stays on top of other windows, set once when it is made.
@@ -35,10 +39,19 @@ public:
     FormSelectFiles* selector() const { return selector_; }
     // Timer3: the slider and the position label follow the playing track.
     void refreshPosition();
+    WindowModes& modes() const { return *modes_; }
+    // Timer1 of 活动窗体: the window follows the mouse at the right screen edge.
+    void slideTick();
+    void setVisible(bool visible) override;
+
+signals:
+    // 隐藏窗体: the window went away, the player stays loaded and plays on.
+    void hiddenByOperator();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void buildFace();
@@ -51,11 +64,18 @@ private:
     void selectLine(int line);
     void openSelector();
     void closeSelector();
+    QWidget* buildAudioPanel();
+    void wireModes();
+    void applyMode();
+    void showAudioPanel(bool shown);
+    void updateSlide();
 
     PlayList& list_;
     Playback& playback_;
+    Media& media_;
     QLabel* fileName_ = nullptr;   // Label1
     QListView* tracks_ = nullptr;  // List1
+    VideoView* video_ = nullptr;
     QStringListModel* model_ = nullptr;
     QLineEdit* number_ = nullptr;           // Text4
     QLineEdit* count_ = nullptr;            // Text1
@@ -72,6 +92,17 @@ private:
     QCheckBox* toShuffled_ = nullptr;     // Check4
     QTimer* refresh_ = nullptr;           // Timer3
     QPointer<FormSelectFiles> selector_;
+    WindowModes* modes_ = nullptr;
+    QMenu* menuWindow_ = nullptr;  // MenuWindow
+    QTimer* slide_ = nullptr;      // Timer1
+    QWidget* audioPanel_ = nullptr;
+    QCheckBox* mute_ = nullptr;        // Check1
+    QCheckBox* audioShown_ = nullptr;  // Check2
+    QSlider* volume_ = nullptr;        // Slider2
+    QSlider* balance_ = nullptr;       // Slider3
+    int baseHeight_ = 0;
+    bool sliding_ = false;  // the slide-in itself shows and hides the window
+    bool slidOut_ = false;
     quint64 shownRevision_ = 0;
     bool closeSelectorPending_ = false;
 };

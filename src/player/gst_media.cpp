@@ -17,6 +17,7 @@ namespace {
 
 // playbin's GstPlayFlags: decode audio only, so a video file plays its sound and opens no window;
 // the software volume keeps the level ours instead of the sound server's stream volume.
+constexpr guint kPlayFlagVideo = 0x1;
 constexpr guint kPlayFlagAudio = 0x2;
 constexpr guint kPlayFlagSoftVolume = 0x10;
 constexpr double kHundredthsPerDb = 100.0;
@@ -89,7 +90,15 @@ bool GstMedia::ensurePipeline() {
         return false;
     }
     pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_object_set(pipeline_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+    g_object_set(pipeline_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume | (video_ ? kPlayFlagVideo : 0u),
+                 nullptr);
+    if (video_) {
+        attachVideo();
+    } else if (GstElement* none = gst_element_factory_make("fakesink", nullptr)) {
+        // Named, so playbin does not load every video output of the machine to choose one it won't use
+        // (some crash when loaded where no display of theirs exists).
+        g_object_set(pipeline_, "video-sink", none, nullptr);
+    }
 
     GstElement* sink = audioSink_ ? audioSink_ : makeAudioSink(qgetenv(kAudioSinkVariable));
     audioSink_ = nullptr;
@@ -222,6 +231,9 @@ void GstMedia::reportDuration() {
 }
 
 void GstMedia::setFileName(const QString& path) {
+    if (path.isEmpty() && !fileName_.isEmpty()) {
+        qCDebug(lcMedia).noquote() << "Closed" << fileName_;
+    }
     fileName_ = path;
     ++nameSerial_;
     failReported_ = false;

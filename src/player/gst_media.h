@@ -38,6 +38,7 @@ public:
     void setVolume(int hundredthsDb) override;
     void setBalance(int balance) override;
     void setMute(bool mute) override;
+    void setVideoEnabled(bool enabled) override { video_ = enabled; }
 
     // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
     static constexpr int kEndedState = 8;
@@ -65,6 +66,8 @@ private:
     void applyBalance();
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void attachVideo();
+    static GstFlowReturn onVideoSample(GstElement* sink, gpointer self);
 
     GstElement* pipeline_ = nullptr;
     GstElement* panorama_ = nullptr;
@@ -81,6 +84,7 @@ private:
     int volume_ = kFullVolume;
     int balance_ = 0;
     bool mute_ = false;
+    bool video_ = false;
 
     // Written on this object's thread, read by GStreamer's threads when they stamp a message.
     // `generation_` moves on whenever the pipeline goes to NULL (its threads are then joined, so every

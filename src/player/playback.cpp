@@ -15,12 +15,13 @@ Playback::Playback(Media& media, PlayList& list, QObject* parent)
     setCurrent(list_.trackCount() > 0 ? 0 : -1);
 }
 
+// Only what this loop opened: the component may play an announcement meanwhile.
 bool Playback::isOpen() const {
-    return !media_.fileName().isEmpty();
+    return open_ && !media_.fileName().isEmpty();
 }
 
 QString Playback::playingTrack() const {
-    return playing_ ? media_.fileName() : QString();
+    return isOpen() && playing_ ? media_.fileName() : QString();
 }
 
 double Playback::duration() const {
@@ -98,6 +99,7 @@ void Playback::stop() {
         media_.stop();
         media_.setFileName(QString());
     }
+    open_ = false;
     if (playing_) {
         playing_ = false;
         emit changed();
@@ -107,6 +109,7 @@ void Playback::stop() {
 void Playback::open(int index) {
     setCurrent(index);
     playing_ = true;
+    open_ = true;
     media_.setFileName(current_);
     emit trackOpened();
     emit changed();
@@ -165,6 +168,7 @@ void Playback::endList() {
 void Playback::goIdle() {
     media_.stop();
     media_.setFileName(QString());
+    open_ = false;
     playing_ = false;
     emit changed();
 }

@@ -77,6 +77,7 @@ private:
     QString current_;  // the text of the current line, to find it again after the list changed
     PlayMode mode_ = PlayMode::ThroughToEnd;
     bool playing_ = false;
+    bool open_ = false;  // the component holds a track of this loop
     int failuresInRow_ = 0;
 };
 

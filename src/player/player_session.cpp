@@ -7,8 +7,10 @@ PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* pa
       platform_(platform),
       media_(platform.media.create()),
       list_(platform.files, platform.dialogs, platform.programFolder, shuffler),
-      playback_(*media_, list_) {
+      playback_(*media_, list_),
+      announcement_(*media_) {
     media_->setObjectName(QStringLiteral("MediaPlayer1"));
+    media_->setVideoEnabled(true);
 }
 
 PlayerSession::~PlayerSession() = default;

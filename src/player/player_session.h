@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "player/announcement.h"
 #include "player/play_list.h"
 #include "player/playback.h"
 
@@ -23,12 +24,14 @@ public:
     Media& media() const { return *media_; }
     PlayList& playList() { return list_; }
     Playback& playback() { return playback_; }
+    Announcement& announcement() { return announcement_; }
 
 private:
     Platform& platform_;
     std::unique_ptr<Media> media_;  // MediaPlayer1
     PlayList list_;
     Playback playback_;
+    Announcement announcement_;  // the spoken time, never part of the list
 };
 
 }  // namespace quel

@@ -2,14 +2,16 @@
 
 #include "engine/power_off.h"
 #include "engine/radio_control.h"
+#include "engine/say_time.h"
 #include "platform/media.h"
 #include "player/broadcaster.h"
 #include "schedule/table_document.h"
 
 namespace quel {
 
-// The spoken time has no controller yet: its entries fire and nothing happens.
-void ResponseRouter::sayTime(Voice, const ProgramClock&) {}
+void ResponseRouter::sayTime(Voice voice, const ProgramClock& clock) {
+    broadcaster_.announce(sayTimeFiles(voice, clock));
+}
 
 void ResponseRouter::broadcastOn(const QString& playListPath, PlayOrder order) {
     broadcaster_.broadcastOn(playListPath, order);

@@ -31,20 +31,9 @@ inline const char* toneEncoder(ToneFormat format) {
     return "wavenc";
 }
 
-// Writes the tone to `path`; returns the empty text on success, otherwise what went wrong.
-inline QString writeTone(const QString& path, ToneFormat format, double seconds,
-                         double amplitude = kToneAmplitude) {
-    const int buffers = qRound(seconds * kToneRate / kToneSamplesPerBuffer);
-    const QByteArray description =
-        QStringLiteral(
-            "audiotestsrc num-buffers=%1 samplesperbuffer=%2 volume=%3 ! audio/x-raw,rate=%4,channels=2 "
-            "! audioconvert ! %5 ! filesink name=out")
-            .arg(buffers)
-            .arg(kToneSamplesPerBuffer)
-            .arg(amplitude, 0, 'f', 4)
-            .arg(kToneRate)
-            .arg(QLatin1String(toneEncoder(format)))
-            .toUtf8();
+// Runs a pipeline whose `filesink name=out` writes `path`; returns the empty text on success,
+// otherwise what went wrong.
+inline QString render(const QByteArray& description, const QString& path) {
     GError* error = nullptr;
     GstElement* pipeline = gst_parse_launch(description.constData(), &error);
     if (error) {
@@ -78,6 +67,32 @@ inline QString writeTone(const QString& path, ToneFormat format, double seconds,
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
     return why;
+}
+
+// Writes the tone to `path`; returns the empty text on success, otherwise what went wrong.
+inline QString writeTone(const QString& path, ToneFormat format, double seconds,
+                         double amplitude = kToneAmplitude) {
+    const int buffers = qRound(seconds * kToneRate / kToneSamplesPerBuffer);
+    const QByteArray description =
+        QStringLiteral(
+            "audiotestsrc num-buffers=%1 samplesperbuffer=%2 volume=%3 ! audio/x-raw,rate=%4,channels=2 "
+            "! audioconvert ! %5 ! filesink name=out")
+            .arg(buffers)
+            .arg(kToneSamplesPerBuffer)
+            .arg(amplitude, 0, 'f', 4)
+            .arg(kToneRate)
+            .arg(QLatin1String(toneEncoder(format)))
+            .toUtf8();
+    return render(description, path);
+}
+
+// A one-second video with sound: 25 frames of a test picture, JPEG in AVI, with a tone beside it.
+inline QString writeVideo(const QString& path) {
+    return render(
+        "videotestsrc num-buffers=25 ! video/x-raw,width=160,height=120,framerate=25/1 ! jpegenc "
+        "! avimux name=mux ! filesink name=out audiotestsrc num-buffers=25 samplesperbuffer=1764 "
+        "! audio/x-raw,rate=44100,channels=2,format=S16LE ! mux.",
+        path);
 }
 
 }  // namespace quel::testing

@@ -1,0 +1,50 @@
+#include "player/announcement.h"
+
+#include "platform/media.h"
+
+namespace quel {
+
+Announcement::Announcement(Media& media, QObject* parent) : QObject(parent), media_(media) {
+    connect(&media_, &Media::endOfStream, this, [this] {
+        if (owns()) {
+            next();
+        }
+    });
+    // A file that cannot play is skipped as if it had ended.
+    connect(&media_, &Media::failed, this, [this](const QString& path) {
+        if (owns() && path == media_.fileName()) {
+            next();
+        }
+    });
+}
+
+bool Announcement::owns() const {
+    return index_ >= 0 && media_.fileName() == paths_.at(index_);
+}
+
+void Announcement::start(const QStringList& paths) {
+    stop();
+    paths_ = paths;
+    index_ = -1;
+    next();
+}
+
+void Announcement::stop() {
+    if (owns()) {
+        media_.stop();
+        media_.setFileName(QString());
+    }
+    index_ = -1;
+}
+
+void Announcement::next() {
+    if (index_ + 1 < paths_.size()) {
+        ++index_;
+        media_.setFileName(paths_.at(index_));
+        return;
+    }
+    stop();
+    emit finished();
+}
+
+}  // namespace quel

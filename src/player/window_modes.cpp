@@ -1,0 +1,59 @@
+#include "player/window_modes.h"
+
+#include <QGuiApplication>
+
+#include "platform/files.h"
+#include "platform/settings_names.h"
+
+namespace quel {
+
+bool windowSystemCanSlideIn() {
+    return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+WindowModes::WindowModes(Files& files, QString programFolder, bool slideInWorks, QObject* parent)
+    : QObject(parent), files_(files), programFolder_(std::move(programFolder)), slideInWorks_(slideInWorks) {}
+
+void WindowModes::restore() {
+    const auto stored =
+        fileformat::toNumber(files_.readField(nameInFolder(programFolder_, settings::kPlayerActive)));
+    if (stored == 1 || (stored == 2 && !slideInWorks_)) {
+        set(WindowMode::Standard, false);
+    } else if (stored == 2) {
+        set(WindowMode::Active, false);
+    }
+}
+
+void WindowModes::clickStandard() {
+    set(mode_ == WindowMode::Standard && slideInWorks_ ? WindowMode::Active : WindowMode::Standard, true);
+}
+
+void WindowModes::clickActive() {
+    set(mode_ == WindowMode::Active || !slideInWorks_ ? WindowMode::Standard : WindowMode::Active, true);
+}
+
+void WindowModes::set(WindowMode mode, bool write) {
+    if (write) {
+        files_.writeNumber(nameInFolder(programFolder_, settings::kPlayerActive),
+                           mode == WindowMode::Active ? 2 : 1);
+    }
+    mode_ = mode;
+    emit modeChanged(mode);
+}
+
+WindowModes::Place WindowModes::slidePlace(const QRect& screen, const QRect& window, const QPoint& mouse) {
+    const int shownLeft = screen.right() + 1 - window.width();
+    const bool atEdge =
+        mouse.x() >= screen.right() - 4 && mouse.y() > screen.top() + 100 && mouse.y() < screen.top() + 320;
+    QRect stands = window;
+    if (atEdge) {
+        stands.moveTopLeft({shownLeft, screen.top()});
+    }
+    const QRect reach(stands.topLeft(), stands.size() + QSize(6, 26));
+    if (reach.contains(mouse)) {
+        return {{shownLeft, screen.top()}, true};
+    }
+    return {{screen.right() + 1, screen.top()}, false};
+}
+
+}  // namespace quel
