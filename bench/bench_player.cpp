@@ -259,10 +259,7 @@ private:
 
 struct Program {
     Program(const QString& folder, const char* sink)
-        : fake(folder),
-          gst(sink),
-          platform(fake.withMedia(gst)),
-          broadcaster(platform) {}
+        : fake(folder), gst(sink), platform(fake.withMedia(gst)), broadcaster(platform) {}
     fakes::FakePlatform fake;
     WatchedFactory gst;
     Platform platform;

@@ -22,8 +22,9 @@ void writeHundredEntryTable(const QString& home) {
     DiskFiles files;
     QDir(home).mkpath(QStringLiteral("DayTimeTable"));
     QString text;
-    const QStringList attributes = {QStringLiteral("每天"), QStringLiteral("星期三"), QStringLiteral("每月15日"),
-                                    QStringLiteral("每年9月1日"), QStringLiteral("2027年1月4日")};
+    const QStringList attributes = {QStringLiteral("每天"), QStringLiteral("星期三"),
+                                    QStringLiteral("每月15日"), QStringLiteral("每年9月1日"),
+                                    QStringLiteral("2027年1月4日")};
     for (int i = 0; i < 100; ++i) {
         text += QStringLiteral("|%1:%2:00*第%3节>%4<%5/timeup.mp3")
                     .arg(6 + i % 16)
@@ -53,7 +54,10 @@ void BM_StartupToShownWindow(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartupToShownWindow)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StartupToShownWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

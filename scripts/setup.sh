@@ -23,7 +23,7 @@ packaging=(dpkg-dev lintian)
 # mock login manager (python3-dbusmock) on a private bus, and the installed program's tests validate
 # its desktop entry (desktop-file-utils) and metainfo (appstream) and build the package.
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock faketime)
+  packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock faketime clang-format)
   packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.

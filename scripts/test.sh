@@ -5,6 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh" --test
+# Every tracked source follows .clang-format; `scripts/check-format.sh --fix` formats them.
+"$here/scripts/check-format.sh"
 
 build="$here/build-test"
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)

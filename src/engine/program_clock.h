@@ -13,7 +13,8 @@ struct ProgramClock {
 
     // "H:MM:SS", the form of an entry's Time: 8:05:09, 13:00:00.
     QString text() const {
-        return QString::number(hour) + QLatin1Char(':') + twoDigits(minute) + QLatin1Char(':') + twoDigits(second);
+        return QString::number(hour) + QLatin1Char(':') + twoDigits(minute) + QLatin1Char(':') +
+               twoDigits(second);
     }
     static QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
     bool operator==(const ProgramClock&) const = default;

@@ -4,7 +4,9 @@
 
 namespace quel {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 namespace {
 qint64 msecsOf(clockid_t id) {

@@ -14,7 +14,8 @@ T* named(T* object, const QString& name) {
     return object;
 }
 
-inline QAction* addNamedAction(QMenu* menu, const QString& name, const QString& caption, bool checkable = false) {
+inline QAction* addNamedAction(QMenu* menu, const QString& name, const QString& caption,
+                               bool checkable = false) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     action->setCheckable(checkable);

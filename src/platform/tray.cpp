@@ -7,14 +7,18 @@ namespace quel {
 
 SystemTray::SystemTray(QObject* parent) : Tray(parent) {}
 
-bool SystemTray::isAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool SystemTray::isAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void SystemTray::add(const QIcon& icon, const QString& tip, QMenu* menu) {
-    if (icon_ && icon_->isVisible()) return;
+    if (icon_ && icon_->isVisible())
+        return;
     if (!icon_) {
         icon_ = new QSystemTrayIcon(this);
         connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger) emit leftClicked();
+            if (reason == QSystemTrayIcon::Trigger)
+                emit leftClicked();
         });
     }
     icon_->setIcon(icon);
@@ -24,12 +28,17 @@ void SystemTray::add(const QIcon& icon, const QString& tip, QMenu* menu) {
 }
 
 void SystemTray::remove() {
-    if (icon_) icon_->hide();
+    if (icon_)
+        icon_->hide();
 }
 
-bool SystemTray::isShown() const { return icon_ && icon_->isVisible(); }
+bool SystemTray::isShown() const {
+    return icon_ && icon_->isVisible();
+}
 
-QString SystemTray::tip() const { return icon_ ? icon_->toolTip() : QString(); }
+QString SystemTray::tip() const {
+    return icon_ ? icon_->toolTip() : QString();
+}
 
 void SystemTray::setTip(const QString& tip) {
     if (icon_)

@@ -149,8 +149,9 @@ Answer PlayList::tell(const QString& text, MessageIcon icon, MessageButtons butt
 }
 
 bool PlayList::refuseUnreadable() {
-    const bool unreadable = fileState_ == ListFileState::Unreadable ||
-                            (files_.exists(realFileName_) && !files_.read(realFileName_, Files::kDocumentCap));
+    const bool unreadable =
+        fileState_ == ListFileState::Unreadable ||
+        (files_.exists(realFileName_) && !files_.read(realFileName_, Files::kDocumentCap));
     if (unreadable) {
         tell(realFileName_ + texts::kCannotRead, MessageIcon::Warning);
     }

@@ -68,8 +68,19 @@ int runProgram(int argc, char** argv) {
     // The one place that reaches the machine's login manager and session manager.
     LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     LogindInhibitor sleepInhibitor(QDBusConnection::systemBus());
-    Platform platform{clock, dialogs,  files,  instance, autostart, tray,
-                      media, launcher, lineIn, power, sleepInhibitor,    folder,    QCoreApplication::applicationFilePath()};
+    Platform platform{clock,
+                      dialogs,
+                      files,
+                      instance,
+                      autostart,
+                      tray,
+                      media,
+                      launcher,
+                      lineIn,
+                      power,
+                      sleepInhibitor,
+                      folder,
+                      QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     auto* splash = new SplashWindow;

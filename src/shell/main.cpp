@@ -1,3 +1,5 @@
 #include "shell/app.h"
 
-int main(int argc, char** argv) { return quel::runProgram(argc, argv); }
+int main(int argc, char** argv) {
+    return quel::runProgram(argc, argv);
+}

@@ -55,8 +55,8 @@ PowerMenuItems powerMenu(QMenu* system, const PowerNames& n) {
     PowerMenuItems items;
     QMenu* top = subMenu(system, n.menu, QString::fromUtf8(n.caption));
     QMenu* form = subMenu(top, n.form, QString::fromUtf8(n.formCaption));
-    items.window = pair(form, items.windowOn, n.on, QStringLiteral("开"), items.windowOff, n.off,
-                        QStringLiteral("关"));
+    items.window =
+        pair(form, items.windowOn, n.on, QStringLiteral("开"), items.windowOff, n.off, QStringLiteral("关"));
     QMenu* wait = subMenu(top, n.wait, QStringLiteral("等待时间"));
     items.currentWait = item(wait, n.current, QStringLiteral("当前值"));
     items.customWait = item(wait, n.custom, QStringLiteral("自定义"));
@@ -80,13 +80,13 @@ MainMenus::MainMenus(QWidget* owner, QMenu* chimeMenu, QMenu* alarmMenu) {
                      QStringLiteral("隐藏"));
     keepAwake = addNamedAction(system, QStringLiteral("MenuKeepAwake"), QStringLiteral("保持唤醒"), true);
     system->addSeparator();
-    shutdown = powerMenu(system, {"MenuShutDownWindows", "关机设置", "MenuShutDownDowndowsForm", "关机提示",
-                                  "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff",
-                                  "MenuShutDownWindowWaitTime", "MenuShutDownWindowsWaitTimeCurrent",
-                                  "MenuShutDownWindowsWaitTimeNew"});
-    restart = powerMenu(system, {"MenuRestart", "重启设置", "MenuRestartForm", "重启提示", "MenuRestartFormOn",
-                                 "MenuRestartFormOff", "MenuRestartWaitTime", "MenuRestartWaitTimeCurrent",
-                                 "MenuRestartWaitTimeNew"});
+    shutdown = powerMenu(
+        system, {"MenuShutDownWindows", "关机设置", "MenuShutDownDowndowsForm", "关机提示",
+                 "MenuShutDownWindowsFormOn", "MenuShutDownWindowsFormOff", "MenuShutDownWindowWaitTime",
+                 "MenuShutDownWindowsWaitTimeCurrent", "MenuShutDownWindowsWaitTimeNew"});
+    restart = powerMenu(system, {"MenuRestart", "重启设置", "MenuRestartForm", "重启提示",
+                                 "MenuRestartFormOn", "MenuRestartFormOff", "MenuRestartWaitTime",
+                                 "MenuRestartWaitTimeCurrent", "MenuRestartWaitTimeNew"});
     logoff = powerMenu(system, {"MenuLogoff", "注销设置", "MenuLogoffForm", "注销提示", "MenuLogoffFormon",
                                 "MenuLogoffFormOff", "MenuLogoffWaitTime", "MenuLogoffWaitTimeCurrent",
                                 "MenuLogoffWaitTimeNew"});

@@ -23,8 +23,8 @@
 #include "engine/power_windows.h"
 #include "engine/radio_control.h"
 #include "engine/radio_windows.h"
-#include "player/broadcaster.h"
 #include "platform/named.h"
+#include "player/broadcaster.h"
 #include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
@@ -261,11 +261,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // The first time the window is on the screen: now framed, it can be placed by its frame, and
         // minimized where the window manager ignored the request made before.
         windowHandle()->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, [this] {
-            placeAtTopCentre();
-            if (std::exchange(minimizeWhenExposed_, false))
-                showMinimized();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                placeAtTopCentre();
+                if (std::exchange(minimizeWhenExposed_, false))
+                    showMinimized();
+            },
+            Qt::QueuedConnection);
     }
     if ((watched == title_ || watched == edition_) && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

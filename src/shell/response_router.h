@@ -16,7 +16,11 @@ class ResponseRouter final : public Responses {
 public:
     ResponseRouter(TableDocument& table, Media& tonePlayer, Broadcaster& broadcaster, RadioControl& radio,
                    PowerOff& powerOff)
-        : table_(table), tonePlayer_(tonePlayer), broadcaster_(broadcaster), radio_(radio), powerOff_(powerOff) {}
+        : table_(table),
+          tonePlayer_(tonePlayer),
+          broadcaster_(broadcaster),
+          radio_(radio),
+          powerOff_(powerOff) {}
 
     void broadcastOn(const QString& playListPath, PlayOrder order) override;
     void broadcastOff() override;

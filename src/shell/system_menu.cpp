@@ -62,7 +62,7 @@ void SystemMenu::showPowerSettings() {
 void SystemMenu::showPowerSetting(const PowerItems& items) {
     const QString& setting = power_.setting(items.kind);
     const std::optional<bool> confirmation = power::confirmationOf(setting);
-    MainMenus::choose(items.menu.window, !confirmation      ? nullptr
+    MainMenus::choose(items.menu.window, !confirmation   ? nullptr
                                          : *confirmation ? items.menu.windowOn
                                                          : items.menu.windowOff);
     items.menu.currentWait->setText(waitCaption(setting));

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "engine/responses.h"
-#include "shell/main_menus.h"
 #include "platform/settings_store.h"
+#include "shell/main_menus.h"
 
 class QAction;
 

@@ -90,12 +90,14 @@ private slots:
         auto collect = [&] {
             for (const QByteArray& raw : program.readAllStandardError().split('\n')) {
                 const auto match = line.match(QString::fromUtf8(raw).trimmed());
-                if (match.hasMatch()) started << match.captured(1);
+                if (match.hasMatch())
+                    started << match.captured(1);
             }
         };
         // Past 播音关 and past the moment the long track would have ended and the next begun.
         const QTime until = start.addSecs(28);
-        QTRY_VERIFY_WITH_TIMEOUT((collect(), QTime::currentTime() >= until || QTime::currentTime() < start), 40000);
+        QTRY_VERIFY_WITH_TIMEOUT((collect(), QTime::currentTime() >= until || QTime::currentTime() < start),
+                                 40000);
         collect();
         QCOMPARE(started, QStringList({one, two, long_}));
         QCOMPARE(program.state(), QProcess::Running);
@@ -103,7 +105,8 @@ private slots:
         QCOMPARE(readAll(list), quoted("|" + one + "|" + two + "|" + long_ + "|" + never));
 
         program.terminate();
-        if (!program.waitForFinished(5000)) program.kill();
+        if (!program.waitForFinished(5000))
+            program.kill();
     }
 };
 

@@ -29,9 +29,7 @@ QByteArray readAll(const QString& path) {
 // only records what passes through to the disk, so the bytes written are the real program's.
 class Editor {
 public:
-    explicit Editor(const QString& home) : fake(home), window(fake.platform) {
-        window.load();
-    }
+    explicit Editor(const QString& home) : fake(home), window(fake.platform) { window.load(); }
 
     template <typename T>
     T* find(const char* name) {

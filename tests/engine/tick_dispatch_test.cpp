@@ -27,7 +27,9 @@ public:
         const char* names[] = {"shutdown", "restart", "logoff"};
         note(QStringLiteral("powerOff ") + QLatin1String(names[int(a)]));
     }
-    void openTableByResponse(const QString& path) override { note(QStringLiteral("openTableByResponse ") + path); }
+    void openTableByResponse(const QString& path) override {
+        note(QStringLiteral("openTableByResponse ") + path);
+    }
     void sayTime(Voice v, const ProgramClock& c) override {
         note((v == Voice::Male ? QStringLiteral("sayTime male ") : QStringLiteral("sayTime female ")) +
              c.text());

@@ -1,8 +1,8 @@
 #include <QTest>
 
-#include "schedule/entry_grammar.h"
 #include "engine/recurrence.h"
 #include "engine/tick_rules.h"
+#include "schedule/entry_grammar.h"
 
 using namespace quel;
 

@@ -69,8 +69,10 @@ public:
                    MessageButtons buttons) override {
         messages.push_back({title, text, icon, buttons});
         runWhileOpen();
-        if (buttons == MessageButtons::Ok) return Answer::Ok;
-        if (answers.empty()) return Answer::No;
+        if (buttons == MessageButtons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::No;
         const Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -102,7 +104,8 @@ public:
 
 private:
     void runWhileOpen() {
-        if (!whileOpen) return;
+        if (!whileOpen)
+            return;
         const auto during = std::exchange(whileOpen, nullptr);
         during();
     }
@@ -208,7 +211,8 @@ public:
             QMetaObject::invokeMethod(
                 this,
                 [this, serial, path] {
-                    if (serial == serial_) emit failed(path);
+                    if (serial == serial_)
+                        emit failed(path);
                 },
                 Qt::QueuedConnection);
         }
@@ -368,8 +372,18 @@ struct FakePlatform {
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
     // The same bundle with real media components in place of the recording ones.
     Platform withMedia(MediaFactory& real) {
-        return {clock,  dialogs, files,          instance,
-                autostart, tray, real,  launcher, lineIn, power, sleepInhibitor, platform.programFolder,
+        return {clock,
+                dialogs,
+                files,
+                instance,
+                autostart,
+                tray,
+                real,
+                launcher,
+                lineIn,
+                power,
+                sleepInhibitor,
+                platform.programFolder,
                 platform.executable};
     }
     FakeClock clock;

@@ -37,14 +37,16 @@ private slots:
         doc.load(path_);
         QVERIFY(doc.write(doc.tableText() + QStringLiteral("|7:00:00*c>每天<校时")));
         QCOMPARE(doc.entries().first(), QStringLiteral("7:00:00*c>每天<校时"));
-        QCOMPARE(*files_.read(path_), QByteArray("\"|9:00:00*b>每天<校时|8:00:00*a>每天<校时|7:00:00*c>每天<校时\"\r\n"));
+        QCOMPARE(*files_.read(path_),
+                 QByteArray("\"|9:00:00*b>每天<校时|8:00:00*a>每天<校时|7:00:00*c>每天<校时\"\r\n"));
     }
 
     void aFailedWriteChangesNothing_data() {
         QTest::addColumn<bool>("unwritable");
         QTest::addColumn<QString>("added");
         QTest::addRow("the disk refuses the file") << true << QStringLiteral("|7:00:00*c>每天<校时");
-        QTest::addRow("a double quote would cut the table") << false << QStringLiteral("|7:00:00*\"c>每天<校时");
+        QTest::addRow("a double quote would cut the table")
+            << false << QStringLiteral("|7:00:00*\"c>每天<校时");
     }
     void aFailedWriteChangesNothing() {
         QFETCH(bool, unwritable);

@@ -36,7 +36,9 @@ struct Fixture {
         writeTable(settings::kDefaultTable, table);
         start();
     }
-    void writeTable(const QString& name, const QString& text) const { DiskFiles().writeText(path(name), text); }
+    void writeTable(const QString& name, const QString& text) const {
+        DiskFiles().writeText(path(name), text);
+    }
     void start() {
         window = std::make_unique<MainWindow>(fake.platform);
         window->load();
@@ -53,7 +55,9 @@ struct Fixture {
     std::unique_ptr<MainWindow> window;
 };
 
-QString label(MainWindow& w, const char* name) { return w.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+QString label(MainWindow& w, const char* name) {
+    return w.findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
 
 }  // namespace
 
@@ -77,14 +81,16 @@ private slots:
     void aTableEntryHandsOverToAnotherTable() {
         Fixture f;
         const QString second = f.path(QStringLiteral("DayTimeTable/second.DTT"));
-        f.writeTable(QStringLiteral("DayTimeTable/second.DTT"), QStringLiteral("|8:30:01*换表>每天</sounds/two.wav"));
+        f.writeTable(QStringLiteral("DayTimeTable/second.DTT"),
+                     QStringLiteral("|8:30:01*换表>每天</sounds/two.wav"));
         f.writeTable(settings::kDefaultTable, QStringLiteral("|8:30:00*没有注释>每天<打开表") + second);
         f.start();
         f.tick();
         QCOMPARE(f.window->table().currentPath(), second);
         QCOMPARE(label(*f.window, "Label2"), QStringLiteral("文件:second.DTT"));
         QVERIFY(f.window->findChild<QPushButton*>("Command7")->isEnabled());
-        QCOMPARE(f.window->table().entries(), QStringList{QStringLiteral("8:30:01*换表>每天</sounds/two.wav")});
+        QCOMPARE(f.window->table().entries(),
+                 QStringList{QStringLiteral("8:30:01*换表>每天</sounds/two.wav")});
         QCOMPARE(f.window->findChild<QTreeWidget*>(QStringLiteral("ListView1"))->topLevelItemCount(), 1);
         f.tick();
         QVERIFY(f.fake.media.log.contains(QStringLiteral("m1 file /sounds/two.wav")));

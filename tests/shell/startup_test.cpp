@@ -8,16 +8,16 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "engine/clock_tick.h"
+#include "engine/power_off.h"
 #include "fakes/fake_platform.h"
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "shell/main_menus.h"
-#include "engine/power_off.h"
 #include "shell/main_window.h"
 #include "shell/reset_defaults.h"
 
@@ -210,9 +210,9 @@ private slots:
         QCOMPARE(caption(w, "MenuRestartWaitTimeCurrent"), QStringLiteral("当前值:60秒"));
         QCOMPARE(caption(w, "MenuLogoffWaitTimeCurrent"), QStringLiteral("当前值:秒"));
         // The table is shown sorted: weekday, then every day, then monthly.
-        QCOMPARE(w.table().entries(),
-                 QStringList({QStringLiteral("10:00:00*早操>星期一<校时"), QStringLiteral("8:00:00*没有注释>每天<校时"),
-                              QStringLiteral("9:00:00*没有注释>每月1日<校时")}));
+        QCOMPARE(w.table().entries(), QStringList({QStringLiteral("10:00:00*早操>星期一<校时"),
+                                                   QStringLiteral("8:00:00*没有注释>每天<校时"),
+                                                   QStringLiteral("9:00:00*没有注释>每月1日<校时")}));
     }
 
     void repairs_data() {
@@ -509,7 +509,8 @@ private slots:
         QCOMPARE(bar, QStringList({"系统", "敲钟", "闹铃", "播音", "收音机", "校时"}));
         QStringList tray;
         for (QAction* a : w.menus().tray->actions())
-            if (!a->isSeparator()) tray << a->objectName();
+            if (!a->isSeparator())
+                tray << a->objectName();
         QCOMPARE(tray, QStringList({"SoftEdit", "Hindme", "ShowWin", "MenuzExit"}));
         QCOMPARE(w.menus().exitMenu->actions().size(), 1);
         QCOMPARE(caption(w, "MenuShutDownWindowsWaitTimeNew"), QStringLiteral("自定义"));

@@ -117,7 +117,8 @@ private slots:
         QTRY_COMPARE(f.fake.power.calls, QStringList{QStringLiteral("shutdown")});
         // The refusal comes with the reply, from the event loop.
         QTRY_VERIFY(f.history().contains(QStringLiteral("关机\t关机\t失败：Access denied")));
-        QVERIFY2(f.history().contains(QStringLiteral("播音\t") + track + QStringLiteral("\t失败：曲目无法播放，已跳过")),
+        QVERIFY2(f.history().contains(QStringLiteral("播音\t") + track +
+                                      QStringLiteral("\t失败：曲目无法播放，已跳过")),
                  qPrintable(f.history().join('\n')));
     }
 
