@@ -203,14 +203,14 @@ void PrivatePulse::unloadLoopbacks() const {
 }
 
 double PrivatePulse::peak(int ms) const {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
     // Small fragments, so the samples read are those of the moment asked about.
     const std::uint32_t fragment = kRate / 50 * sizeof(float);
     const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
                                     std::uint32_t(-1), fragment};
     int error = 0;
     pa_simple* recorder = pa_simple_new(server().constData(), "quelbrook-test", PA_STREAM_RECORD,
-                                        "speakers.monitor", "level", &spec, nullptr, &attributes, &error);
+                                        "speakers.monitor", "level", &format, nullptr, &attributes, &error);
     if (!recorder)
         return -1;
     std::vector<float> samples(std::size_t(kRate) * ms / 1000);
