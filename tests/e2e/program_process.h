@@ -27,7 +27,10 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 
 class Program {
 public:
-    explicit Program(const QString& home, const QProcessEnvironment& extra = QProcessEnvironment()) {
+    // `extra` is added to the environment last; `channels` MergedChannels/SeparateChannels let a test read
+    // what the program writes.
+    explicit Program(const QString& home, const QProcessEnvironment& extra = QProcessEnvironment(),
+                     QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QUELBROOK_HOME", home);
         env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -43,7 +46,7 @@ public:
         QDir().mkpath(home + "/.run");
         QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.setProcessChannelMode(channels);
         process.start(QStringLiteral(QUELBROOK_EXE), {});
     }
     ~Program() {

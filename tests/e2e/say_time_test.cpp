@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "player/tone_files.h"
+#include "program_process.h"
 
 namespace {
 
@@ -68,19 +69,11 @@ private slots:
         writeFile(home + "/DefaultDTT.txt", quoted(table));
         writeFile(home + "/show.txt", quoted("show"));
 
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QUELBROOK_HOME", home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("QUELBROOK_AUDIO_SINK", "fakeaudiosink");
+        // Which files started is read from the media component's debug lines on stderr.
+        QProcessEnvironment env;
         env.insert("QT_LOGGING_RULES", "quel.media.debug=true");
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_RUNTIME_DIR", home + "/.run");
-        env.insert("XDG_DATA_HOME", home + "/.data");
-        QDir().mkpath(home + "/.run");
-        QFile::setPermissions(home + "/.run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(QUELBROOK_EXE), {});
+        quel::e2e::Program run(home, env, QProcess::SeparateChannels);
+        QProcess& program = run.process;
         QVERIFY(program.waitForStarted(10000));
 
         // "Started <file> @<seconds after T>", "Closed <file> @<seconds after T>".
