@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace quel {
+
+// What an operator away from the PC may ask of the running program, whichever way the request came
+// in (the command line through the instance socket, D-Bus, the page for a phone). Each answer is one
+// line a person can read, so every way in reports the same words.
+struct ActionResult {
+    bool ok = false;
+    QString message;
+};
+
+// The day's state as the ways in show it.
+struct RemoteStatus {
+    QString todayTable;       // the table's file name
+    QString todayReason;      // why that table applies today; empty when nothing chose it
+    QStringList nextEntries;  // what rings next, soonest first, each as the status line words it
+    QString playing;          // the broadcast's current track, empty when silent
+    bool emergency = false;
+};
+
+// Implemented by the shell over the tick, the router and the features; the ways in know only this.
+class RemoteActions : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // `file` empty rings the built-in tone.
+    virtual ActionResult ringNow(const QString& file) = 0;
+    virtual ActionResult next() = 0;
+    // Only the next bell: the one after it rings as usual.
+    virtual ActionResult skipNext() = 0;
+    virtual ActionResult broadcast(const QString& playList, bool random) = 0;
+    virtual ActionResult stop() = 0;
+    virtual ActionResult say(bool female) = 0;
+    virtual ActionResult emergency(bool on) = 0;
+    virtual RemoteStatus status() const = 0;
+
+signals:
+    // An entry of the table fired: its time and its response, as the table holds them.
+    void entryFired(const QString& time, const QString& response);
+    void statusChanged();
+};
+
+}  // namespace quel
