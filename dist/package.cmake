@@ -27,11 +27,12 @@ chime, an alarm time, a count-down and a tray icon. The interface is in
 Chinese.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time: Qt's display plugins, GStreamer's decoders and sinks (MIDI through fluidsynth,
-# which needs a General MIDI soundfont), a font with the interface's Chinese characters.
+# which needs a General MIDI soundfont), a font with the interface's Chinese characters, Qt's own
+# Chinese texts for the standard dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, \
 gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk | fonts-wqy-zenhei, \
-timgm6mb-soundfont | fluid-soundfont-gm")
+timgm6mb-soundfont | fluid-soundfont-gm, qt6-translations-l10n")
 # The sample table's 执行程序 entry shows a desktop notification.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libnotify-bin")
 include(CPack)

@@ -14,6 +14,7 @@ packages=(
   libglib2.0-dev
   libpulse-dev
   fonts-wqy-microhei
+  qt6-translations-l10n
   xvfb xauth
   dbus
 )

@@ -55,16 +55,19 @@ AlarmPanel::AlarmPanel(Alarm& alarm, QWidget* parent)
     // Typing a length and picking one (even the same one again) both start the count afresh. Qt also
     // reports an activation when the typed text leaves the box and matches an item; the count must
     // not start again merely because the operator clicked elsewhere.
+    // On a display the focus leaves the box itself, which hands the event to its line edit directly,
+    // past any filter on the line edit; offscreen it may reach the line edit. Both are watched.
     connect(length_, &QComboBox::editTextChanged, this, &AlarmPanel::restartCountDown);
     connect(length_, &QComboBox::textActivated, this, [this] {
         if (!leavingLength_)
             restartCountDown();
     });
+    length_->installEventFilter(this);
     length_->lineEdit()->installEventFilter(this);
 }
 
 bool AlarmPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == length_->lineEdit() && event->type() == QEvent::FocusOut) {
+    if ((watched == length_ || watched == length_->lineEdit()) && event->type() == QEvent::FocusOut) {
         const QScopedValueRollback leaving(leavingLength_, true);
         return watched->event(event);
     }

@@ -38,19 +38,25 @@ QString execArgument(const QString& argument) {
     }
     return out + QLatin1Char('"');
 }
+
+// A string value of a key file, with the key file's own escapes.
+QString keyFileString(QString value) {
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    return value;
+}
+
 }  // namespace
 
 QString desktopExecValue(const QStringList& arguments) {
     QStringList quoted;
     for (const QString& argument : arguments)
         quoted << execArgument(argument);
-    QString value = quoted.join(QLatin1Char(' '));
     // The key file reads its own escapes before the quoting is undone, so every backslash of the
     // quoting is doubled once more.
-    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    value.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    value.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-    value.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    QString value = keyFileString(quoted.join(QLatin1Char(' ')));
     // A lone % would start a field code.
     value.replace(QLatin1Char('%'), QStringLiteral("%%"));
     return value;
@@ -71,9 +77,11 @@ bool XdgAutostart::enable(const QString& executable) {
                               "Icon=" QUELBROOK_APP_ID
                               "\n"
                               "Exec=%1\n"
+                              // Once the program is removed, sessions skip the entry instead of failing it.
+                              "TryExec=%2\n"
                               "Terminal=false\n"
                               "X-GNOME-Autostart-enabled=true\n")
-                              .arg(desktopExecValue(command));
+                              .arg(desktopExecValue(command), keyFileString(executable));
     DiskFiles files;
     return files.write(path, entry.toUtf8());
 }

@@ -27,13 +27,6 @@ QString qtFilter(const QString& filter) {
 
 namespace {
 
-QWidget* dialogParent() {
-    QWidget* active = QApplication::activeWindow();
-    if (active && active->property(kNoDialogParent).toBool())
-        return nullptr;
-    return active;
-}
-
 // Application-modal boxes would block every window of the program, a count-down's 取消 included.
 template <typename D>
 int execWindowModal(D& dialog) {
@@ -41,10 +34,21 @@ int execWindowModal(D& dialog) {
     return dialog.exec();
 }
 
-QString chooseFile(const FileRequest& request, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(dialogParent(), request.title, request.folder, qtFilter(request.filter));
-    dialog.setAcceptMode(mode);
-    if (mode == QFileDialog::AcceptOpen) {
+}  // namespace
+
+QWidget* WidgetDialogs::parent() const {
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->property(kNoDialogParent).toBool())
+        return nullptr;
+    if (active)
+        return active;
+    return home_ && home_->isVisible() ? home_.data() : nullptr;
+}
+
+QString WidgetDialogs::chooseFile(const FileRequest& request, bool open) {
+    QFileDialog dialog(parent(), request.title, request.folder, qtFilter(request.filter));
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    if (open) {
         dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
         // The program asks its own overwrite question, so Qt's is switched off.
@@ -55,11 +59,9 @@ QString chooseFile(const FileRequest& request, QFileDialog::AcceptMode mode) {
     return dialog.selectedFiles().value(0);
 }
 
-}  // namespace
-
 Answer WidgetDialogs::message(const QString& title, const QString& text, MessageIcon icon,
                               MessageButtons buttons) {
-    QMessageBox box(dialogParent());
+    QMessageBox box(parent());
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
@@ -92,7 +94,7 @@ Answer WidgetDialogs::message(const QString& title, const QString& text, Message
 }
 
 QString WidgetDialogs::input(const QString& title, const QString& prompt, const QString& preset) {
-    QInputDialog dialog(dialogParent());
+    QInputDialog dialog(parent());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
@@ -101,11 +103,11 @@ QString WidgetDialogs::input(const QString& title, const QString& prompt, const 
 }
 
 QString WidgetDialogs::openFile(const FileRequest& request) {
-    return chooseFile(request, QFileDialog::AcceptOpen);
+    return chooseFile(request, true);
 }
 
 QString WidgetDialogs::saveFile(const FileRequest& request) {
-    return chooseFile(request, QFileDialog::AcceptSave);
+    return chooseFile(request, false);
 }
 
 }  // namespace quel

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 namespace quel {
 
@@ -35,14 +35,24 @@ public:
     virtual QString saveFile(const FileRequest& request) = 0;
 };
 
-// Qt's dialogs, window-modal to the active window.
+// Qt's dialogs, window-modal to the active window, or to the home window when no window of the
+// program is active (a box that follows a window closing itself), so that no box ever opens unowned,
+// under the main window, where it would seem to freeze the menus.
 class WidgetDialogs final : public Dialogs {
 public:
+    void setHome(QWidget* home) { home_ = home; }
+
     Answer message(const QString& title, const QString& text, MessageIcon icon,
                    MessageButtons buttons) override;
     QString input(const QString& title, const QString& prompt, const QString& preset) override;
     QString openFile(const FileRequest& request) override;
     QString saveFile(const FileRequest& request) override;
+
+private:
+    QWidget* parent() const;
+    QString chooseFile(const FileRequest& request, bool open);
+
+    QPointer<QWidget> home_;
 };
 
 // "desc|*.a;*.b" -> "desc (*.a *.b)". Patterns also match upper- and lower-case extensions.

@@ -3,12 +3,13 @@
 #include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
+#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -116,131 +117,55 @@ Command parseCommandLine(const QString& commandLine) {
 
 namespace {
 
-// The child writes the errno of a failed exec here; the descriptor is closed by a successful exec.
-constexpr int kErrorFd = 3;
-constexpr int kFirstFdToClose = kErrorFd + 1;
-constexpr int kExecFailedStatus = 127;
-
-// Everything below until the parent's side runs in a forked child of a process with other threads,
-// where only async-signal-safe calls are allowed: no allocation, no locks, no stdio.
-
-void closeFdsFrom(int first) {
-#if defined(SYS_close_range)
-    if (syscall(SYS_close_range, static_cast<unsigned>(first), ~0U, 0U) == 0)
-        return;
-#endif
-    // Kernels before 5.9, or a sandbox that forbids the call: walk the descriptor table.
-    const int dir = open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        alignas(dirent64) char buffer[4096];
-        for (;;) {
-            const long got = syscall(SYS_getdents64, dir, buffer, sizeof buffer);
-            if (got <= 0)
-                break;
-            for (long offset = 0; offset < got;) {
-                const auto* entry = reinterpret_cast<const dirent64*>(buffer + offset);
-                offset += entry->d_reclen;
-                int fd = 0;
-                const char* digit = entry->d_name;
-                if (*digit < '0' || *digit > '9')
-                    continue;  // "." and ".."
-                for (; *digit >= '0' && *digit <= '9'; ++digit)
-                    fd = fd * 10 + (*digit - '0');
-                if (fd >= first && fd != dir)
-                    close(fd);
-            }
-        }
-        close(dir);
-        return;
-    }
-    rlimit limit{};
-    const rlim_t last =
-        getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY ? limit.rlim_cur : 65536;
-    for (rlim_t fd = first; fd < last; ++fd)
-        close(static_cast<int>(fd));
-}
-
-[[noreturn]] void failChild(int error) {
-    ssize_t ignored = write(kErrorFd, &error, sizeof error);
-    (void)ignored;
-    _exit(kExecFailedStatus);
-}
-
-[[noreturn]] void execInGrandchild(const char* path, char* const* argv, const char* workDir, int devNull,
-                                   int errorFd) {
-    // Ignored signals and the blocked mask survive exec; the program should start clean.
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction byDefault {};
-    byDefault.sa_handler = SIG_DFL;
-    for (int sig = 1; sig < NSIG; ++sig)
-        sigaction(sig, &byDefault, nullptr);
-
-    dup2(devNull, STDIN_FILENO);
-    dup2(devNull, STDOUT_FILENO);
-    dup2(devNull, STDERR_FILENO);
-    if (errorFd != kErrorFd && dup3(errorFd, kErrorFd, O_CLOEXEC) < 0)
-        _exit(kExecFailedStatus);
-    closeFdsFrom(kFirstFdToClose);
-
-    if (workDir) {
-        int ignored = chdir(workDir);  // the folder held the program a moment ago; run it anyway
-        (void)ignored;
-    }
-    execv(path, argv);
-    failChild(errno);
-}
-
-// A descriptor above the standard streams, so that pointing those at /dev/null cannot overwrite it
-// (our own stdin may be closed, and then pipe() hands out 0).
-int aboveStandardStreams(int fd) {
-    if (fd < 0 || fd > STDERR_FILENO)
-        return fd;
-    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    close(fd);
-    return moved;
-}
-
-void closeIfOpen(int fd) {
-    if (fd >= 0)
-        close(fd);
-}
-
-struct Resolved {
-    QByteArray path;     // what exec is given: absolute
-    QByteArray workDir;  // empty: keep ours
-};
-
-// The program's file and folder. A name without a folder is looked up on PATH here, before the
-// fork, because the search allocates.
-bool resolve(const QString& program, Resolved& out) {
+// The program's file and folder. A name without a folder is looked up on PATH here, so the child
+// runs exactly this file.
+bool resolve(const QString& program, QByteArray& path, QByteArray& workDir) {
     if (program.contains(u'/')) {
         const QFileInfo file(program);
         if (!file.exists())
             return false;
-        out.path = QFile::encodeName(file.absoluteFilePath());
-        out.workDir = QFile::encodeName(file.absolutePath());
+        path = QFile::encodeName(file.absoluteFilePath());
+        workDir = QFile::encodeName(file.absolutePath());
         return true;
     }
     const QString found = QStandardPaths::findExecutable(program);
     if (found.isEmpty())
         return false;
-    out.path = QFile::encodeName(found);
+    path = QFile::encodeName(found);
     return true;
 }
 
+// posix_spawn's attributes and file actions, released however the start ends.
+struct SpawnSetup {
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+};
+
 }  // namespace
+
+ProcessLauncher::ProcessLauncher(QObject* parent) : QObject(parent) {}
+
+ProcessLauncher::~ProcessLauncher() = default;
 
 bool ProcessLauncher::run(const QString& commandLine) {
     const Command command = parseCommandLine(commandLine);
     if (command.program.isEmpty())
         return false;
-    Resolved resolved;
-    if (!resolve(command.program, resolved))
+    QByteArray path;
+    QByteArray workDir;
+    if (!resolve(command.program, path, workDir))
         return false;
 
-    // All memory the child needs is prepared here; the child only reads it.
     QByteArrayList storage;
     storage << QFile::encodeName(command.program);
     for (const QString& argument : command.arguments)
@@ -250,54 +175,57 @@ bool ProcessLauncher::run(const QString& commandLine) {
     for (QByteArray& item : storage)
         argv.push_back(item.data());
     argv.push_back(nullptr);
-    const char* workDir = resolved.workDir.isEmpty() ? nullptr : resolved.workDir.constData();
 
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-        return false;
-    const int readEnd = aboveStandardStreams(pipeFds[0]);
-    const int writeEnd = aboveStandardStreams(pipeFds[1]);
-    const int devNull = aboveStandardStreams(open("/dev/null", O_RDWR | O_CLOEXEC));
-    if (readEnd < 0 || writeEnd < 0 || devNull < 0) {
-        closeIfOpen(readEnd);
-        closeIfOpen(writeEnd);
-        closeIfOpen(devNull);
-        return false;
-    }
+    // glibc's posix_spawn starts the child with vfork semantics: nothing of our 50 MB is copied, the
+    // call returns once the exec has happened, and an exec that failed comes back as its result.
+    SpawnSetup setup;
+    // Its own session, so no terminal signal of ours reaches it; ignored signals and the blocked mask
+    // would survive the exec, so it starts clean.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&setup.attributes, &none);
+    posix_spawnattr_setsigdefault(&setup.attributes, &all);
+    posix_spawnattr_setflags(&setup.attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // The standard streams on /dev/null and none of our other descriptors, so a started program
+    // cannot hold our sockets or files open after we end.
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        posix_spawn_file_actions_addopen(&setup.actions, fd, "/dev/null", O_RDWR, 0);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
+    // The folder held the program a moment ago; should it be gone, the program runs in ours.
+    if (!workDir.isEmpty() && QFileInfo(QFile::decodeName(workDir)).isDir())
+        posix_spawn_file_actions_addchdir_np(&setup.actions, workDir.constData());
 
-    // Double fork: the middle child ends at once and is reaped below, and the program is orphaned
-    // to init, which reaps it when it ends; no zombie is ever left with us.
-    const pid_t middle = fork();
-    if (middle == 0) {
-        setsid();  // its own session: no terminal signals of ours reach it
-        const pid_t grandchild = fork();
-        if (grandchild == 0)
-            execInGrandchild(resolved.path.constData(), argv.data(), workDir, devNull, writeEnd);
-        if (grandchild < 0) {
-            const int error = errno;
-            ssize_t ignored = write(writeEnd, &error, sizeof error);
-            (void)ignored;
-        }
-        _exit(0);
-    }
-    close(writeEnd);
-    close(devNull);
-    if (middle < 0) {
-        close(readEnd);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, path.constData(), &setup.actions, &setup.attributes, argv.data(), environ) != 0)
         return false;
-    }
-    int status = 0;
-    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-    }
+    reapWhenItEnds(pid);
+    return true;
+}
 
-    // End of file without data: the exec succeeded and closed the last write end.
-    int childError = 0;
-    ssize_t got;
-    do {
-        got = read(readEnd, &childError, sizeof childError);
-    } while (got < 0 && errno == EINTR);
-    close(readEnd);
-    return got == 0;
+// The child is ours until it ends; its exit is learnt from the event loop, never waited for.
+void ProcessLauncher::reapWhenItEnds(pid_t pid) {
+    const int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (pidFd >= 0) {
+        auto* notifier = new QSocketNotifier(pidFd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [notifier, pid, pidFd] {
+            waitpid(pid, nullptr, WNOHANG);
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+            close(pidFd);
+        });
+        return;
+    }
+    // Kernels before 5.3 have no process descriptors: look once a second.
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [poll, pid] {
+        const pid_t reaped = waitpid(pid, nullptr, WNOHANG);
+        if (reaped == pid || (reaped < 0 && errno == ECHILD))
+            poll->deleteLater();
+    });
+    poll->start(1000);
 }
 
 bool ProcessLauncher::isInstalled(const QString& program) const {

@@ -4,7 +4,10 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTranslator>
+#include <memory>
 
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
@@ -41,6 +44,15 @@ QString prepareProgramFolder(const QString& executableDir) {
     return folder;
 }
 
+QTranslator* installQtChineseTexts() {
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator.release();
+}
+
 int runProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(version::kTitle);
@@ -50,6 +62,7 @@ int runProgram(int argc, char** argv) {
     QApplication::setWindowIcon(appIcon());
     // The window may sit in the tray with no window shown; the program goes on.
     QApplication::setQuitOnLastWindowClosed(false);
+    installQtChineseTexts();
     initMedia(&argc, &argv);
 
     const QString exeDir = QCoreApplication::applicationDirPath();
@@ -86,6 +99,7 @@ int runProgram(int argc, char** argv) {
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
+        dialogs.setHome(main.get());
         if (!main->load())
             QCoreApplication::exit(0);
     });

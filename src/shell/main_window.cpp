@@ -19,6 +19,7 @@
 #include "engine/clock_tick.h"
 #include "history/history.h"
 #include "platform/named.h"
+#include "platform/window_place.h"
 #include "player/broadcaster.h"
 #include "power/power_off.h"
 #include "power/power_windows.h"
@@ -30,6 +31,7 @@
 #include "schedule/table_commands.h"
 #include "shell/bell_menus.h"
 #include "shell/calibration_window.h"
+#include "shell/elided_label.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
@@ -112,12 +114,14 @@ void MainWindow::buildFace() {
     head->addWidget(edition_);
     head->addSpacing(title_->fontMetrics().averageCharWidth() * 2);
     head->addWidget(status_, 1);
-    next_ = named(new QLabel, "LabelNext");
-    head->addWidget(next_);
     layout->addLayout(head, 0, 0, 1, 2);
+    // A row of its own: a long comment or command line is shortened to the room there instead of
+    // widening the window, and the count at its end moves nothing else.
+    next_ = named(new ElidedLabel, "LabelNext");
+    layout->addWidget(next_, 1, 0, 1, 2);
 
     list_ = new ScheduleList(table_.entries());
-    layout->addWidget(list_, 1, 0);
+    layout->addWidget(list_, 2, 0);
 
     auto* tableRow = new QHBoxLayout;
     tableName_ = named(new QLabel, "Label2");
@@ -130,11 +134,11 @@ void MainWindow::buildFace() {
     for (QPushButton* b : {tableButtons_.newTable, tableButtons_.openTable, tableButtons_.makeDefault,
                            tableButtons_.deleteEntry, tableButtons_.clear})
         tableRow->addWidget(b);
-    layout->addLayout(tableRow, 2, 0);
+    layout->addLayout(tableRow, 3, 0);
 
     choices_ = std::make_unique<EntryChoices>(platform_.dialogs, *mediaPlayer1_, platform_.programFolder);
     editor_ = new EntryEditor(*choices_);
-    layout->addWidget(editor_, 1, 1, 2, 1);
+    layout->addWidget(editor_, 2, 1, 2, 1);
 
     auto* foot = new QHBoxLayout;
     alarmPanel_ = new AlarmPanel(*alarm_);
@@ -143,7 +147,7 @@ void MainWindow::buildFace() {
     auto* hide = named(new QPushButton(QStringLiteral("隐藏")), "Command3");
     connect(hide, &QPushButton::clicked, this, &MainWindow::hideToTray);
     foot->addWidget(hide);
-    layout->addLayout(foot, 3, 0, 1, 2);
+    layout->addLayout(foot, 4, 0, 1, 2);
 
     setCentralWidget(face);
 }
@@ -192,9 +196,7 @@ void MainWindow::wireCommands() {
                                                   platform_.programFolder, this);
             calibration_->setAttribute(Qt::WA_DeleteOnClose);
         }
-        calibration_->show();
-        calibration_->raise();
-        calibration_->activateWindow();
+        showOver(calibration_, this);
     });
     for (QAction* about : {m.about, m.softEdition})
         connect(about, &QAction::triggered, this, [this] { showOnce<AboutWindow>(this); });

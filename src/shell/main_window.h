@@ -18,6 +18,7 @@ class Alarm;
 class Broadcaster;
 class AlarmPanel;
 class Chime;
+class ElidedLabel;
 class ClockTick;
 class EntryChoices;
 class EntryEditor;
@@ -90,7 +91,7 @@ private:
     QLabel* title_ = nullptr;             // Label1
     QLabel* edition_ = nullptr;           // Label9
     QLabel* status_ = nullptr;            // Label5
-    QLabel* next_ = nullptr;              // what rings next
+    ElidedLabel* next_ = nullptr;         // what rings next
     QLabel* tableName_ = nullptr;         // Label2
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;

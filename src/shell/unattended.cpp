@@ -1,5 +1,7 @@
 #include "shell/unattended.h"
 
+#include "shell/elided_label.h"
+
 #include <QAction>
 #include <QLabel>
 
@@ -122,7 +124,7 @@ void Unattended::showNext() {
              : kNoNextEntry;
     if (text != nextText_) {
         nextText_ = text;
-        parts_.nextLabel.setText(text);
+        parts_.nextLabel.setFullText(text);
     }
     // Compared with the icon's own tip: adding the icon again sets the plain one.
     const QString tip = version::titleWithVersion() + QLatin1Char('\n') + text;

@@ -13,6 +13,7 @@ namespace quel {
 class Alarm;
 class AlarmPanel;
 class Chime;
+class ElidedLabel;
 class ClockTick;
 class History;
 class HistoryWindow;
@@ -36,7 +37,7 @@ struct UnattendedParts {
     Media& chimePlayer;
     ScheduleList& list;
     MainMenus& menus;
-    QLabel& nextLabel;  // beside the status line
+    ElidedLabel& nextLabel;  // the row under the status line
     QWidget& window;
 };
 

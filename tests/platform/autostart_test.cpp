@@ -59,6 +59,10 @@ private slots:
         QCOMPARE(lines.value(0), home.isEmpty() ? QStringLiteral("<none>") : home);
         QCOMPARE(lines.value(1), executable);
         QCOMPARE(lines.value(2), QStringLiteral("0"));  // no stray arguments
+
+        // Once the program is removed, sessions skip the entry rather than fail to start it.
+        QVERIFY(QFile::remove(executable));
+        QCOMPARE(launchDesktopEntry(autostart.entryPath()), QStringLiteral("GLib refused the entry"));
     }
 };
 

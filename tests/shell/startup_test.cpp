@@ -2,7 +2,9 @@
 // and the single-instance rule, checked on the files' exact bytes.
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +19,7 @@
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "power/power_off.h"
+#include "shell/app.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
 #include "shell/reset_defaults.h"
@@ -470,6 +473,21 @@ private slots:
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!fake.tray.isShown());
+    }
+
+    // Under an English or C locale the standard dialogs spoke English inside a Chinese program.
+    void standardDialogsSpeakChineseWhateverTheLocale() {
+        std::unique_ptr<QTranslator> translator(quel::installQtChineseTexts());
+        QVERIFY(translator);
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        for (const char* name : {"fileNameLabel", "lookInLabel", "fileTypeLabel"}) {
+            const QString text = dialog.findChild<QLabel*>(QLatin1String(name))->text();
+            QVERIFY2(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x4e00; }),
+                     qPrintable(QLatin1String(name) + QStringLiteral(": ") + text));
+        }
     }
 
     void uptimeLabelBeforeTheFirstTick() {

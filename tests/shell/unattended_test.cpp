@@ -97,6 +97,29 @@ private slots:
         QCOMPARE(f.boldRows(), QStringList());
     }
 
+    // A long comment or command line widened the window past a 1280-pixel screen and never gave the
+    // room back; the next entry now keeps to its row, shortened, with the whole text in its tooltip.
+    void aLongNextEntryNeverWidensTheWindow_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addRow("a short comment") << QStringLiteral("|8:30:30*上课铃>每天</bells/a.wav");
+        QTest::addRow("a 100-character comment") << QStringLiteral("|8:30:30*") +
+                                                        QString(100, QChar(0x94c3)) +
+                                                        QStringLiteral(">每天</bells/a.wav");
+        QTest::addRow("a 100-character command line")
+            << QStringLiteral("|8:30:30*没有注释>每天<执行程序/usr/bin/") + QString(100, QLatin1Char('x'));
+    }
+    void aLongNextEntryNeverWidensTheWindow() {
+        QFETCH(QString, entry);
+        Fixture empty;
+        empty.start(QString());
+        Fixture f;
+        f.start(entry);
+        QCOMPARE(f.window->sizeHint().width(), empty.window->sizeHint().width());
+        auto* label = f.window->findChild<QLabel*>(QStringLiteral("LabelNext"));
+        QVERIFY(label->text().startsWith(QStringLiteral("下一项 8:30:30 ")));
+        QCOMPARE(label->toolTip(), label->text());
+    }
+
     // The broadcast and power-off features know nothing of the history; their failures reach it still.
     void aSkippedTrackAndARefusedPowerOffAreInTheHistory() {
         Fixture f;
