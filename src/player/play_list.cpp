@@ -153,7 +153,7 @@ Answer PlayList::tell(const QString& text, MessageIcon icon, MessageButtons butt
 bool PlayList::refuseUnreadable() {
     const bool unreadable =
         fileState_ == ReadStatus::Unreadable ||
-        (files_.exists(realFileName_) && !files_.read(realFileName_, Files::kDocumentCap));
+        files_.readFile(realFileName_, Files::kDocumentCap).status == ReadStatus::Unreadable;
     if (unreadable) {
         tell(realFileName_ + texts::kCannotRead, MessageIcon::Warning);
     }
@@ -174,11 +174,11 @@ bool PlayList::writeList(const QString& path, const QByteArray& bytes) {
 
 // After a failed write the file on disk is what counts: memory is made to match it again.
 void PlayList::reread() {
-    const std::optional<QByteArray> bytes = files_.read(realFileName_, Files::kDocumentCap);
-    if (!bytes) {
+    const ReadResult read = files_.readFile(realFileName_, Files::kDocumentCap);
+    if (read.status != ReadStatus::Read) {
         return;
     }
-    const QStringList tracks = playlist::splitTracks(playlist::listTextFromBytes(*bytes));
+    const QStringList tracks = playlist::splitTracks(playlist::listTextFromBytes(read.bytes));
     if (tracks != stored_) {
         setTracks(tracks);
         emit changed();
