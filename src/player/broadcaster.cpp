@@ -12,6 +12,13 @@
 
 namespace quel {
 
+QString skippedTracksText(const QStringList& paths) {
+    if (paths.size() <= 1) {
+        return paths.value(0);
+    }
+    return QStringLiteral("%1 等 %2 首").arg(paths.first()).arg(paths.size());
+}
+
 Broadcaster::Broadcaster(Platform& platform, QObject* parent)
     : Broadcaster(
           platform, [](PlayerSession& session) { return new FromPlayer(session); }, parent) {}
@@ -35,7 +42,10 @@ void Broadcaster::load() {
     }
     session_ = std::make_unique<PlayerSession>(platform_, shuffler_);
     session_->playList().loadDefault();
-    connect(&session_->playback(), &Playback::trackSkipped, this, &Broadcaster::trackSkipped);
+    connect(&session_->playback(), &Playback::tracksSkipped, this, &Broadcaster::tracksSkipped);
+    connect(&session_->playback(), &Playback::stoppedByOutput, this, [this](const QString& reason) {
+        emit broadcastStopped(session_->playList().realFileName(), reason);
+    });
     connect(
         &session_->playList(), &PlayList::dialogsClosed, this,
         [this] {
@@ -48,18 +58,18 @@ void Broadcaster::load() {
     // end of an announcement must not undo it.
     connect(&session_->playback(), &Playback::trackOpened, this, &Broadcaster::cancelResume);
     connect(&session_->playList(), &PlayList::replaced, this, &Broadcaster::cancelResume);
+    connect(&session_->announcement(), &Announcement::finished, this, &Broadcaster::announcementEnded,
+            Qt::QueuedConnection);
     if (makeWindow_) {
         window_ = makeWindow_(*session_);
         if (window_) {
             window_->installEventFilter(this);
         }
-        if (auto* player = qobject_cast<FromPlayer*>(window_.data())) {
-            connect(player, &FromPlayer::hiddenByOperator, this, [this] {
-                hiddenByOperator_ = true;
-                emit playerLoadedChanged(false);
-            });
-        }
     }
+    connect(session_.get(), &PlayerSession::hiddenByOperator, this, [this] {
+        hiddenByOperator_ = true;
+        emit playerLoadedChanged(false);
+    });
     emit playerLoadedChanged(true);
 }
 
@@ -161,10 +171,26 @@ void Broadcaster::announce(const QStringList& files) {
     resume_->start();
 }
 
+// On a loaded machine the voice files may take seconds to start, so the fifteen seconds alone would cut
+// the announcement: the resume waits for its end as well. A component that never reports the end
+// (a stalled output) holds the player no longer than kLongestAnnouncementSeconds.
 void Broadcaster::resumeTick() {
     if (!resume_->isActive() || ++resumeSeconds_ < kResumeSeconds) {
         return;
     }
+    if (session_ && session_->announcement().isPlaying() && resumeSeconds_ < kLongestAnnouncementSeconds) {
+        return;
+    }
+    resume();
+}
+
+void Broadcaster::announcementEnded() {
+    if (resume_->isActive() && resumeSeconds_ >= kResumeSeconds) {
+        resume();
+    }
+}
+
+void Broadcaster::resume() {
     resume_->stop();
     if (!session_) {
         return;

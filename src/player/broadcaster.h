@@ -17,6 +17,9 @@ namespace quel {
 
 class PlayerSession;
 
+// What the history says of a run of skipped tracks: the one path, or the first and how many in all.
+QString skippedTracksText(const QStringList& paths);
+
 // Owns the broadcast player for the life of the program: loads it on demand (the menu item 实时播音器,
 // a broadcast), one at a time, and unloads it (播音关, the window closed). The schedule's broadcast
 // responses and the menu call it; the menu item follows playerLoadedChanged().
@@ -37,6 +40,7 @@ public:
     QWidget* window() const { return window_; }
     // Seconds from an announcement's start until the player goes back to what it did before.
     static constexpr int kResumeSeconds = 15;
+    static constexpr int kLongestAnnouncementSeconds = 120;
     bool resumePending() const;
 
 public slots:
@@ -52,16 +56,19 @@ public slots:
     // 中文男声报时 / 中文女声报时: the recorded words, relative to the program folder, play with the
     // player window hidden. Files that are missing are left out.
     void announce(const QStringList& files);
-    // Timer2, once a second after an announcement started: at the 15th the player unloads if nothing
-    // was broadcasting, else shows again and plays the broadcast's list anew from its first track.
+    // Timer2, once a second after an announcement started: at the 15th, or when the announcement has
+    // ended if that is later, the player unloads if nothing was broadcasting, else shows again and
+    // plays the broadcast's list anew from its first track.
     void resumeTick();
 
 signals:
     // The menu item 实时播音器 is disabled while this is true: while the player is loaded, unless the
     // operator hid its window with 隐藏窗体.
     void playerLoadedChanged(bool loaded);
-    // A track of the list could not play and was passed over.
-    void trackSkipped(const QString& path);
+    // Tracks of the list that could not play and were passed over, one run of them at a time.
+    void tracksSkipped(const QStringList& paths);
+    // The broadcast of `playListPath` stopped because nothing can sound; `reason` says why.
+    void broadcastStopped(const QString& playListPath, const QString& reason);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +76,8 @@ protected:
 private:
     void load();
     void cancelResume();
+    void announcementEnded();
+    void resume();
 
     Platform& platform_;
     WindowMaker makeWindow_;

@@ -44,7 +44,11 @@ QPushButton* button(const QString& name, const QString& caption) {
 }  // namespace
 
 FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
-    : QWidget(parent), list_(session.playList()), playback_(session.playback()), media_(session.media()) {
+    : QWidget(parent),
+      session_(session),
+      list_(session.playList()),
+      playback_(session.playback()),
+      media_(session.media()) {
     setObjectName(QStringLiteral("FromPlayer"));
     setWindowTitle(QStringLiteral("实时播音器<框内点右键控制窗体>"));
     // Once, before the window first shows: changing the flag of a shown window hides and re-shows it.
@@ -111,13 +115,14 @@ void FromPlayer::buildFace() {
     layout->addLayout(transport);
 
     auto* commands = new QHBoxLayout;
+    add_ = button(QStringLiteral("Command1"), QStringLiteral("添加"));
+    remove_ = button(QStringLiteral("Command2"), QStringLiteral("删除"));
+    clear_ = button(QStringLiteral("Command3"), QStringLiteral("清空"));
+    open_ = button(QStringLiteral("Command9"), QStringLiteral("打开"));
+    saveAs_ = button(QStringLiteral("Command10"), QStringLiteral("另存"));
+    createNew_ = button(QStringLiteral("Command11"), QStringLiteral("新建"));
     makeDefault_ = button(QStringLiteral("Command14"), QStringLiteral("默认"));
-    for (QPushButton* b : {button(QStringLiteral("Command1"), QStringLiteral("添加")),
-                           button(QStringLiteral("Command2"), QStringLiteral("删除")),
-                           button(QStringLiteral("Command3"), QStringLiteral("清空")),
-                           button(QStringLiteral("Command9"), QStringLiteral("打开")),
-                           button(QStringLiteral("Command10"), QStringLiteral("另存")),
-                           button(QStringLiteral("Command11"), QStringLiteral("新建")), makeDefault_}) {
+    for (QPushButton* b : {add_, remove_, clear_, open_, saveAs_, createNew_, makeDefault_}) {
         commands->addWidget(b);
     }
     toStored_ = named(new QCheckBox(QStringLiteral("原始顺序")), "Check3");
@@ -134,21 +139,18 @@ void FromPlayer::buildFace() {
 }
 
 void FromPlayer::wire() {
-    auto click = [this](const char* name, auto&& slot) {
-        connect(findChild<QPushButton*>(QString::fromLatin1(name)), &QPushButton::clicked, this, slot);
-    };
-    click("Command5", [this] { playback_.play(selectedLine()); });
-    click("Command6", [this] { playback_.pause(); });
-    click("Command1", [this] { openSelector(); });
-    click("Command2", [this] {
+    connect(play_, &QPushButton::clicked, this, [this] { playback_.play(selectedLine()); });
+    connect(pause_, &QPushButton::clicked, &playback_, &Playback::pause);
+    connect(add_, &QPushButton::clicked, this, &FromPlayer::openSelector);
+    connect(remove_, &QPushButton::clicked, this, [this] {
         const int line = selectedLine();
         list_.remove(line >= 0 ? model_->index(line).data().toString() : QString(), playback_.playingTrack());
     });
-    click("Command3", [this] { list_.clear(playback_.isPlaying()); });
-    click("Command9", [this] { list_.open(); });
-    click("Command10", [this] { list_.saveAs(); });
-    click("Command11", [this] { list_.createNew(); });
-    click("Command14", [this] { list_.makeDefault(); });
+    connect(clear_, &QPushButton::clicked, this, [this] { list_.clear(playback_.isPlaying()); });
+    connect(open_, &QPushButton::clicked, &list_, &PlayList::open);
+    connect(saveAs_, &QPushButton::clicked, &list_, &PlayList::saveAs);
+    connect(createNew_, &QPushButton::clicked, &list_, &PlayList::createNew);
+    connect(makeDefault_, &QPushButton::clicked, &list_, &PlayList::makeDefault);
     // The two boxes act as buttons: a click switches the order and the box stays clear.
     for (QCheckBox* box : {toStored_, toShuffled_}) {
         connect(box, &QCheckBox::clicked, this, [this, box] {
@@ -188,6 +190,8 @@ void FromPlayer::wire() {
         }
     });
     connect(&playback_, &Playback::durationChanged, this, &FromPlayer::setUpDisplay);
+    // Paused, the refresh is off: a seek shows where it went at once.
+    connect(&playback_, &Playback::positionMoved, this, &FromPlayer::showPosition);
 }
 
 void FromPlayer::showList() {
@@ -242,7 +246,10 @@ void FromPlayer::setUpDisplay() {
 }
 
 void FromPlayer::refreshPosition() {
-    const double seconds = playback_.position();
+    showPosition(playback_.position());
+}
+
+void FromPlayer::showPosition(double seconds) {
     if (!slider_->isSliderDown()) {
         slider_->setValue(int(qRound64(seconds)));
     }

@@ -39,14 +39,12 @@ public:
     FormSelectFiles* selector() const { return selector_; }
     // Timer3: the slider and the position label follow the playing track.
     void refreshPosition();
+    // The position label and slider at `seconds`.
+    void showPosition(double seconds);
     WindowModes& modes() const { return *modes_; }
     // Timer1 of 活动窗体: the window follows the mouse at the right screen edge.
     void slideTick();
     void setVisible(bool visible) override;
-
-signals:
-    // 隐藏窗体: the window went away, the player stays loaded and plays on.
-    void hiddenByOperator();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,7 +67,9 @@ private:
     void applyMode();
     void showAudioPanel(bool shown);
     void updateSlide();
+    void centre();
 
+    PlayerSession& session_;
     PlayList& list_;
     Playback& playback_;
     Media& media_;
@@ -87,6 +87,12 @@ private:
     QLabel* duration_ = nullptr;
     QLabel* position_ = nullptr;
     QSlider* slider_ = nullptr;           // Slider1
+    QPushButton* add_ = nullptr;          // Command1
+    QPushButton* remove_ = nullptr;       // Command2
+    QPushButton* clear_ = nullptr;        // Command3
+    QPushButton* open_ = nullptr;         // Command9
+    QPushButton* saveAs_ = nullptr;       // Command10
+    QPushButton* createNew_ = nullptr;    // Command11
     QPushButton* makeDefault_ = nullptr;  // Command14
     QCheckBox* toStored_ = nullptr;       // Check3
     QCheckBox* toShuffled_ = nullptr;     // Check4
@@ -103,6 +109,7 @@ private:
     int baseHeight_ = 0;
     bool sliding_ = false;  // the slide-in itself shows and hides the window
     bool slidOut_ = false;
+    bool heldIn_ = false;  // shown from the menu in 活动窗体: stays in until the mouse has been on it
     quint64 shownRevision_ = 0;
     bool closeSelectorPending_ = false;
 };

@@ -74,7 +74,7 @@ void FromPlayer::wireModes() {
     connect(active, &QAction::triggered, modes_, &WindowModes::clickActive);
     connect(hideWindow, &QAction::triggered, this, [this] {
         hide();
-        emit hiddenByOperator();
+        session_.hideByOperator();
     });
     connect(modes_, &WindowModes::modeChanged, this, [this, standard, active](WindowMode mode) {
         standard->setChecked(mode == WindowMode::Standard);
@@ -95,11 +95,20 @@ void FromPlayer::wireModes() {
 void FromPlayer::applyMode() {
     const QRect screen = this->screen()->availableGeometry();
     if (modes_->mode() == WindowMode::Standard) {
-        move(screen.center() - QPoint(width() / 2, height() / 2));
+        centre();
     } else if (modes_->mode() == WindowMode::Active) {
         move(screen.right(), screen.top());
     }
     updateSlide();
+}
+
+// Before the first show a window has Qt's default size, not its own: the size it will show at is
+// settled first, so the window is centred as it will stand.
+void FromPlayer::centre() {
+    if (!testAttribute(Qt::WA_Resized)) {
+        adjustSize();
+    }
+    move(WindowModes::centredPlace(screen()->availableGeometry(), size()));
 }
 
 // The cursor is polled only in 活动窗体, and only while the window is shown or waiting beyond the edge.
@@ -113,7 +122,11 @@ void FromPlayer::updateSlide() {
 void FromPlayer::slideTick() {
     const QRect screen = this->screen()->geometry();
     const QRect stands = slidOut_ ? QRect(QPoint(screen.right() + 1, screen.top()), size()) : frameGeometry();
-    const WindowModes::Place place = WindowModes::slidePlace(screen, stands, QCursor::pos(this->screen()));
+    const WindowModes::Place place =
+        WindowModes::slidePlace(screen, stands, QCursor::pos(this->screen()), heldIn_);
+    if (place.reached) {
+        heldIn_ = false;
+    }
     sliding_ = true;
     if (place.shown) {
         move(place.topLeft);
@@ -129,9 +142,15 @@ void FromPlayer::slideTick() {
 
 // Anyone but the slide-in itself who shows or hides the window (the announcement, 隐藏窗体, the menu
 // item) ends a wait beyond the edge.
+// In 活动窗体 a window shown that way (the menu item 实时播音器, a broadcast) comes in at once and stays
+// until the mouse has been on it, instead of waiting beyond the edge.
 void FromPlayer::setVisible(bool visible) {
     if (!sliding_) {
         slidOut_ = false;
+        heldIn_ = visible && modes_ && modes_->mode() == WindowMode::Active;
+        if (heldIn_) {
+            move(WindowModes::slidInPlace(screen()->geometry(), size()));
+        }
     }
     QWidget::setVisible(visible);
     if (slide_) {

@@ -6,6 +6,7 @@
 
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
+#include "platform/settings_store.h"
 #include "player/play_list_text.h"
 #include "player/player_texts.h"
 #include "player/shuffle.h"
@@ -75,15 +76,17 @@ QString PlayList::playListFolder() const {
 void PlayList::loadDefault() {
     order_ = files_.readField(settingsPath(settings::kPlayOrder)) == kShuffledOrderValue ? PlayOrder::Shuffled
                                                                                          : PlayOrder::Stored;
-    defaultPath_ = files_.readField(settingsPath(settings::kDefaultPlf));
+    const SettingsStore store(files_, programFolder_);
+    defaultPath_ = store.text(settings::kDefaultPlf);
     if (defaultPath_.isEmpty() || !files_.exists(defaultPath_)) {
-        // The reset's own list, in whatever case a copy from Windows spells it.
+        // The reset's own list, in whatever case a copy from Windows spells it. A settings file that
+        // stands there unread still holds the operator's choice and is left alone.
         defaultPath_ = nameInFolder(playListFolder(), fileNamePart(settings::kDefaultPlayList));
-        files_.writeText(programFolder_ + QLatin1Char('/') + settings::kDefaultPlf, defaultPath_);
+        store.repairText(settings::kDefaultPlf, defaultPath_);
     }
     realFileName_ = defaultPath_;
     cleanLoad(realFileName_);
-    if (fileState_ == ListFileState::Missing) {
+    if (fileState_ == ReadStatus::Missing) {
         // Only a list that is not there at all is made anew; an unreadable one keeps its tracks.
         files_.write(realFileName_, QByteArray());
     }
@@ -108,14 +111,13 @@ void PlayList::loadForBroadcast(const QString& path, PlayOrder order) {
 // Reads the list, drops the tracks whose files are gone for good and writes the file back only if it
 // lost some, so a list on absent media is never rewritten.
 void PlayList::cleanLoad(const QString& path) {
-    const std::optional<QByteArray> bytes = files_.read(path, Files::kDocumentCap);
-    if (!bytes) {
-        fileState_ = files_.exists(path) ? ListFileState::Unreadable : ListFileState::Missing;
+    const ReadResult read = files_.readFile(path, Files::kDocumentCap);
+    fileState_ = read.status;
+    if (read.status != ReadStatus::Read) {
         setTracks({});
         return;
     }
-    fileState_ = ListFileState::Read;
-    const QStringList all = playlist::splitTracks(playlist::listTextFromBytes(*bytes));
+    const QStringList all = playlist::splitTracks(playlist::listTextFromBytes(read.bytes));
     QStringList kept = playlist::keptTracks(all, files_);
     if (kept.size() != all.size()) {
         // Should the write fail, the tracks are gone all the same; the next load tries again.
@@ -136,7 +138,7 @@ void PlayList::setTracks(QStringList stored) {
 
 void PlayList::replace(const QString& path, const QStringList& stored) {
     realFileName_ = path;
-    fileState_ = ListFileState::Read;
+    fileState_ = ReadStatus::Read;
     setTracks(stored);
     ++loads_;
     emit replaced();
@@ -150,8 +152,8 @@ Answer PlayList::tell(const QString& text, MessageIcon icon, MessageButtons butt
 
 bool PlayList::refuseUnreadable() {
     const bool unreadable =
-        fileState_ == ListFileState::Unreadable ||
-        (files_.exists(realFileName_) && !files_.read(realFileName_, Files::kDocumentCap));
+        fileState_ == ReadStatus::Unreadable ||
+        files_.readFile(realFileName_, Files::kDocumentCap).status == ReadStatus::Unreadable;
     if (unreadable) {
         tell(realFileName_ + texts::kCannotRead, MessageIcon::Warning);
     }
@@ -172,11 +174,11 @@ bool PlayList::writeList(const QString& path, const QByteArray& bytes) {
 
 // After a failed write the file on disk is what counts: memory is made to match it again.
 void PlayList::reread() {
-    const std::optional<QByteArray> bytes = files_.read(realFileName_, Files::kDocumentCap);
-    if (!bytes) {
+    const ReadResult read = files_.readFile(realFileName_, Files::kDocumentCap);
+    if (read.status != ReadStatus::Read) {
         return;
     }
-    const QStringList tracks = playlist::splitTracks(playlist::listTextFromBytes(*bytes));
+    const QStringList tracks = playlist::splitTracks(playlist::listTextFromBytes(read.bytes));
     if (tracks != stored_) {
         setTracks(tracks);
         emit changed();
@@ -200,7 +202,7 @@ void PlayList::add(const QStringList& paths) {
     if (!writeList(realFileName_, playlist::listFileBytes(stored))) {
         return;
     }
-    fileState_ = ListFileState::Read;
+    fileState_ = ReadStatus::Read;
     setTracks(stored);
     playerPath_ = stored_.last();
     emit changed();
@@ -223,7 +225,7 @@ void PlayList::remove(const QString& selectedPath, const QString& playingPath) {
     if (!writeList(realFileName_, playlist::listFileBytes(stored))) {
         return;
     }
-    fileState_ = ListFileState::Read;
+    fileState_ = ReadStatus::Read;
     setTracks(stored);
     playerPath_ = stored_.isEmpty() ? QString() : stored_.last();
     emit changed();
@@ -245,7 +247,7 @@ void PlayList::clear(bool playing) {
     if (!writeList(realFileName_, QByteArray())) {
         return;
     }
-    fileState_ = ListFileState::Read;
+    fileState_ = ReadStatus::Read;
     setTracks({});
     emit changed();
 }
@@ -312,7 +314,7 @@ void PlayList::saveAs() {
     }
     // From here the file's order is the stored one, so the next 添加 writes what was saved.
     realFileName_ = path;
-    fileState_ = ListFileState::Read;
+    fileState_ = ReadStatus::Read;
     stored_ = shown_;
     emit changed();
 }
@@ -328,6 +330,11 @@ void PlayList::createNew() {
 
 void PlayList::makeDefault() {
     const QString path = realFileName_;
+    // The settings value would be read back only up to the quote.
+    if (path.contains(QLatin1Char('"'))) {
+        tell(texts::kCannotStoreQuote + path, MessageIcon::Warning);
+        return;
+    }
     if (!files_.writeText(programFolder_ + QLatin1Char('/') + settings::kDefaultPlf, path)) {
         tell(settings::kDefaultPlf + texts::kCannotWrite, MessageIcon::Error);
         return;

@@ -12,10 +12,6 @@ namespace quel {
 
 class Shuffler;
 
-// How the last read found the current list file. A file that exists but cannot be read keeps its
-// tracks on disk, so nothing may overwrite it while the list in memory is empty.
-enum class ListFileState { Read, Missing, Unreadable };
-
 // The player's current play list: its file, its tracks in stored and in play order, the default list
 // and the list commands with their messages. Every command writes the file first and changes memory
 // only once the write succeeded, then emits changed(). A command that asked a question goes on only if
@@ -58,7 +54,9 @@ public:
     bool isDefault() const;
     // Where the track selector opens: the last track of the list after most refills.
     const QString& playerPath() const { return playerPath_; }
-    ListFileState fileState() const { return fileState_; }
+    // How the last read found the current list file. A file that exists but cannot be read keeps its
+    // tracks on disk, so nothing may overwrite it while the list in memory is empty.
+    ReadStatus fileState() const { return fileState_; }
     // Moves on whenever another list (or the same file anew) replaces the current one.
     quint64 loadCount() const { return loads_; }
     // Moves on whenever the tracks in play order change.
@@ -103,7 +101,7 @@ private:
     PlayOrder order_ = PlayOrder::Stored;
     QString defaultPath_;
     QString playerPath_;
-    ListFileState fileState_ = ListFileState::Missing;
+    ReadStatus fileState_ = ReadStatus::Missing;
     quint64 loads_ = 0;
     quint64 revision_ = 0;
     int dialogDepth_ = 0;

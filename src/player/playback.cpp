@@ -85,6 +85,7 @@ void Playback::playLine(int line) {
 void Playback::seek(double seconds) {
     if (isOpen()) {
         media_.setPosition(seconds);
+        emit positionMoved(seconds);
     }
 }
 
@@ -95,6 +96,7 @@ void Playback::broadcast(const QString& path, PlayOrder order) {
 }
 
 void Playback::stop() {
+    reportSkipped();
     if (isOpen()) {
         media_.stop();
         media_.setFileName(QString());
@@ -120,7 +122,23 @@ void Playback::onEnded() {
         return;
     }
     failuresInRow_ = 0;
+    reportSkipped();
     advance();
+}
+
+void Playback::outputFailed(const QString& reason) {
+    if (!isOpen()) {
+        return;
+    }
+    reportSkipped();
+    goIdle();
+    emit stoppedByOutput(reason);
+}
+
+void Playback::reportSkipped() {
+    if (!skipped_.isEmpty()) {
+        emit tracksSkipped(std::exchange(skipped_, {}));
+    }
 }
 
 // A track that cannot play ends at once. Repeating it would only fail again, so 单曲循环 goes idle.
@@ -129,7 +147,7 @@ void Playback::onFailed(const QString& path) {
         return;
     }
     ++failuresInRow_;
-    emit trackSkipped(path);
+    skipped_ << path;
     if (mode_ == PlayMode::RepeatTrack) {
         goIdle();
     } else if (failuresInRow_ >= list_.trackCount()) {
@@ -160,12 +178,14 @@ void Playback::advance() {
 
 // The list is idle with its first track current, so ▼ starts it from the top.
 void Playback::endList() {
+    reportSkipped();
     goIdle();
     setCurrent(list_.trackCount() > 0 ? 0 : -1);
     emit changed();
 }
 
 void Playback::goIdle() {
+    reportSkipped();
     media_.stop();
     media_.setFileName(QString());
     open_ = false;

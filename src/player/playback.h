@@ -16,7 +16,8 @@ enum class PlayMode { ThroughToEnd, RepeatTrack, RepeatAll };
 // The playback loop of the player: which track of the list is current, whether it plays, and what
 // follows when it ends. A track that cannot play counts as ended, so a bad file never silences a
 // broadcast; once every track of the list has failed in a row with none played to its end, the list
-// ends, so a list of bad files does not spin for ever.
+// ends, so a list of bad files does not spin for ever. A failure of the sound output is no track's
+// fault: every track would fail the same way, so the loop stops at once and says why, once.
 class Playback : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +51,9 @@ public:
     void broadcast(const QString& path, PlayOrder order);
     // Silence at once, nothing open; the list stays.
     void stop();
+    // The sound output failed (no device, the sound server gone): the loop stops where it is and
+    // reports it once. The next play or broadcast tries the output again.
+    void outputFailed(const QString& reason);
 
 signals:
     // The current track, the playing state or the mode changed.
@@ -57,8 +61,14 @@ signals:
     // A track was opened: the duration and position display starts anew.
     void trackOpened();
     void durationChanged(double seconds);
-    // A track could not play and was passed over.
-    void trackSkipped(const QString& path);
+    // The operator moved the open track to `seconds`.
+    void positionMoved(double seconds);
+    // Tracks that could not play and were passed over, one run of them at a time: reported when the
+    // run ends (a track played to its end, the list ended or stopped), so a list of ten thousand
+    // missing tracks is one report, not ten thousand.
+    void tracksSkipped(const QStringList& paths);
+    // The loop stopped because nothing can sound; `reason` says why.
+    void stoppedByOutput(const QString& reason);
 
 private:
     void open(int index);
@@ -70,6 +80,7 @@ private:
     void onListReplaced();
     void onListChanged();
     void setCurrent(int index);
+    void reportSkipped();
 
     Media& media_;
     PlayList& list_;
@@ -79,6 +90,7 @@ private:
     bool playing_ = false;
     bool open_ = false;  // the component holds a track of this loop
     int failuresInRow_ = 0;
+    QStringList skipped_;  // the run of failed tracks not yet reported
 };
 
 }  // namespace quel

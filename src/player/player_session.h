@@ -25,6 +25,11 @@ public:
     PlayList& playList() { return list_; }
     Playback& playback() { return playback_; }
     Announcement& announcement() { return announcement_; }
+    // 隐藏窗体: the window went away by the operator's choice; the player stays loaded and plays on.
+    void hideByOperator() { emit hiddenByOperator(); }
+
+signals:
+    void hiddenByOperator();
 
 private:
     Platform& platform_;

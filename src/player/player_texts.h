@@ -18,6 +18,7 @@ inline const QString kListEmpty = QStringLiteral("播音列表为空!");
 inline const QString kFile = QStringLiteral("文件：");
 inline const QString kOverwrite = QStringLiteral("已存在，要覆盖它吗？");
 inline const QString kMadeDefault = QStringLiteral("已被设置为默认的播放列表文件,下次程序启动时它将被调用!");
+inline const QString kCannotStoreQuote = QStringLiteral("文件路径中不能包含 \" 字符：");
 inline const QString kCannotListNames = QStringLiteral("文件名中含有\"或|,不能加入播放列表:");
 
 inline const QString kOpenTitle = QStringLiteral("打开播放列表文件：(*.PLF)");

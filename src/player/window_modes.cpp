@@ -41,19 +41,31 @@ void WindowModes::set(WindowMode mode, bool write) {
     emit modeChanged(mode);
 }
 
-WindowModes::Place WindowModes::slidePlace(const QRect& screen, const QRect& window, const QPoint& mouse) {
-    const int shownLeft = screen.right() + 1 - window.width();
+WindowModes::Place WindowModes::slidePlace(const QRect& screen, const QRect& window, const QPoint& mouse,
+                                           bool held) {
+    const QPoint shown = slidInPlace(screen, window.size());
     const bool atEdge =
         mouse.x() >= screen.right() - 4 && mouse.y() > screen.top() + 100 && mouse.y() < screen.top() + 320;
     QRect stands = window;
-    if (atEdge) {
-        stands.moveTopLeft({shownLeft, screen.top()});
+    if (atEdge || held) {
+        stands.moveTopLeft(shown);
     }
     const QRect reach(stands.topLeft(), stands.size() + QSize(6, 26));
     if (reach.contains(mouse)) {
-        return {{shownLeft, screen.top()}, true};
+        return {shown, true, true};
     }
-    return {{screen.right() + 1, screen.top()}, false};
+    if (held) {
+        return {shown, true, false};
+    }
+    return {{screen.right() + 1, screen.top()}, false, false};
+}
+
+QPoint WindowModes::slidInPlace(const QRect& screen, const QSize& window) {
+    return {screen.right() + 1 - window.width(), screen.top()};
+}
+
+QPoint WindowModes::centredPlace(const QRect& screen, const QSize& window) {
+    return screen.center() - QPoint(window.width() / 2, window.height() / 2);
 }
 
 }  // namespace quel

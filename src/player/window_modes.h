@@ -34,12 +34,18 @@ public:
 
     // Where the slide-in window goes from where it stands (`window`, beyond the edge while out): in at
     // the top right while the mouse touches the right edge between rows 101 and 319 or lies on the
-    // window widened by 5 pixels to the right and 25 downwards, else out beyond the edge.
+    // window widened by 5 pixels to the right and 25 downwards (`reached`), else out beyond the edge;
+    // a window `held` in stays in until the mouse reaches it.
     struct Place {
         QPoint topLeft;
         bool shown = false;
+        bool reached = false;
     };
-    static Place slidePlace(const QRect& screen, const QRect& window, const QPoint& mouse);
+    static Place slidePlace(const QRect& screen, const QRect& window, const QPoint& mouse, bool held = false);
+    // The top left of a slid-in window: against the right edge, at the top.
+    static QPoint slidInPlace(const QRect& screen, const QSize& window);
+    // The top left of a window of `window`'s size in the middle of `screen`.
+    static QPoint centredPlace(const QRect& screen, const QSize& window);
 
 signals:
     void modeChanged(WindowMode mode);

@@ -76,9 +76,14 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
                                  this);
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
-    connect(broadcaster_, &Broadcaster::trackSkipped, this, [&history](const QString& path) {
-        history.record(HistoryKind::Broadcast, path, Outcome::Failed, QStringLiteral("曲目无法播放，已跳过"));
+    connect(broadcaster_, &Broadcaster::tracksSkipped, this, [&history](const QStringList& paths) {
+        history.record(HistoryKind::Broadcast, skippedTracksText(paths), Outcome::Failed,
+                       QStringLiteral("曲目无法播放，已跳过"));
     });
+    connect(broadcaster_, &Broadcaster::broadcastStopped, this,
+            [&history](const QString& list, const QString& reason) {
+                history.record(HistoryKind::Broadcast, list, Outcome::Failed, reason);
+            });
     connect(powerOff_, &PowerOff::refused, this, [&history](PowerAction kind, const QString& reason) {
         static const char* const kNames[] = {"关机", "重启", "注销"};
         history.record(HistoryKind::PowerOff, QString::fromUtf8(kNames[int(kind)]), Outcome::Failed, reason);

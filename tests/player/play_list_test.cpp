@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "fakes/fake_platform.h"
+#include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "player/play_list.h"
 #include "player/shuffle.h"
@@ -150,7 +151,7 @@ private slots:
         f.put(settings::kDefaultPlf, quoted(day));
         f.fake.files.unreadable << day;
         f.list.loadDefault();
-        QCOMPARE(f.list.fileState(), ListFileState::Unreadable);
+        QCOMPARE(f.list.fileState(), ReadStatus::Unreadable);
         QCOMPARE(f.list.trackCount(), 0);
 
         f.list.add({f.track("b.wav")});
@@ -380,6 +381,46 @@ private slots:
         QCOMPARE(f.texts().last(),
                  other + QStringLiteral("已被设置为默认的播放列表文件,下次程序启动时它将被调用!"));
         QCOMPARE(f.fake.dialogs.messages.last().icon, MessageIcon::Information);
+    }
+
+    void makeDefaultRefusesAPathWithAQuote() {
+        Fixture f;
+        f.loadWith(quoted(f.bar({"a.mp3"})));
+        const QString odd = f.path(QStringLiteral("PlayListFile/say \"hi\".PLF"));
+        f.put(QStringLiteral("PlayListFile/say \"hi\".PLF"), quoted(f.bar({"b.wav"})));
+        f.fake.dialogs.fileAnswers = {odd};
+        f.list.open();
+        const QByteArray before = f.bytes(settings::kDefaultPlf);
+        f.list.makeDefault();
+        QVERIFY(!f.list.isDefault());
+        QCOMPARE(f.bytes(settings::kDefaultPlf), before);
+        QCOMPARE(f.texts().last(), QStringLiteral("文件路径中不能包含 \" 字符：") + odd);
+    }
+
+    // DefaultPLF.txt that stands there but cannot be read still holds the operator's choice: the
+    // reset's list plays for this run and the file is left as it is.
+    void anUnreadableDefaultSettingIsNeverReplaced_data() {
+        QTest::addColumn<QString>("kind");
+        for (const QString& kind : kOddKinds)
+            QTest::addRow("%s", qPrintable(kind)) << kind;
+        QTest::addRow("write-only") << QStringLiteral("write-only");
+    }
+    void anUnreadableDefaultSettingIsNeverReplaced() {
+        QFETCH(QString, kind);
+        Fixture f;
+        const QString setting = f.path(settings::kDefaultPlf);
+        if (kind == QStringLiteral("write-only")) {
+            // Root reads a mode-0200 file all the same, so the fake refuses it as a user's read would.
+            f.put(settings::kDefaultPlf, quoted(f.path(QStringLiteral("PlayListFile/day.PLF"))));
+            f.fake.files.unreadable << setting;
+        } else {
+            QVERIFY(makeOddFile(setting, kind));
+        }
+        f.list.loadDefault();
+        QCOMPARE(f.list.realFileName(), f.path(settings::kDefaultPlayList));
+        QVERIFY(!f.fake.files.writes.contains(setting));
+        if (kind != QStringLiteral("write-only"))
+            QVERIFY(oddFileKept(setting, kind));
     }
 
     // The schedule runs on under a dialog of the player; a question answered about a list that has

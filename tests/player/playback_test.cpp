@@ -2,6 +2,7 @@
 // mode, how play, pause and double-click behave, and how edits and broadcasts move the current track.
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -205,6 +206,86 @@ private slots:
         QCOMPARE(f.log(), log);
         QCOMPARE(f.playback.isPlaying(), playing);
         QCOMPARE(f.playback.currentIndex(), index);
+    }
+
+    // Each run of tracks that could not play is reported once, when the run is over.
+    void skippedTracksAreReportedOncePerRun_data() {
+        QTest::addColumn<QString>("tracks");
+        QTest::addColumn<QString>("bad");
+        QTest::addColumn<PlayMode>("mode");
+        QTest::addColumn<QStringList>("reports");
+        QTest::addRow("a run in the middle, when the next track has played")
+            << "abcd"
+            << "bc" << PlayMode::ThroughToEnd << QStringList{"bc"};
+        QTest::addRow("two runs, two reports") << "abcd"
+                                               << "ad" << PlayMode::ThroughToEnd << QStringList{"a", "d"};
+        QTest::addRow("a list of bad tracks only, in 全程循环")
+            << "abc"
+            << "abc" << PlayMode::RepeatAll << QStringList{"abc"};
+        QTest::addRow("单曲循环 on a bad track") << "ab"
+                                                 << "a" << PlayMode::RepeatTrack << QStringList{"a"};
+    }
+    void skippedTracksAreReportedOncePerRun() {
+        QFETCH(QString, tracks);
+        QFETCH(QString, bad);
+        QFETCH(PlayMode, mode);
+        QFETCH(QStringList, reports);
+        Fixture f(tracks);
+        for (QChar c : bad)
+            f.media.unplayable << f.track(c);
+        QStringList seen;
+        connect(&f.playback, &Playback::tracksSkipped, this, [&](const QStringList& paths) {
+            QString letters;
+            for (const QString& p : paths)
+                letters += QFileInfo(p).baseName();
+            seen << letters;
+        });
+        f.playback.setMode(mode);
+        f.playback.play();
+        for (int round = 0; round < 20 && f.playback.isOpen(); ++round) {
+            f.settle();
+            if (f.playback.isOpen() && !f.media.unplayable.contains(f.media.fileName()))
+                f.media.finish();
+        }
+        QCOMPARE(seen, reports);
+    }
+
+    void tenThousandMissingTracksAreOneReport() {
+        Fixture f;
+        QStringList missing;
+        for (int i = 0; i < 10000; ++i)
+            missing << QStringLiteral("/no-such-stick/music/%1.mp3").arg(i);
+        f.media.unplayable = QSet<QString>(missing.begin(), missing.end());
+        const QString file = f.path(QStringLiteral("PlayListFile/stick.PLF"));
+        QVERIFY(DiskFiles().write(file, quoted(QLatin1Char('|') + missing.join(QLatin1Char('|')))));
+        QSignalSpy skipped(&f.playback, &Playback::tracksSkipped);
+        f.playback.broadcast(file, PlayOrder::Stored);
+        QTRY_VERIFY(!f.playback.isOpen());
+        QCOMPARE(skipped.size(), 1);
+        QCOMPARE(skipped.first().first().toStringList(), missing);
+    }
+
+    // With the output gone every track would fail alike: the loop stops once, says why, and the next
+    // play tries the output again.
+    void anOutputFaultStopsTheLoopOnce() {
+        Fixture f;
+        f.media.unplayable << f.track('a');
+        QSignalSpy stopped(&f.playback, &Playback::stoppedByOutput);
+        QSignalSpy skipped(&f.playback, &Playback::tracksSkipped);
+        f.playback.play();
+        f.settle();  // a fails as a file: b opens
+        f.playback.outputFailed(QStringLiteral("没有声音输出"));
+        f.playback.outputFailed(QStringLiteral("没有声音输出"));
+        f.settle();
+        QCOMPARE(f.log(), QStringList({"file a", "file b", "stop", "file "}));
+        QCOMPARE(stopped.size(), 1);
+        QCOMPARE(stopped.first().first().toString(), QStringLiteral("没有声音输出"));
+        QCOMPARE(skipped.size(), 1);
+        QVERIFY(!f.playback.isPlaying());
+        QCOMPARE(f.playback.currentIndex(), 1);
+        f.playback.play();
+        QCOMPARE(f.log().last(), QStringLiteral("file b"));
+        QVERIFY(f.playback.isPlaying());
     }
 
     void aFailureMidwayAdvancesAndStaleFailuresAreIgnored() {

@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -172,6 +173,32 @@ private slots:
 
         slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
         QCOMPARE(f.media().seeks, QList<double>{43.0 + slider->pageStep()});
+    }
+
+    // Paused, the refresh is off; a seek shows its place at once all the same.
+    void aSeekWhilePausedShowsTheNewPosition() {
+        Fixture f;
+        f.broadcaster.broadcastOn(f.path("PlayListFile/other.PLF"), PlayOrder::Stored);
+        f.media().announceDuration(200);
+        f.click("Command6");
+        auto* slider = f.child<QSlider>("Slider1");
+        slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        const double to = f.media().seeks.value(0, -1);
+        QVERIFY(to > 0);
+        QCOMPARE(f.label("LabelPosition"), QString::number(qint64(to)));
+        QCOMPARE(slider->value(), int(to));
+    }
+
+    // The standard window is centred as it shows, not as Qt's default size before the first show.
+    void theStandardWindowIsCentredByItsOwnSize() {
+        Fixture f;
+        DiskFiles().write(f.path(settings::kPlayerActive), "1\r\n");
+        f.broadcaster.showPlayer();
+        FromPlayer* window = f.window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QRect screen = window->screen()->availableGeometry();
+        QVERIFY(window->size() != QSize(640, 480));
+        QCOMPARE(window->pos(), screen.center() - QPoint(window->width() / 2, window->height() / 2));
     }
 
     void theRefreshRunsOnlyWhilePlayingAndShown() {

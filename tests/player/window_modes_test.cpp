@@ -114,6 +114,31 @@ private slots:
         QCOMPARE(place.topLeft, shown ? QPoint(1520, 0) : QPoint(1920, 0));
     }
 
+    // Shown from the menu in 活动窗体, the window comes in and stays until the mouse has been on it;
+    // from then on it follows the mouse again.
+    void aWindowHeldInStaysUntilTheMouseReachesIt_data() {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QPoint>("mouse");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("reached");
+        QTest::addRow("held, the mouse far away") << true << QPoint(10, 900) << true << false;
+        QTest::addRow("held, the mouse on it") << true << QPoint(1700, 100) << true << true;
+        QTest::addRow("not held, the mouse far away") << false << QPoint(10, 900) << false << false;
+        QTest::addRow("not held, the mouse at the edge") << false << QPoint(1919, 200) << true << true;
+    }
+    void aWindowHeldInStaysUntilTheMouseReachesIt() {
+        QFETCH(bool, held);
+        QFETCH(QPoint, mouse);
+        QFETCH(bool, shown);
+        QFETCH(bool, reached);
+        const QRect screen(0, 0, 1920, 1080);
+        const QRect out(QPoint(1920, 0), QSize(400, 300));
+        const WindowModes::Place place = WindowModes::slidePlace(screen, out, mouse, held);
+        QCOMPARE(place.shown, shown);
+        QCOMPARE(place.reached, reached);
+        QCOMPARE(place.topLeft, shown ? QPoint(1520, 0) : QPoint(1920, 0));
+    }
+
     void theAudioPanelDrivesTheComponent() {
         QTemporaryDir dir;
         FakePlatform fake(dir.path());

@@ -145,6 +145,29 @@ private slots:
                  qPrintable(f.history().join('\n')));
     }
 
+    // A list on an unplugged stick: every track is skipped, and the history says so once.
+    void aRunOfSkippedTracksIsOneLineOfTheHistory() {
+        Fixture f;
+        QDir(f.dir.path()).mkpath(QStringLiteral("PlayListFile"));
+        QStringList tracks;
+        for (int i = 0; i < 10000; ++i)
+            tracks << QStringLiteral("/no-such-stick/%1.mp3").arg(i);
+        f.write(QStringLiteral("PlayListFile/stick.PLF"), QLatin1Char('|') + tracks.join(QLatin1Char('|')));
+        f.start(QStringLiteral("|8:30:00*没有注释>每天<播音开-静态") +
+                f.path(QStringLiteral("PlayListFile/stick.PLF")));
+        f.tick();
+        FakeMedia* player = f.fake.media.made.last();
+        player->unplayable = QSet<QString>(tracks.begin(), tracks.end());
+        player->fail();  // the first, open before the set was filled
+        // Each failure comes from the event loop, one turn after its track was opened.
+        for (int turn = 0; turn < 2 * tracks.size() && !player->fileName().isEmpty(); ++turn)
+            QCoreApplication::processEvents();
+        QVERIFY(player->fileName().isEmpty());
+        const QStringList lines = f.history().filter(QStringLiteral("曲目无法播放"));
+        QCOMPARE(lines, QStringList{QStringLiteral(
+                            "播音\t/no-such-stick/0.mp3 等 10000 首\t失败：曲目无法播放，已跳过")});
+    }
+
     void eachEventIsALineOfTheHistory() {
         Fixture f;
         f.write(settings::kToll, QStringLiteral("开/bells/toll/A/A"));
