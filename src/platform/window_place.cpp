@@ -2,9 +2,9 @@
 
 #include <QLayout>
 #include <QScreen>
-#include <algorithm>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 namespace quel {
 

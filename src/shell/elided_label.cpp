@@ -24,8 +24,8 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect room = contentsRect();
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, room.width());
-    style()->drawItemText(&painter, room, static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter), palette(), isEnabled(), shown,
-                          foregroundRole());
+    style()->drawItemText(&painter, room, static_cast<int>(Qt::AlignLeft | Qt::AlignVCenter), palette(),
+                          isEnabled(), shown, foregroundRole());
 }
 
 }  // namespace quel

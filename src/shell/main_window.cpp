@@ -6,9 +6,11 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QWindow>
 #include <utility>
@@ -92,7 +94,19 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The media components, the table and the settings store are members, which C++ ends before
+    // QObject deletes the children that use them: the features, panels and commands. Those go first
+    // here, the latest made first, as members would.
+    delete takeCentralWidget();
+    QList<QPointer<QObject>> owned;
+    for (QObject* child : children()) {
+        if (!child->isWidgetType() && !qobject_cast<QLayout*>(child))
+            owned.prepend(child);
+    }
+    for (const QPointer<QObject>& child : owned)
+        delete child.data();
+}
 
 void MainWindow::buildFace() {
     auto* face = new QWidget;

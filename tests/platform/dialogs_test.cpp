@@ -64,8 +64,8 @@ private slots:
         QVERIFY(window.width() < 640);
         const QRect screen = window.screen()->availableGeometry();
         QVERIFY2(screen.contains(window.frameGeometry()), "wholly on the screen");
-        const QPoint expected = owner.isValid() && screen.contains(owner) ? home.frameGeometry().center()
-                                                                           : screen.center();
+        const QPoint expected =
+            owner.isValid() && screen.contains(owner) ? home.frameGeometry().center() : screen.center();
         if (screen.contains(owner) || !owner.isValid())
             QVERIFY((window.frameGeometry().center() - expected).manhattanLength() <= 2);
         if (owner.isValid())
