@@ -59,7 +59,18 @@ bool EmergencyBroadcast::chooseSound(const QString& path) {
     if (!settings_.writeText(kSoundSetting, path))
         return false;
     chosen_ = path;
+    if (!prepared_.isEmpty() && !active_)
+        prepare();
     return true;
+}
+
+void EmergencyBroadcast::prepare() {
+    if (active_)
+        return;
+    prepared_ = sound();
+    siren_.setMute(true);
+    siren_.setFileName(prepared_);
+    siren_.pause();
 }
 
 void EmergencyBroadcast::start() {
@@ -79,16 +90,29 @@ void EmergencyBroadcast::stop() {
         return;
     active_ = false;
     playing_.clear();
-    siren_.stop();
-    siren_.setFileName(QString());
+    if (prepared_.isEmpty()) {
+        siren_.stop();
+        siren_.setFileName(QString());
+    } else {
+        siren_.setMute(true);
+        siren_.pause();
+        siren_.setPosition(0);
+    }
     emit activeChanged(false);
 }
 
 void EmergencyBroadcast::play(const QString& path) {
     playing_ = path;
-    siren_.setMute(false);
     siren_.setVolume(kFullVolume);
     siren_.setBalance(kCentre);
+    if (!prepared_.isEmpty() && path == prepared_ && siren_.fileName() == path) {
+        siren_.setPosition(0);
+        siren_.setMute(false);
+        siren_.play();
+        return;
+    }
+    // Another sound than the one that waits (the operator chose anew, or it failed): opened now.
+    siren_.setMute(false);
     siren_.setFileName(path);
 }
 
@@ -98,6 +122,9 @@ void EmergencyBroadcast::onEnded() {
 }
 
 void EmergencyBroadcast::onFailed(const QString& path) {
+    // A sound that cannot play no longer waits; a start opens its replacement.
+    if (path == prepared_)
+        prepared_.clear();
     if (!active_ || path != playing_)
         return;
     emit soundFailed(path);

@@ -43,6 +43,11 @@ public:
     bool holds(ResponseKind kind) const { return active_ && heldDuringEmergency(kind); }
 
 public slots:
+    // Opens the sound muted and paused, so that a later start only unmutes and plays: opening the
+    // component's first file takes the better part of a second (its pipeline, the sound server's
+    // stream), which the alarm must not wait for. Between emergencies the sound then stays open,
+    // paused and silent.
+    void prepare();
     // Starting while it sounds, or ending while it is silent, changes nothing.
     void start();
     void stop();
@@ -64,6 +69,7 @@ private:
     QString builtIn_;
     QString chosen_;
     QString playing_;
+    QString prepared_;  // the file that waits open and paused; empty when none does
     bool active_ = false;
 };
 

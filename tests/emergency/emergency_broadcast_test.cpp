@@ -108,16 +108,43 @@ private slots:
         for (const QString& step : steps) {
             if (step == QLatin1String("start"))
                 emergency.start();
+            else if (step == QLatin1String("prepare"))
+                emergency.prepare();
             else if (step == QLatin1String("stop"))
                 emergency.stop();
             else
                 media_->finish();
         }
         QCOMPARE(readable(log_), log);
+        // Heard only while on, always from its start, and at full volume.
+        if (!emergency.isActive() && steps.contains(QLatin1String("prepare")))
+            QVERIFY(media_->muted);
+        if (emergency.isActive()) {
+            QVERIFY(!media_->muted);
+            QCOMPARE(media_->volume(), 0);
+            if (steps.contains(QLatin1String("prepare")))
+                QCOMPARE(media_->seeks.value(media_->seeks.size() - 1, -1), 0.0);
+        }
         QList<bool> seen;
         for (const auto& args : active)
             seen << args.at(0).toBool();
         QCOMPARE(seen, changes);
+    }
+
+    // A prepared sound that turned out broken is not trusted at the start: the built-in one opens anew.
+    void aPreparedSoundThatFailedIsOpenedAnew() {
+        touch(chosen_);
+        QVERIFY(settings_->writeText(EmergencyBroadcast::kSoundSetting, chosen_));
+        media_->unplayable.insert(chosen_);
+        EmergencyBroadcast emergency(*media_, *settings_, builtIn_);
+        QSignalSpy failed(&emergency, &EmergencyBroadcast::soundFailed);
+        emergency.prepare();
+        QCoreApplication::processEvents();
+        emergency.start();
+        QCoreApplication::processEvents();
+        QCOMPARE(filesWritten(), (QStringList{"chosen", "chosen", "builtin"}));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!media_->muted);
     }
 
     // A built-in tone that cannot play is reported once; nothing retries it in a loop.
