@@ -25,15 +25,16 @@ void commandLineRoundTrip(benchmark::State& state) {
     const QByteArray status = quel::requestLine({QStringLiteral("status"), {}});
     for (auto _ : state) {
         const auto sent = std::chrono::steady_clock::now();
-        auto answered = std::async(std::launch::async,
-                                   [&] { return quel::LocalInstanceGuard(folder.path()).sendRequest(status); });
+        auto answered = std::async(
+            std::launch::async, [&] { return quel::LocalInstanceGuard(folder.path()).sendRequest(status); });
         while (answered.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         if (!answered.get()) {
             state.SkipWithError("no answer");
             return;
         }
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count());
     }
 }
 

@@ -70,7 +70,8 @@ private:
     void run() {
         std::vector<float> fragment(kFragmentSamples);
         int error = 0;
-        while (!done_ && pa_simple_read(recorder_, fragment.data(), fragment.size() * sizeof(float), &error) == 0) {
+        while (!done_ &&
+               pa_simple_read(recorder_, fragment.data(), fragment.size() * sizeof(float), &error) == 0) {
             const auto now = Clock::now();
             float loudest = 0;
             for (const float s : fragment)
@@ -165,8 +166,8 @@ void emergencyToAudible(benchmark::State& state) {
         }
         listener.arm();
         const auto sent = Clock::now();
-        auto answered = std::async(std::launch::async,
-                                   [&] { return quel::LocalInstanceGuard(folder.path()).sendRequest(start); });
+        auto answered = std::async(
+            std::launch::async, [&] { return quel::LocalInstanceGuard(folder.path()).sendRequest(start); });
         if (!spinUntil([&] { return listener.heard(); })) {
             state.SkipWithError("the emergency tone was never heard");
             return;
