@@ -23,8 +23,8 @@
 #include "fakes/private_pulse.h"
 #include "platform/instance.h"
 #include "platform/settings_store.h"
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
 #include "remote/command_line.h"
 
 namespace {
