@@ -61,7 +61,7 @@ QString usageText() {
         "(成功退出码 0,程序拒绝 1,用法错误 2,没有运行的程序 3)。\n"
         "\n"
         "  ring [FILE]                打铃: 播放 FILE,不给时播放内置铃声\n"
-        "  next                       立即执行下一个时间表条目\n"
+        "  next                       播音跳到列表的下一首\n"
         "  skip                       跳过下一次打铃(只跳过一次)\n"
         "  broadcast LIST [--random]  播放播音列表 LIST(路径或 PlayListFile 中的名称),--random 随机顺序\n"
         "  stop                       停止播音、收音机、报时和铃声\n"
