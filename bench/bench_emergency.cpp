@@ -21,10 +21,10 @@
 #include "emergency/emergency.h"
 #include "fakes/fake_platform.h"
 #include "fakes/private_pulse.h"
-#include "platform/instance.h"
-#include "platform/settings_store.h"
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
+#include "platform/instance.h"
+#include "platform/settings_store.h"
 #include "remote/command_line.h"
 
 namespace {
