@@ -3,6 +3,7 @@
 #   data/toll/{A,B,C}/{A,B,C}1.WAV ... 12.WAV   hourly chimes; the file for hour n strikes n times
 #   data/SayTimeWav/{M,F}/*.wav                  spoken Mandarin words and numbers, male and female
 #   data/timeup.mp3                              the built-in alarm sound
+#   data/emergency/evacuation.wav                the emergency broadcast's evacuation tone
 # Everything is synthesised (sox) or spoken (espeak-ng), so the files carry no third-party recordings
 # and a re-run gives the same bytes. The files are then measured: durations, levels, the number of
 # strikes per chime, and that GStreamer decodes them.
@@ -27,6 +28,14 @@ readonly SPEECH_PEAK_DB=-3
 readonly SPEECH_THRESHOLD=0.5% # below this level the start and end of a word count as silence
 readonly ALARM_RATE=32000
 readonly ALARM_KBPS=64
+# The evacuation tone: three half-second pulses a second apart, then a pause, so one loop lasts 4 s
+# (the temporal pattern of evacuation signals). A square wave holds the odd partials that carry over
+# the noise of a crowd; it starts at once, since the emergency broadcast loops it from its first sample.
+readonly EVACUATION_FREQ=950
+readonly EVACUATION_PULSE=0.5
+readonly EVACUATION_PULSES=3
+readonly EVACUATION_LOOP=4.0
+readonly EVACUATION_PEAK_DB=-1
 
 # sox -R seeds its noise and dither generators with a fixed number, so re-runs are byte-identical.
 # sox works in fixed point and clips a mix that sums above full scale, which sounds as a crackle at
@@ -275,6 +284,19 @@ make_alarm() {
   lame --quiet -m m -b "$ALARM_KBPS" --noreplaygain "$dir/alarm.wav" "$work/timeup.mp3"
 }
 
+make_evacuation() {
+  local dir="$work/evacuation" inputs=() i
+  mkdir -p "$dir" "$work/emergency"
+  # Five-millisecond ramps: no click at a pulse's edges, and the first pulse is heard at once.
+  sx -n "${float[@]}" "$dir/pulse.wav" synth "$EVACUATION_PULSE" square "$EVACUATION_FREQ" \
+    lowpass 4000 fade t 0.005 "$EVACUATION_PULSE" 0.005
+  for ((i = 0; i < EVACUATION_PULSES; i++)); do
+    inputs+=("|sox -R '$dir/pulse.wav' -p pad $i")
+  done
+  sx -m "${inputs[@]}" "${pcm16[@]}" "$work/emergency/evacuation.wav" \
+    pad 0 "$EVACUATION_LOOP" trim 0 "$EVACUATION_LOOP" gain -n "$EVACUATION_PEAK_DB"
+}
+
 # ---------------------------------------------------------------------------------------------------
 # Checks
 
@@ -385,18 +407,35 @@ check_alarm() {
   check_level "$f"
 }
 
+check_evacuation() {
+  local f="$data/emergency/evacuation.wav" d strikes
+  [ -f "$f" ] || {
+    fail "$f missing"
+    return
+  }
+  check_format "$f" "$RATE"
+  check_level "$f"
+  d=$(soxi -D "$f")
+  between "$d" 3.95 4.05 || fail "$f: $d s, want $EVACUATION_LOOP s"
+  strikes=$(onsets "$f")
+  [ "$strikes" -eq "$EVACUATION_PULSES" ] || fail "$f: $strikes pulses, want $EVACUATION_PULSES"
+  # Sound from the first 10 ms on: the time from the operator's press to the alarm is the loop's lead-in.
+  between "$(sox "$f" -n trim 0 0.01 stat 2>&1 | awk '/^Maximum amplitude/ { print $3 }')" 0.05 1 ||
+    fail "$f: silent at its start"
+}
+
 check_decoding() {
   command -v gst-launch-1.0 >/dev/null || return 0
   local f
   while IFS= read -r -d '' f; do
     gst-launch-1.0 -q filesrc location="$f" ! decodebin ! audioconvert ! fakesink >/dev/null 2>&1 ||
       fail "$f: GStreamer cannot decode it"
-  done < <(find "$data/toll" "$data/SayTimeWav" "$data/timeup.mp3" -type f -print0)
+  done < <(find "$data/toll" "$data/SayTimeWav" "$data/timeup.mp3" "$data/emergency" -type f -print0)
 }
 
 report() {
   local sub
-  for sub in toll/A toll/B toll/C SayTimeWav/M SayTimeWav/F timeup.mp3; do
+  for sub in toll/A toll/B toll/C SayTimeWav/M SayTimeWav/F timeup.mp3 emergency; do
     printf '  %-14s %s\n' "$sub" "$(du -sh --apparent-size "$data/$sub" | cut -f1)"
   done
   printf '  %-14s %s\n' total "$(du -sh --apparent-size "$data" | cut -f1)"
@@ -406,6 +445,7 @@ check_all() {
   check_chimes
   check_speech
   check_alarm
+  check_evacuation
   check_decoding
   if [ "$failures" -gt 0 ]; then
     echo "make-data: $failures check(s) failed" >&2
@@ -431,8 +471,9 @@ main() {
   make_chimes
   make_speech
   make_alarm
-  rm -rf "$data/toll" "$data/SayTimeWav" "$data/timeup.mp3"
-  mv "$work/toll" "$work/SayTimeWav" "$work/timeup.mp3" "$data/"
+  make_evacuation
+  rm -rf "$data/toll" "$data/SayTimeWav" "$data/timeup.mp3" "$data/emergency"
+  mv "$work/toll" "$work/SayTimeWav" "$work/timeup.mp3" "$work/emergency" "$data/"
   rm -rf "$work"
   check_all
 }

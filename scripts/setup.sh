@@ -26,6 +26,8 @@ packaging=(dpkg-dev lintian)
 if [ "${1:-}" = "--test" ]; then
   packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock faketime clang-format)
   packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
+  # The broadcast player's media controls are checked as the desktop's tools speak them.
+  packages+=(playerctl)
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.
   if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then

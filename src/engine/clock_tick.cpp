@@ -186,6 +186,16 @@ bool ClockTick::fire(const QDateTime& now, const QDate& day) {
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.
             // The entry is copied: a response may open another table.
             const QString firedEntry = entry;
+            const ResponseKind kind = responseKind(*response);
+            if (hold_ && hold_(kind)) {
+                emit held(firedEntry);
+                return true;
+            }
+            if (skipNextBell_ && kind == ResponseKind::Tone) {
+                skipNextBell_ = false;
+                emit skipped(firedEntry);
+                return true;
+            }
             const QPointer<ClockTick> alive(this);
             const bool started = dispatch(*response);
             if (alive)

@@ -10,6 +10,7 @@
 
 #include "engine/clock_watch.h"
 #include "engine/tick_rules.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/program_clock.h"
 
 class QTimer;
@@ -63,6 +64,13 @@ public:
     void setOnTheSecond(bool on);
     bool onTheSecond() const { return onTheSecond_; }
 
+    // Asked before an entry due now is carried out: true holds it back (`held`), as the emergency
+    // broadcast does with everything that would sound. Unset, nothing is held.
+    void setHold(std::function<bool(ResponseKind)> hold) { hold_ = std::move(hold); }
+    // The next tone entry due is passed over (`skipped`); the one after it rings as usual.
+    void skipNextBell() { skipNextBell_ = true; }
+    bool skippingNextBell() const { return skipNextBell_; }
+
 public slots:
     void tick();
 
@@ -76,6 +84,9 @@ signals:
     void fired(const QString& entry, bool started);
     // An entry passed over when the program clock jumped forward, and when it was due.
     void missed(const QString& entry, const QDateTime& due);
+    // An entry due now that was held back, or passed over as the skipped bell; it does not ring late.
+    void held(const QString& entry);
+    void skipped(const QString& entry);
     // The program clock was set to the system clock without the operator asking.
     void resynced(const ProgramClock& from, const ProgramClock& to, ResyncReason reason);
     // Every tick, last: the program clock and the day of the moment it reads.
@@ -107,6 +118,8 @@ private:
     PassedMoments passed_;
     bool onTheSecond_ = false;
     bool catchingUp_ = false;
+    std::function<bool(ResponseKind)> hold_;
+    bool skipNextBell_ = false;
     // The pace the steering had when the ticks went on the second, for when they come off it.
     int steeredInterval_ = kDefaultIntervalMs;
     QLocale locale_;

@@ -13,7 +13,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 constexpr QChar kSeparator = u'\t';
 constexpr int kFields = 4;
 
-const std::array<std::pair<HistoryKind, QString>, 9> kKinds = {{
+const std::array<std::pair<HistoryKind, QString>, 10> kKinds = {{
     {HistoryKind::Entry, QStringLiteral("时间表")},
     {HistoryKind::Chime, QStringLiteral("整点敲钟")},
     {HistoryKind::Alarm, QStringLiteral("闹铃")},
@@ -23,11 +23,14 @@ const std::array<std::pair<HistoryKind, QString>, 9> kKinds = {{
     {HistoryKind::Sound, QStringLiteral("声音")},
     {HistoryKind::Table, QStringLiteral("时间表文件")},
     {HistoryKind::Clock, QStringLiteral("校时")},
+    {HistoryKind::Emergency, QStringLiteral("紧急广播")},
 }};
 
 const QString kDone = QStringLiteral("完成");
 const QString kMissed = QStringLiteral("错过");
 const QString kFailed = QStringLiteral("失败");
+const QString kHeld = QStringLiteral("暂缓");
+const QString kSkipped = QStringLiteral("跳过");
 const QString kReasonMark = QStringLiteral("：");
 
 QString oneLine(QString text) {
@@ -56,6 +59,10 @@ QString resultText(const HistoryEvent& event) {
             return kMissed;
         case Outcome::Failed:
             return event.reason.isEmpty() ? kFailed : kFailed + kReasonMark + event.reason;
+        case Outcome::Held:
+            return kHeld;
+        case Outcome::Skipped:
+            return kSkipped;
     }
     return kDone;
 }
@@ -91,6 +98,10 @@ std::optional<HistoryEvent> parseHistoryLine(QStringView line) {
         event.outcome = Outcome::Done;
     } else if (result == kMissed) {
         event.outcome = Outcome::Missed;
+    } else if (result == kHeld) {
+        event.outcome = Outcome::Held;
+    } else if (result == kSkipped) {
+        event.outcome = Outcome::Skipped;
     } else if (result.startsWith(kFailed)) {
         event.outcome = Outcome::Failed;
         const QStringView rest = result.sliced(kFailed.size());

@@ -20,9 +20,12 @@ enum class HistoryKind {
     Sound,      // a sound that could not be played
     Table,      // a table file that could not be read
     Clock,      // the program clock set to the system clock without the operator asking
+    Emergency,  // 紧急广播 started or ended
 };
 
-enum class Outcome { Done, Missed, Failed };
+// Held: due while the emergency broadcast sounded, so not carried out; Skipped: the bell the operator
+// asked to pass over.
+enum class Outcome { Done, Missed, Failed, Held, Skipped };
 
 struct HistoryEvent {
     QDateTime when;

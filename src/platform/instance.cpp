@@ -15,6 +15,11 @@ namespace quel {
 namespace {
 const QByteArray kActivate = "activate\n";
 constexpr int kConnectMs = 1000;
+// A request is carried out on the running program's event loop; an emergency start or a status takes
+// milliseconds, so this only bounds a program that hangs.
+constexpr int kAnswerMs = 10000;
+// No request line comes near this; a peer that sends more without a line end is cut off.
+constexpr qsizetype kMaxRequestBytes = 64 * 1024;
 const QString kLockName = QStringLiteral(".quelbrook.lock");
 
 bool isPrivateFolder(const QString& path) {
@@ -99,9 +104,21 @@ void LocalInstanceGuard::listen() {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_->nextPendingConnection()) {
-            connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->readAll().contains("activate"))
+            auto pending = std::make_shared<QByteArray>();
+            connect(peer, &QLocalSocket::readyRead, this, [this, peer, pending] {
+                pending->append(peer->readAll());
+                const qsizetype end = pending->indexOf('\n');
+                if (end < 0) {
+                    if (pending->size() > kMaxRequestBytes)
+                        peer->abort();
+                    return;
+                }
+                const QByteArray line = pending->left(end + 1);
+                pending->clear();
+                if (line == kActivate)
                     emit activateRequested();
+                else
+                    peer->write(answerRequest(line));
                 peer->disconnectFromServer();
             });
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
@@ -120,6 +137,22 @@ void LocalInstanceGuard::activateOther() {
     socket.write(kActivate);
     socket.waitForBytesWritten(kConnectMs);
     socket.disconnectFromServer();
+}
+
+std::optional<QByteArray> LocalInstanceGuard::sendRequest(const QByteArray& line) {
+    if (socketPath_.isEmpty())
+        return std::nullopt;
+    QLocalSocket socket;
+    socket.connectToServer(socketPath_);
+    if (!socket.waitForConnected(kConnectMs))
+        return std::nullopt;
+    socket.write(line.endsWith('\n') ? line : line + '\n');
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.state() == QLocalSocket::ConnectedState &&
+           (socket.bytesAvailable() > 0 || socket.waitForReadyRead(kAnswerMs)))
+        answer += socket.readAll();
+    answer += socket.readAll();
+    return answer.left(answer.indexOf('\n') + 1);
 }
 
 }  // namespace quel

@@ -3,7 +3,9 @@
 #include <QLockFile>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
@@ -19,10 +21,28 @@ public:
     virtual bool anotherIsRunning() = 0;
     // Asks the running instance to show its main window.
     virtual void activateOther() = 0;
+    // Sends one request line to the running instance and gives the line it answered; nothing when no
+    // instance could be reached. Needs no guard of its own: a command-line request never takes one.
+    virtual std::optional<QByteArray> sendRequest(const QByteArray&) { return std::nullopt; }
+
+    // How this instance answers a request line from a later start. Until one is set, every request is
+    // refused with `notReadyAnswer`, so a request during start-up gets an answer rather than a hang.
+    using RequestHandler = std::function<QByteArray(const QByteArray& line)>;
+    void setRequestHandler(RequestHandler handler, QByteArray notReadyAnswer = {}) {
+        handler_ = std::move(handler);
+        if (!notReadyAnswer.isEmpty())
+            notReady_ = std::move(notReadyAnswer);
+    }
+    void setNotReadyAnswer(QByteArray answer) { notReady_ = std::move(answer); }
+    QByteArray answerRequest(const QByteArray& line) const { return handler_ ? handler_(line) : notReady_; }
 
 signals:
     // Another start asked this instance to come forward.
     void activateRequested();
+
+private:
+    RequestHandler handler_;
+    QByteArray notReady_ = "\n";
 };
 
 // A lock file in the program folder, which every start reaches however it got there (a symbolic
@@ -36,6 +56,7 @@ public:
     ~LocalInstanceGuard() override;
     bool anotherIsRunning() override;
     void activateOther() override;
+    std::optional<QByteArray> sendRequest(const QByteArray& line) override;
 
     // Where the guard's lock file lies in a program folder.
     static QString lockPath(const QString& programFolder);

@@ -31,6 +31,7 @@ public:
 
     // `file` empty rings the built-in tone.
     virtual ActionResult ringNow(const QString& file) = 0;
+    // The broadcast goes on to the next track of its list.
     virtual ActionResult next() = 0;
     // Only the next bell: the one after it rings as usual.
     virtual ActionResult skipNext() = 0;

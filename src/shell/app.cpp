@@ -16,10 +16,13 @@
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
+#include "remote/client.h"
+#include "remote/dbus_control.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/splash_window.h"
 #include "shell/info/version.h"
 #include "shell/main_window.h"
+#include "shell/remote_wiring.h"
 
 namespace quel {
 
@@ -31,7 +34,9 @@ QString installedDataDir(const QString& executableDir) {
     return executableDir;
 }
 
-QString prepareProgramFolder(const QString& executableDir) {
+namespace {
+
+QString programFolderFor(const QString& executableDir) {
     ProgramFolderInputs in;
     in.homeOverride = qEnvironmentVariable("QUELBROOK_HOME");
     in.executableDir = executableDir;
@@ -39,7 +44,23 @@ QString prepareProgramFolder(const QString& executableDir) {
     if (dataHome.isEmpty())
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     in.userDataDir = dataHome + QStringLiteral("/quelbrook");
-    const QString folder = chooseProgramFolder(in);
+    return chooseProgramFolder(in);
+}
+
+// `quelbrook <verb>`: no window, no display needed (cron, ssh); the running program of the same
+// program folder does the work and answers in one line.
+int runCommandLine(int argc, char** argv, const CommandLine& command) {
+    QCoreApplication app(argc, argv);
+    LocalInstanceGuard instance(programFolderFor(QCoreApplication::applicationDirPath()));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runRequest(command, instance, out, err);
+}
+
+}  // namespace
+
+QString prepareProgramFolder(const QString& executableDir) {
+    const QString folder = programFolderFor(executableDir);
     fillProgramFolder(folder, installedDataDir(executableDir));
     return folder;
 }
@@ -54,6 +75,13 @@ QTranslator* installQtChineseTexts() {
 }
 
 int runProgram(int argc, char** argv) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = parseCommandLine(words, QDir::currentPath());
+    if (command.kind != CommandLine::Kind::StartProgram)
+        return runCommandLine(argc, argv, command);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(version::kTitle);
     QApplication::setApplicationVersion(version::text());
@@ -72,6 +100,7 @@ int runProgram(int argc, char** argv) {
     WidgetDialogs dialogs;
     DiskFiles files;
     LocalInstanceGuard instance(folder);
+    instance.setNotReadyAnswer(answerLine({false, QStringLiteral("程序正在启动,请稍后再试")}));
     // A folder named by QUELBROOK_HOME goes into the autostart entry; the login session lacks it.
     XdgAutostart autostart({}, qEnvironmentVariableIsEmpty("QUELBROOK_HOME") ? QString() : folder);
     SystemTray tray;
@@ -96,12 +125,18 @@ int runProgram(int argc, char** argv) {
                       QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
+    std::unique_ptr<DBusControl> control;
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
         dialogs.setHome(main.get());
-        if (!main->load())
+        if (!main->load()) {
             QCoreApplication::exit(0);
+            return;
+        }
+        // The ways in from afar; on a desktop without a session bus only the command line remains.
+        control = std::make_unique<DBusControl>(main->attachRemote());
+        control->publish(QDBusConnection::sessionBus());
     });
     splash->show();
     return app.exec();

@@ -163,6 +163,9 @@ void MainWindow::buildFace() {
     alarmPanel_ = new AlarmPanel(*alarm_);
     foot->addWidget(alarmPanel_);
     foot->addStretch();
+    emergency_ = named(new QPushButton(QStringLiteral("紧急广播")), "CommandEmergency");
+    emergency_->setCheckable(true);
+    foot->addWidget(emergency_);
     auto* hide = named(new QPushButton(QStringLiteral("隐藏")), "Command3");
     connect(hide, &QPushButton::clicked, this, &MainWindow::hideToTray);
     foot->addWidget(hide);

@@ -29,6 +29,7 @@ class RadioControl;
 class SystemMenu;
 class ResponseRouter;
 class ScheduleList;
+class ShellRemote;
 class TableCommands;
 class Unattended;
 
@@ -49,6 +50,10 @@ public:
     MainMenus& menus() const { return *menus_; }
     const PowerOff& powerOff() const { return *powerOff_; }
     Unattended& unattended() const { return *unattended_; }
+    // Builds what the command line, D-Bus and the page for a phone act on, with the emergency broadcast
+    // (its button and tray item act on it); the running program does, once. Null before.
+    ShellRemote& attachRemote();
+    ShellRemote* remote() const { return remote_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -84,6 +89,8 @@ private:
     ScheduleList* list_ = nullptr;
     std::unique_ptr<EntryChoices> choices_;
     Unattended* unattended_ = nullptr;
+    ShellRemote* remote_ = nullptr;
+    QPushButton* emergency_ = nullptr;  // 紧急广播
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     TableButtons tableButtons_;

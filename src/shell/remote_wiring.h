@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+
+#include "remote/remote_actions.h"
+
+namespace quel {
+
+class Alarm;
+class Broadcaster;
+class ClockTick;
+class EmergencyBroadcast;
+class History;
+class Media;
+class PowerOff;
+class RadioControl;
+class SettingsStore;
+class TableDocument;
+class Unattended;
+struct Platform;
+
+// The parts of the main window the ways in from afar act on.
+struct RemoteParts {
+    Platform& platform;
+    const SettingsStore& store;
+    ClockTick& tick;
+    const TableDocument& table;
+    Media& tonePlayer;
+    Media& chimePlayer;
+    Alarm& alarm;
+    Broadcaster& broadcaster;
+    RadioControl& radio;
+    PowerOff& powerOff;
+    Unattended& unattended;
+    History& history;
+    QString builtInTone;     // the built-in tone of `ring` without a file
+    QString evacuationTone;  // the emergency's built-in sound
+};
+
+// RemoteActions over the program's features, and the emergency broadcast wired into them: while it
+// sounds the tick holds back what would sound, and everything that sounded is silenced.
+class ShellRemote final : public RemoteActions {
+    Q_OBJECT
+public:
+    explicit ShellRemote(const RemoteParts& parts, QObject* parent = nullptr);
+    ~ShellRemote() override;
+
+    EmergencyBroadcast& emergencyBroadcast() const { return *emergency_; }
+
+    ActionResult ringNow(const QString& file) override;
+    ActionResult next() override;
+    ActionResult skipNext() override;
+    ActionResult broadcast(const QString& playList, bool random) override;
+    ActionResult stop() override;
+    ActionResult say(bool female) override;
+    ActionResult emergency(bool on) override;
+    RemoteStatus status() const override;
+
+private:
+    void silenceEverything();
+
+    RemoteParts parts_;
+    std::unique_ptr<Media> siren_;
+    EmergencyBroadcast* emergency_;
+    QString shownNext_;
+};
+
+}  // namespace quel
