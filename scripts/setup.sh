@@ -16,6 +16,7 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth
   dbus
+  libsodium-dev
 )
 # The Debian package is built by cpack with dpkg-shlibdeps (dpkg-dev) and checked by lintian.
 packaging=(dpkg-dev lintian)
