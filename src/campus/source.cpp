@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -17,6 +18,20 @@ constexpr int kTransferTimeoutMs = 30000;
 
 Fetched failed(const QString& error) {
     return {Fetched::Status::Failed, {}, error};
+}
+
+// Last-Modified counts whole seconds: a manifest published again within the second the server answered
+// would carry the same time, and If-Modified-Since would hide it for good. Only a time before the
+// answer's own second is used.
+QByteArray trustedLastModified(const QNetworkReply& reply) {
+    const QByteArray raw = reply.rawHeader("Last-Modified");
+    const QDateTime modified = reply.header(QNetworkRequest::LastModifiedHeader).toDateTime();
+    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(reply.rawHeader("Date")),
+                                             QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+    if (raw.isEmpty() || !modified.isValid() || !date.isValid())
+        return {};
+    date.setTimeSpec(Qt::UTC);
+    return modified.toUTC() < date ? raw : QByteArray();
 }
 
 }  // namespace
@@ -106,7 +121,7 @@ void HttpSource::get(const QString& relative, qint64 cap, bool conditional, Fetc
             }
             if (isManifest) {
                 etag_ = reply->rawHeader("ETag");
-                lastModified_ = reply->rawHeader("Last-Modified");
+                lastModified_ = trustedLastModified(*reply);
             }
             done({Fetched::Status::Ok, bytes, {}});
         });

@@ -30,6 +30,10 @@ public:
     QStringList log;
     // Bodies of files under files/ are cut short by this many bytes while Content-Length names them whole.
     int cutPayloads = 0;
+    // A server that gives no ETag answers If-Modified-Since by the file's time in whole seconds.
+    bool etags = true;
+    // The server's "now" (its Date header and the files' times); the real time when invalid.
+    QDateTime fixedNow;
 
 private:
     void serve(QTcpSocket* socket) {
@@ -42,6 +46,10 @@ private:
             answer(socket, request);
             pending_.remove(socket);
         });
+    }
+
+    static QByteArray httpDate(const QDateTime& t) {
+        return QLocale::c().toString(t.toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'")).toLatin1();
     }
 
     static QByteArray header(const QByteArray& request, const QByteArray& name) {
@@ -64,20 +72,24 @@ private:
         }
         const QByteArray body = f.readAll();
         const QByteArray etag = '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex() + '"';
-        const QByteArray modified = QLocale::c()
-                                        .toString(QFileInfo(file).lastModified().toUTC(),
-                                                  QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
-                                        .toLatin1();
-        if (header(request, "If-None-Match") == etag) {
-            reply(socket, "304 Not Modified", "ETag: " + etag + "\r\n", {}, path);
+        const QDateTime fileTime = fixedNow.isValid() ? fixedNow : QFileInfo(file).lastModified();
+        const QByteArray modified = httpDate(fileTime);
+        const QByteArray date = httpDate(fixedNow.isValid() ? fixedNow : QDateTime::currentDateTimeUtc());
+        if (etags && header(request, "If-None-Match") == etag) {
+            reply(socket, "304 Not Modified", "ETag: " + etag + "\r\nDate: " + date + "\r\n", {}, path);
+            return;
+        }
+        if (!etags && !header(request, "If-Modified-Since").isEmpty() &&
+            header(request, "If-Modified-Since") == modified) {
+            reply(socket, "304 Not Modified", "Date: " + date + "\r\n", {}, path);
             return;
         }
         QByteArray sent = body;
         if (cutPayloads > 0 && path.startsWith(QLatin1String("files/")))
             sent.chop(qMin<qsizetype>(cutPayloads, sent.size()));
         reply(socket, "200 OK",
-              "ETag: " + etag + "\r\nLast-Modified: " + modified +
-                  "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n",
+              (etags ? "ETag: " + etag + "\r\n" : QByteArray()) + "Date: " + date + "\r\nLast-Modified: " +
+                  modified + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n",
               sent, path);
     }
 
