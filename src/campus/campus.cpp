@@ -62,8 +62,8 @@ QString Campus::lockNotice() const {
     return QStringLiteral("本机是分控，时间表由主控 %1 发布，请在主控上修改。").arg(status_.address);
 }
 
-void Campus::record(const QString& result) {
-    log_.write(kWhat, result);
+void Campus::record(const QString& result, bool failed) {
+    log_.write(kWhat, result, failed);
 }
 
 void Campus::loadRole() {
@@ -78,7 +78,7 @@ void Campus::loadRole() {
         const std::optional<QByteArray> key = publicKeyFromText(lines[2]);
         std::unique_ptr<BundleSource> source = sources_(lines[1]);
         if (!key || !source) {
-            record(QStringLiteral("跟随设置损坏，未同步"));
+            record(QStringLiteral("跟随设置损坏，未同步"), true);
             return;
         }
         status_.role = Role::Follower;
@@ -125,7 +125,7 @@ CampusResult Campus::publish(const QString& folder) {
     const QString before = fingerprint();
     const PublishResult r = publishBundle(programFolder_, target, *keys.keys, clock_.now());
     if (!r.ok) {
-        record(QStringLiteral("发布失败: %1").arg(r.message));
+        record(QStringLiteral("发布失败: %1").arg(r.message), true);
         return {false, r.message};
     }
     if (status_.role != Role::Source || status_.address != target) {
@@ -225,7 +225,7 @@ void Campus::readClock() {
     nextClockMs_ = clock_.msecsMonotonic() + kClockIntervalMs;
     const ClockState state = clockState_.read();
     if (state.sync != status_.clock.sync && state.sync == ClockState::Sync::NotSynchronized)
-        record(QStringLiteral("系统时钟未同步: %1").arg(state.detail));
+        record(QStringLiteral("系统时钟未同步: %1").arg(state.detail), true);
     if (state != status_.clock) {
         status_.clock = state;
         emit statusChanged();
@@ -363,7 +363,7 @@ void Campus::finishSync(bool ok, const QString& message, bool changed) {
     status_.lastResult = message;
     // Every minute's "unchanged" would drown the history; what changed, and each refusal, is written.
     if (changed || !ok || !wasOk)
-        record(message);
+        record(message, !ok);
     if (changed)
         emit installed();
     if (changed || before != message || wasOk != ok)

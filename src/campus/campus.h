@@ -17,7 +17,8 @@ namespace quel::campus {
 class CampusLog {
 public:
     virtual ~CampusLog() = default;
-    virtual void write(const QString& what, const QString& result) = 0;
+    // `failed`: a refusal or a fault, as against what simply happened.
+    virtual void write(const QString& what, const QString& result, bool failed) = 0;
 };
 
 enum class Role { Off, Source, Follower };
@@ -88,7 +89,7 @@ private:
     void fetchNextFile();
     void readClock();
     QString fingerprint() const;
-    void record(const QString& result);
+    void record(const QString& result, bool failed = false);
 
     const Clock& clock_;
     QString programFolder_;

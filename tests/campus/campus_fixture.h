@@ -21,7 +21,9 @@ namespace quel::campus::test {
 
 class RecordingLog final : public CampusLog {
 public:
-    void write(const QString& what, const QString& result) override { lines << what + u'\t' + result; }
+    void write(const QString& what, const QString& result, bool failed) override {
+        lines << what + u'\t' + result + (failed ? QStringLiteral("\t失败") : QString());
+    }
     QStringList lines;
 };
 
@@ -260,7 +262,8 @@ inline void checkRefusal(CampusOf& c, Tamper tamper, const QString& reason) {
     QTRY_VERIFY_WITH_TIMEOUT(!f.campus->busy(), CampusOf::kAnswerMs);
     QVERIFY(!f.campus->status().lastOk);
     QVERIFY2(f.campus->status().lastResult.contains(reason), qPrintable(f.campus->status().lastResult));
-    QVERIFY2(lastLine(f).contains(reason), qPrintable(lastLine(f)));
+    QVERIFY2(lastLine(f).contains(reason) && lastLine(f).endsWith(QStringLiteral("\t失败")),
+             qPrintable(lastLine(f)));
     QCOMPARE(installed.count(), 0);
     QCOMPARE(readBytes(f.file(kTable)), table);
     QCOMPARE(f.campus->status().version, version);
