@@ -16,6 +16,7 @@ namespace quel {
 
 class Alarm;
 class Broadcaster;
+class CampusShell;
 class AlarmPanel;
 class Chime;
 class ClockTick;
@@ -48,6 +49,7 @@ public:
     MainMenus& menus() const { return *menus_; }
     const PowerOff& powerOff() const { return *powerOff_; }
     Unattended& unattended() const { return *unattended_; }
+    CampusShell& campus() const { return *campus_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -85,6 +87,7 @@ private:
     Unattended* unattended_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
+    CampusShell* campus_ = nullptr;
     TableButtons tableButtons_;
     AlarmPanel* alarmPanel_ = nullptr;
     QLabel* title_ = nullptr;             // Label1

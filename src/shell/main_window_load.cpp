@@ -23,6 +23,8 @@
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
+
+#include "shell/campus_shell.h"
 #include "shell/reset_defaults.h"
 #include "shell/startup_settings.h"
 #include "shell/system_menu.h"
@@ -85,6 +87,7 @@ bool MainWindow::load() {
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
     unattended_->load();
+    campus_->start();
     tick_->start();
     return true;
 }
