@@ -84,9 +84,12 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     });
     campus_ = new CampusShell(platform_, *menus_, history, table_,
                               {editor_, tableButtons_.newTable, tableButtons_.openTable,
-                               tableButtons_.makeDefault, tableButtons_.deleteEntry, tableButtons_.clear},
+                               tableButtons_.deleteEntry, tableButtons_.clear},
                               this);
     connect(tick_, &ClockTick::advanced, campus_, &CampusShell::onTick);
+    connect(campus_, &CampusShell::lockChanged, this, &MainWindow::showCurrentTable);
+    // The bundle carries 按系统秒打铃: every building rings on the second, or none does.
+    connect(&campus_->campus(), &campus::Campus::installed, unattended_, &Unattended::readOnTheSecond);
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }

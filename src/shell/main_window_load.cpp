@@ -86,8 +86,9 @@ bool MainWindow::load() {
 
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
-    unattended_->load();
+    // A bundle that arrives at start is in place before the switches are read.
     campus_->start();
+    unattended_->load();
     tick_->start();
     return true;
 }

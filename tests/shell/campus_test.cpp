@@ -82,6 +82,25 @@ private slots:
         f.item("MenuCampusStop")->trigger();
         for (const char* name : kEditing)
             QVERIFY2(f.control(name)->isEnabled(), name);
+        QVERIFY(!f.control("Command7")->isEnabled());  // the shown table is the default
+    }
+
+    // 按系统秒打铃 travels with the table: a follower rings on the second as soon as the bundle is in.
+    void onTheSecondArrivesWithTheBundle() {
+        QTemporaryDir source, bundle;
+        DiskFiles files;
+        files.writeText(source.filePath(settings::kOnTheSecond), QStringLiteral("YES"));
+        const campus::StoredKeys keys = campus::loadOrMakeKeys(source.path());
+        QVERIFY(
+            campus::publishBundle(source.path(), bundle.path(), *keys.keys, QDateTime::currentDateTime()).ok);
+        Fixture f;
+        f.start();
+        QVERIFY(!f.item("MenuOnTheSecond")->isChecked());
+        QVERIFY(f.window->campus()
+                    .campus()
+                    .follow(bundle.path(), campus::publicKeyText(keys.keys->publicKey))
+                    .ok);
+        QVERIFY(f.item("MenuOnTheSecond")->isChecked());
     }
 
     void offLeavesEverythingAsItWas() {
