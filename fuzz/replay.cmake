@@ -2,12 +2,16 @@
 # Included from tests/CMakeLists.txt; the libFuzzer build itself is fuzz/CMakeLists.txt.
 include_guard(GLOBAL)
 
-foreach(target table settings)
+foreach(target table settings manifest)
   add_executable(fuzz_replay_${target}
     ${CMAKE_CURRENT_LIST_DIR}/${target}_fuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
   target_include_directories(fuzz_replay_${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(fuzz_replay_${target} PRIVATE quel_schedule)
+  if(target STREQUAL "manifest")
+    target_link_libraries(fuzz_replay_${target} PRIVATE quel_campus)
+  else()
+    target_link_libraries(fuzz_replay_${target} PRIVATE quel_schedule)
+  endif()
   add_test(NAME fuzz_replay_${target}
     COMMAND fuzz_replay_${target} ${CMAKE_CURRENT_LIST_DIR}/corpus/${target})
   set_tests_properties(fuzz_replay_${target} PROPERTIES TIMEOUT 60 ENVIRONMENT "LANG=C.UTF-8")

@@ -17,6 +17,7 @@ packages=(
   qt6-translations-l10n
   xvfb xauth
   dbus
+  libsodium-dev
 )
 # The Debian package is built by cpack with dpkg-shlibdeps (dpkg-dev) and checked by lintian.
 packaging=(dpkg-dev lintian)

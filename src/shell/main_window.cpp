@@ -33,6 +33,7 @@
 #include "schedule/table_commands.h"
 #include "shell/bell_menus.h"
 #include "shell/calibration_window.h"
+#include "shell/campus_shell.h"
 #include "shell/elided_label.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
@@ -90,6 +91,14 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
         static const char* const kNames[] = {"关机", "重启", "注销"};
         history.record(HistoryKind::PowerOff, QString::fromUtf8(kNames[int(kind)]), Outcome::Failed, reason);
     });
+    campus_ = new CampusShell(platform_, *menus_, history, table_,
+                              {editor_, tableButtons_.newTable, tableButtons_.openTable,
+                               tableButtons_.deleteEntry, tableButtons_.clear},
+                              this);
+    connect(tick_, &ClockTick::advanced, campus_, &CampusShell::onTick);
+    connect(campus_, &CampusShell::lockChanged, this, &MainWindow::showCurrentTable);
+    // The bundle carries 按系统秒打铃: every building rings on the second, or none does.
+    connect(&campus_->campus(), &campus::Campus::installed, unattended_, &Unattended::readOnTheSecond);
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }
@@ -236,7 +245,8 @@ void MainWindow::showCurrentTable() {
     const QString name = platform_.files.exists(path) ? fileNamePart(path) : QString();
     tableName_->setText(QStringLiteral("文件:") + name);
     tableName_->setToolTip(QStringLiteral("文件:") + path);
-    makeDefault_->setEnabled(!table_.isDefault());
+    // A follower's default table is the source's choice.
+    makeDefault_->setEnabled(!table_.isDefault() && !(campus_ && campus_->campus().editingLocked()));
     makeDefault_->setToolTip(QStringLiteral("当前默认的全天时间表文件是：") + table_.defaultPath());
 }
 

@@ -16,6 +16,7 @@ namespace quel {
 
 class Alarm;
 class Broadcaster;
+class CampusShell;
 class AlarmPanel;
 class Chime;
 class ElidedLabel;
@@ -54,6 +55,7 @@ public:
     // (its button and tray item act on it); the running program does, once. Null before.
     ShellRemote& attachRemote();
     ShellRemote* remote() const { return remote_; }
+    CampusShell& campus() const { return *campus_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -93,6 +95,7 @@ private:
     QPushButton* emergency_ = nullptr;  // 紧急广播
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
+    CampusShell* campus_ = nullptr;
     TableButtons tableButtons_;
     AlarmPanel* alarmPanel_ = nullptr;
     QLabel* title_ = nullptr;             // Label1

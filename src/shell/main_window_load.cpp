@@ -23,6 +23,8 @@
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
+
+#include "shell/campus_shell.h"
 #include "shell/reset_defaults.h"
 #include "shell/startup_settings.h"
 #include "shell/system_menu.h"
@@ -84,6 +86,8 @@ bool MainWindow::load() {
 
     platform_.tray.add(windowIcon(), version::titleWithVersion(), menus_->tray);
     showAtStart();
+    // A bundle that arrives at start is in place before the switches are read.
+    campus_->start();
     unattended_->load();
     tick_->start();
     return true;

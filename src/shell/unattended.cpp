@@ -66,12 +66,16 @@ Unattended::~Unattended() = default;
 void Unattended::load() {
     keepAwake_->load();
     parts_.menus.keepAwake->setChecked(keepAwake_->isOn());
+    readOnTheSecond();
+    showNext();
+}
+
+void Unattended::readOnTheSecond() {
     const bool onTheSecond =
         readSwitch(parts_.platform.files,
                    parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond, false);
     parts_.menus.onTheSecond->setChecked(onTheSecond);
     parts_.tick.setOnTheSecond(onTheSecond);
-    showNext();
 }
 
 void Unattended::wireHistory() {

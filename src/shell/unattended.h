@@ -54,6 +54,8 @@ public:
 
     // Start-up, before the tick starts: the two switches from their settings files, and the hold.
     void load();
+    // 按系统秒打铃 from its settings file again, after something other than the menu wrote it.
+    void readOnTheSecond();
 
     // For the features that come with their own events (broadcast, power-off) to record them.
     History& history() const { return *history_; }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "campus/campus.h"
+#include "platform/platform.h"
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace quel {
+
+class History;
+class MainMenus;
+class TableDocument;
+
+// The campus in the program: 系统 → 多机同步 (发布, 跟随, 立即同步, 状态, 取消), the history of what it
+// did, the table read again when a bundle arrived, and the table editing locked while following.
+class CampusShell : public QObject {
+    Q_OBJECT
+public:
+    CampusShell(Platform& platform, MainMenus& menus, History& history, TableDocument& table,
+                QList<QWidget*> editing, QObject* parent = nullptr);
+    ~CampusShell() override;
+
+    campus::Campus& campus() const { return *campus_; }
+    // Once this instance holds the program folder: finishes an interrupted sync and starts the first.
+    void start();
+    // Every second of the program's tick.
+    void onTick() { campus_->onTick(); }
+
+    QAction* publishItem = nullptr;  // MenuCampusPublish
+    QAction* followItem = nullptr;   // MenuCampusFollow
+    QAction* syncItem = nullptr;     // MenuCampusSync
+    QAction* statusItem = nullptr;   // MenuCampusStatus
+    QAction* stopItem = nullptr;     // MenuCampusStop
+
+signals:
+    // Following began or ended: the table editing is locked or free again.
+    void lockChanged(bool locked);
+
+private:
+    void askPublish();
+    void askFollow();
+    void showStatus();
+    void report(const campus::CampusResult& r);
+    void reloadTables();
+    void lockEditing();
+
+    Platform& platform_;
+    TableDocument& table_;
+    QList<QPointer<QWidget>> editing_;
+    std::unique_ptr<campus::CampusLog> log_;
+    std::unique_ptr<campus::ClockStateReader> clockState_;
+    std::unique_ptr<campus::Campus> campus_;
+    bool locked_ = false;
+};
+
+// The status as the 状态 item shows it, one fact a line.
+QString campusStatusText(const campus::CampusStatus& s);
+
+}  // namespace quel
