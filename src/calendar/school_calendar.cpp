@@ -178,6 +178,20 @@ std::optional<QDate> SchoolCalendar::nextRingingDay(const QDate& from) const {
     return std::nullopt;
 }
 
+QString dataRunsOutText(const SchoolCalendar& calendar, const QDate& today) {
+    const auto last = calendar.dataRunsOut(today);
+    if (!last) {
+        return {};
+    }
+    if (calendar.national().isEmpty()) {
+        return QStringLiteral("没有节假日数据，请导入");
+    }
+    return QStringLiteral("节假日数据只到 %1年%2月%3日，请导入新的数据")
+        .arg(last->year())
+        .arg(last->month())
+        .arg(last->day());
+}
+
 std::optional<QDate> SchoolCalendar::dataRunsOut(const QDate& today, int days) const {
     if (!nationalOn_) {
         return std::nullopt;

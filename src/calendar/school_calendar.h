@@ -34,6 +34,10 @@ struct DayPlan {
 // "国庆节，不打铃", "调休上班，按星期一", "夏季作息（Summer.DTT）"; empty for the default table.
 QString describe(const DayPlan& plan);
 QString weekdayName(int weekday);  // 星期一 … 星期日
+class SchoolCalendar;
+// "节假日数据只到 2026年12月31日，请导入新的数据" when the national data runs out within 30 days of
+// `today`; empty otherwise. The window, the tray and the history say the same.
+QString dataRunsOutText(const SchoolCalendar& calendar, const QDate& today);
 
 // Chooses each day's table from the school's events and the state's calendar. Widget-free and
 // without a clock: the date is always handed in, so a start after days off finds the same answer as
@@ -60,6 +64,8 @@ public:
     const NationalCalendar& national() const { return national_; }
     bool nationalOn() const { return nationalOn_; }
     QString resolveTable(const QString& table) const;
+    // The season or term that holds the date, whatever layer decides the day.
+    const SchoolEvent* seasonOf(const QDate& date) const { return covering(SchoolCategory::Season, date); }
 
 private:
     const SchoolEvent* covering(SchoolCategory category, const QDate& date) const;
