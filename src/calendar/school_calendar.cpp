@@ -60,7 +60,9 @@ SchoolCalendar::SchoolCalendar(SchoolEvents school, NationalCalendar national, b
     : school_(std::move(school)),
       national_(std::move(national)),
       nationalOn_(nationalOn),
-      tablesFolder_(std::move(tablesFolder)) {}
+      tablesFolder_(std::move(tablesFolder)) {
+    buildIndex();
+}
 
 QString SchoolCalendar::resolveTable(const QString& table) const {
     if (table.isEmpty() || table.contains(QLatin1Char('/'))) {
@@ -71,20 +73,48 @@ QString SchoolCalendar::resolveTable(const QString& table) const {
 
 // Of the events of one kind that hold the date, the one whose occurrence began last is the most
 // particular (a term inside a season); on a tie the one added later wins.
-const SchoolEvent* SchoolCalendar::covering(SchoolCategory category, const QDate& date) const {
-    const SchoolEvent* best = nullptr;
-    QDate bestStart;
-    for (const SchoolEvent& e : school_.events) {
-        if (e.category != category) {
+namespace {
+bool moreParticular(const QDate& start, int index, const QDate& bestStart, int best) {
+    return best < 0 || start > bestStart || (start == bestStart && index > best);
+}
+constexpr qint64 kLongestIndexedDays = 400;
+}  // namespace
+
+void SchoolCalendar::buildIndex() {
+    for (int i = 0; i < school_.events.size(); ++i) {
+        const SchoolEvent& e = school_.events[i];
+        Index& index = index_[static_cast<int>(e.category)];
+        if (e.yearly || !e.start.isValid() || e.start.daysTo(e.end) > kLongestIndexedDays) {
+            index.walked.push_back(i);
             continue;
         }
-        const QDate s = occurrenceHolding(e, date);
-        if (s.isValid() && (!best || s >= bestStart)) {
-            best = &e;
+        for (QDate d = e.start; d < e.end; d = d.addDays(1)) {
+            auto it = index.days.find(d.toJulianDay());
+            if (it == index.days.end()) {
+                index.days.insert(d.toJulianDay(), i);
+            } else if (moreParticular(e.start, i, school_.events[it.value()].start, it.value())) {
+                it.value() = i;
+            }
+        }
+    }
+}
+
+const SchoolEvent* SchoolCalendar::covering(SchoolCategory category, const QDate& date) const {
+    const Index& index = index_[static_cast<int>(category)];
+    int best = -1;
+    QDate bestStart;
+    if (auto it = index.days.constFind(date.toJulianDay()); it != index.days.cend()) {
+        best = it.value();
+        bestStart = school_.events[best].start;
+    }
+    for (int i : index.walked) {
+        const QDate s = occurrenceHolding(school_.events[i], date);
+        if (s.isValid() && moreParticular(s, i, bestStart, best)) {
+            best = i;
             bestStart = s;
         }
     }
-    return best;
+    return best < 0 ? nullptr : &school_.events[best];
 }
 
 DayPlan SchoolCalendar::basePlan(const QDate& date) const {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QString>
+#include <array>
 #include <optional>
 
 #include "calendar/national_calendar.h"
@@ -71,7 +73,17 @@ private:
     const SchoolEvent* covering(SchoolCategory category, const QDate& date) const;
     DayPlan basePlan(const QDate& date) const;
 
+    // Per category: the days of short one-off events, looked up at once, and the yearly and long
+    // events, few, walked through. Built once, so a date is chosen in a few lookups however many
+    // single days the operator set.
+    struct Index {
+        QHash<qint64, int> days;  // Julian day -> event index
+        QList<int> walked;
+    };
+    void buildIndex();
+
     SchoolEvents school_;
+    std::array<Index, 3> index_;
     NationalCalendar national_;
     bool nationalOn_ = false;
     QString tablesFolder_;
