@@ -179,8 +179,12 @@ void ClockTick::reportPassedOver(qint64 to) {
 }
 
 bool ClockTick::fire(const QDateTime& now, const QDate& day) {
+    const bool ruled = dayRule_.day == day;
+    if (ruled && dayRule_.silent)
+        return false;
+    const int ringsAs = ruled ? dayRule_.ringsAs : 0;
     for (const QString& entry : entries_) {
-        if (const std::optional<QString> response = dueResponse(entry, clockText_, day)) {
+        if (const std::optional<QString> response = dueResponse(entry, clockText_, day, ringsAs)) {
             qCDebug(lcTick).noquote()
                 << "fires" << clockText_ << "at" << now.toString(QStringLiteral("HH:mm:ss.zzz"));
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.
