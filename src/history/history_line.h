@@ -20,6 +20,7 @@ enum class HistoryKind {
     Sound,      // a sound that could not be played
     Table,      // a table file that could not be read
     Clock,      // the program clock set to the system clock without the operator asking
+    Calendar,   // 日历: the table the school calendar chose for a day, and why
 };
 
 enum class Outcome { Done, Missed, Failed };

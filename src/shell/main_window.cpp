@@ -29,6 +29,7 @@
 #include "schedule/schedule_list.h"
 #include "schedule/table_commands.h"
 #include "shell/bell_menus.h"
+#include "shell/calendar_wiring.h"
 #include "shell/calibration_window.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
@@ -74,6 +75,8 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
                                  this);
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
+    calendar_ = new CalendarWiring(
+        {platform_, *tick_, table_, history, *menus_->menu(QStringLiteral("Menu1")), *this}, this);
     connect(broadcaster_, &Broadcaster::trackSkipped, this, [&history](const QString& path) {
         history.record(HistoryKind::Broadcast, path, Outcome::Failed, QStringLiteral("曲目无法播放，已跳过"));
     });

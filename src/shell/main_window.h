@@ -16,6 +16,7 @@ namespace quel {
 
 class Alarm;
 class Broadcaster;
+class CalendarWiring;
 class AlarmPanel;
 class Chime;
 class ClockTick;
@@ -83,6 +84,7 @@ private:
     ScheduleList* list_ = nullptr;
     std::unique_ptr<EntryChoices> choices_;
     Unattended* unattended_ = nullptr;
+    CalendarWiring* calendar_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     TableButtons tableButtons_;
