@@ -174,15 +174,15 @@ void ClockTick::setReading(qint64 moment) {
 void ClockTick::reportPassedOver(qint64 to) {
     if (!reading_ || to <= *reading_)
         return;
-    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_))
+    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_, dayRules_))
         emit missed(entries_[m.index], dateTimeOfMoment(m.moment));
 }
 
 bool ClockTick::fire(const QDateTime& now, const QDate& day) {
-    const bool ruled = dayRule_.day == day;
-    if (ruled && dayRule_.silent)
+    const DayRule rule = dayRule(day);
+    if (rule.silent)
         return false;
-    const int ringsAs = ruled ? dayRule_.ringsAs : 0;
+    const int ringsAs = rule.ringsAs;
     for (const QString& entry : entries_) {
         if (const std::optional<QString> response = dueResponse(entry, clockText_, day, ringsAs)) {
             qCDebug(lcTick).noquote()

@@ -28,14 +28,6 @@ class Responses;
 // Before it steers, the tick looks for what steering cannot mend: a computer that slept, or a system
 // clock set by whole hours. Then it sets the program clock to the system clock at once; entries passed
 // over are reported `missed`, and after a jump back the seconds already passed ring nothing again.
-// What one day rings as, for a chooser of tables the tick knows nothing of: a silent day carries out
-// no entry of the table; a day that rings as another weekday matches that weekday's entries.
-struct DayRule {
-    QDate day;
-    int ringsAs = 0;  // 1 = Monday … 7 = Sunday; 0, the day's own
-    bool silent = false;
-};
-
 class ClockTick : public QObject {
     Q_OBJECT
 
@@ -71,9 +63,10 @@ public:
     void setOnTheSecond(bool on);
     bool onTheSecond() const { return onTheSecond_; }
 
-    // Holds only on its own day, so a rule left over from yesterday never silences today.
-    void setDayRule(const DayRule& rule) { dayRule_ = rule; }
-    const DayRule& dayRule() const { return dayRule_; }
+    // What each day rings as, asked for the day of every tick and for each day a jump passed over;
+    // unset, every day rings as itself.
+    void setDayRules(std::function<DayRule(const QDate&)> rules) { dayRules_ = std::move(rules); }
+    DayRule dayRule(const QDate& day) const { return dayRules_ ? dayRules_(day) : DayRule{}; }
 
 public slots:
     void tick();
@@ -115,7 +108,7 @@ private:
     // The moment the program clock reads, once it has been set.
     std::optional<qint64> reading_;
     QDate day_;
-    DayRule dayRule_;
+    std::function<DayRule(const QDate&)> dayRules_;
     SleepWatch sleepWatch_;
     PassedMoments passed_;
     bool onTheSecond_ = false;

@@ -7,6 +7,13 @@
 
 namespace quel {
 
+// What one day rings as, for a chooser of tables the tick knows nothing of: a silent day carries out
+// no entry of the table; a day that rings as another weekday matches that weekday's entries.
+struct DayRule {
+    int ringsAs = 0;  // 1 = Monday … 7 = Sunday; 0, the day's own
+    bool silent = false;
+};
+
 // Whether an entry's Attribute lets it fire on `today`. The forms are tried in a fixed order (every
 // day, one weekday, monthly, yearly, one date) and the first form the Attribute has decides. Numbers
 // compare by value, so 每月09日 fires on the ninth; an Attribute whose numbers are not numbers never

@@ -9,14 +9,17 @@
 
 #include "calendar/calendar_window.h"
 #include "engine/clock_tick.h"
+#include "engine/next_entry.h"
 #include "engine/recurrence.h"
 #include "history/history.h"
 #include "platform/platform.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/table.h"
 #include "schedule/table_document.h"
 #include "schedule/table_file.h"
 #include "shell/app.h"
 #include "shell/info/version.h"
+#include "shell/unattended.h"
 
 namespace quel {
 
@@ -60,6 +63,14 @@ CalendarWiring::CalendarWiring(const CalendarWiringParts& parts, QObject* parent
     connect(&day_, &CalendarDay::chosen, this, &CalendarWiring::apply);
     connect(&parts_.tick, &ClockTick::advanced, &day_, &CalendarDay::check);
     connect(&parts_.tick, &ClockTick::resynced, &day_, &CalendarDay::recheck);
+    parts_.unattended.setSilentDayNext([this] { return silentNext_; });
+    // Asked every second and for every day a jump passed over; nothing set up, nothing changes.
+    parts_.tick.setDayRules([this](const QDate& day) {
+        if (!chose_)
+            return DayRule{};
+        const DayPlan plan = document_.calendar().dayPlan(day);
+        return DayRule{plan.weekday == day.dayOfWeek() ? 0 : plan.weekday, plan.silent};
+    });
 }
 
 CalendarWiring::~CalendarWiring() = default;
@@ -74,7 +85,8 @@ void CalendarWiring::apply(const QDate& date, const DayPlan& plan) {
     if (!document_.calendar().isSetUp() && !chose_)
         return;
     chose_ = true;
-    parts_.tick.setDayRule({date, plan.weekday == date.dayOfWeek() ? 0 : plan.weekday, plan.silent});
+    // Worked out once a day: it reads the tables of the days ahead.
+    silentNext_ = plan.silent ? nextAfterSilence(date) : QString();
     if (!plan.silent) {
         const QString table = plan.table.isEmpty() ? parts_.table.defaultPath() : plan.table;
         if (!samePath(table, parts_.table.currentPath()))
@@ -106,6 +118,31 @@ int CalendarWiring::bellsOn(const QString& table, const QDate& date, int weekday
     for (const QString& entry : splitTableText(*text))
         bells += responseMarkWhenHolds(entry, date, weekday == date.dayOfWeek() ? 0 : weekday) ? 1 : 0;
     return bells;
+}
+
+QString CalendarWiring::nextAfterSilence(const QDate& from) const {
+    constexpr int kLookAheadDays = 366;
+    const SchoolCalendar& calendar = document_.calendar();
+    for (std::optional<QDate> day = calendar.nextRingingDay(from.addDays(1));
+         day && from.daysTo(*day) <= kLookAheadDays; day = calendar.nextRingingDay(day->addDays(1))) {
+        const DayPlan plan = calendar.dayPlan(*day);
+        const std::optional<QString> text = readTableText(
+            parts_.platform.files, plan.table.isEmpty() ? parts_.table.defaultPath() : plan.table);
+        if (!text)
+            continue;
+        const QStringList entries = splitTableText(*text);
+        const int ringsAs = plan.weekday == day->dayOfWeek() ? 0 : plan.weekday;
+        const QList<DueEntry> due = dueBetween(entries, *day, 0, kSecondsPerDay - 1, ringsAs);
+        if (due.isEmpty())
+            continue;
+        const EntryFields fields = splitEntry(entries[due.first().index]);
+        const bool commented = !fields.comment.isEmpty() && fields.comment != grammar::kNoComment;
+        return QStringLiteral("下一项 %1月%2日 %3 %4")
+            .arg(day->month())
+            .arg(day->day())
+            .arg(fields.time, commented ? fields.comment : fields.response);
+    }
+    return kNoNextEntry;
 }
 
 void CalendarWiring::openWindow() {

@@ -17,6 +17,7 @@ class CalendarWindow;
 class ClockTick;
 class History;
 class TableDocument;
+class Unattended;
 struct Platform;
 
 struct CalendarWiringParts {
@@ -24,6 +25,7 @@ struct CalendarWiringParts {
     ClockTick& tick;
     TableDocument& table;
     History& history;
+    Unattended& unattended;
     QMenu& systemMenu;  // gains 日历 and 按法定节假日
     QMainWindow& window;
 };
@@ -47,6 +49,8 @@ private:
     void apply(const QDate& date, const DayPlan& plan);
     void openWindow();
     int bellsOn(const QString& table, const QDate& date, int weekday) const;
+    // "下一项 10月8日 7:55:00 预备铃": the first entry of the first day after `from` that rings.
+    QString nextAfterSilence(const QDate& from) const;
 
     CalendarWiringParts parts_;
     CalendarDocument document_;
@@ -56,6 +60,7 @@ private:
     QLabel* label_ = nullptr;
     QPointer<CalendarWindow> window_;
     QString todayText_;
+    QString silentNext_;
     QDate warnedOn_;
     bool chose_ = false;
 };

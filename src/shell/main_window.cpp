@@ -76,7 +76,8 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
     calendar_ = new CalendarWiring(
-        {platform_, *tick_, table_, history, *menus_->menu(QStringLiteral("Menu1")), *this}, this);
+        {platform_, *tick_, table_, history, *unattended_, *menus_->menu(QStringLiteral("Menu1")), *this},
+        this);
     connect(broadcaster_, &Broadcaster::trackSkipped, this, [&history](const QString& path) {
         history.record(HistoryKind::Broadcast, path, Outcome::Failed, QStringLiteral("曲目无法播放，已跳过"));
     });

@@ -163,7 +163,9 @@ void TickDispatchTest::dayRules() {
     responses_->table = {QStringLiteral("8:00:01*m>星期一<播音关"),
                          QStringLiteral("8:00:02*w>星期三<收音机开"),
                          QStringLiteral("8:00:03*d>每天<收音机关")};
-    tick_->setDayRule({ruleDay, ringsAs, silent});
+    tick_->setDayRules([=](const QDate& day) {
+        return day == ruleDay ? DayRule{ringsAs, silent} : DayRule{};
+    });
     startAt(QTime(8, 0, 0), QTime(8, 0, 1));
     for (int i = 0; i < 3; ++i)
         tick_->tick();

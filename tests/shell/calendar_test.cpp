@@ -69,6 +69,24 @@ struct Fixture {
         auto* label = window->findChild<QLabel*>(QStringLiteral("LabelCalendar"));
         return label ? label->text() : QStringLiteral("<none>");
     }
+    // The history's lines of one kind: "time<TAB>what<TAB>result" without the kind.
+    QStringList historyOf(const QString& kind) const {
+        window->unattended().history().flush();
+        QStringList lines;
+        for (const QString& month :
+             QDir(path(QStringLiteral("History"))).entryList(QDir::Files, QDir::Name)) {
+            QFile f(path(QStringLiteral("History/") + month));
+            if (!f.open(QIODevice::ReadOnly))
+                continue;
+            for (const QString& line :
+                 QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+                if (line.section(QLatin1Char('\t'), 1, 1) == kind)
+                    lines << line.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\t') +
+                                 line.section(QLatin1Char('\t'), 2);
+            }
+        }
+        return lines;
+    }
     QStringList calendarHistory() const {
         window->unattended().history().flush();
         QStringList lines;
@@ -108,7 +126,7 @@ void CalendarWiringTest::nothingSetUpChangesNothing() {
     QCOMPARE(f.table(), QStringLiteral("Default.DTT"));
     QCOMPARE(f.today(), QStringLiteral("<none>"));
     QCOMPARE(f.calendarHistory(), QStringList());
-    QVERIFY(!f.window->clockTick().dayRule().day.isValid());
+    QVERIFY(!f.window->clockTick().dayRule(QDate(2026, 10, 1)).silent);
     QVERIFY(!QFile::exists(f.path(QStringLiteral("SchoolCalendar.ics"))));
     QVERIFY(!QFile::exists(f.path(QStringLiteral("Holidays.txt"))));
 }
@@ -122,14 +140,18 @@ void CalendarWiringTest::choosesAtStartAtMidnightAndAfterAResync() {
     f.tick(4);
     QCOMPARE(f.window->clockTick().programDay(), QDate(2026, 10, 1));
     QCOMPARE(f.today(), QStringLiteral("今天：国庆节，不打铃"));
-    QVERIFY(f.window->clockTick().dayRule().silent);
-    QCOMPARE(f.window->clockTick().dayRule().day, QDate(2026, 10, 1));
+    QVERIFY(f.window->clockTick().dayRule(QDate(2026, 10, 1)).silent);
+    QCOMPARE(f.window->findChild<QLabel*>(QStringLiteral("LabelNext"))->text(),
+             QStringLiteral("下一项 10月8日 8:00:00 冬"));
     // Asleep until after the holiday: the wake-up re-syncs the clock and the winter table comes.
     f.fake.clock.sleep(8LL * 24 * 3600 * 1000);
     f.tick();
     QCOMPARE(f.window->clockTick().programDay(), QDate(2026, 10, 9));
     QCOMPARE(f.table(), QStringLiteral("Winter.DTT"));
     QCOMPARE(f.today(), QStringLiteral("今天：冬季作息（Winter.DTT）"));
+    // Of the days slept through, only the school day after the holiday missed its bell.
+    QCOMPARE(f.historyOf(QStringLiteral("时间表")),
+             QStringList{QStringLiteral("2026-10-08 08:00:00\t8:00:00 夏 /bells/s.wav\t错过")});
     const QStringList history = f.calendarHistory();
     QCOMPARE(history.first(), QStringLiteral("2026-09-30 今天：夏季作息（Summer.DTT）"));
     QVERIFY(history.contains(QStringLiteral("2026-10-01 今天：国庆节，不打铃")));
