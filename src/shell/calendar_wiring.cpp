@@ -63,6 +63,7 @@ CalendarWiring::CalendarWiring(const CalendarWiringParts& parts, QObject* parent
     connect(&day_, &CalendarDay::chosen, this, &CalendarWiring::apply);
     connect(&parts_.tick, &ClockTick::advanced, &day_, &CalendarDay::check);
     connect(&parts_.tick, &ClockTick::resynced, &day_, &CalendarDay::recheck);
+    document_.setStampSource([this] { return parts_.platform.clock.now(); });
     parts_.unattended.setSilentDayNext([this] { return silentNext_; });
     // Asked every second and for every day a jump passed over; nothing set up, nothing changes.
     parts_.tick.setDayRules([this](const QDate& day) {
