@@ -50,7 +50,10 @@ public:
             error = QStringLiteral("%1 既是假日又是调休上班日").arg(dateText(date));
             return false;
         }
-        calendar_.set(date, {kind, name});
+        // A name is one line of our own file: line breaks and runs of blanks from an iCalendar
+        // summary become one space, and a day without a name still needs one.
+        QString clean = name.simplified();
+        calendar_.set(date, {kind, clean.isEmpty() ? QStringLiteral("假日") : clean});
         return true;
     }
     NationalCalendar& calendar() { return calendar_; }
@@ -80,8 +83,11 @@ std::variant<NationalCalendar, CalendarError> readOwn(const QString& text) {
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
             continue;
         }
-        const QStringList f = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (f.size() == 3 && f[0] == QLatin1String("YEARS")) {
+        // The name is the rest of the line and may hold spaces.
+        const QStringList f = {line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty),
+                               line.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty),
+                               line.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty)};
+        if (f[0] == QLatin1String("YEARS")) {
             bool ok1 = false;
             bool ok2 = false;
             first = f[1].toInt(&ok1);
@@ -91,7 +97,7 @@ std::variant<NationalCalendar, CalendarError> readOwn(const QString& text) {
             }
             continue;
         }
-        if (f.size() != 3 || (f[1] != kHolidayMark && f[1] != kWorkdayMark)) {
+        if (f[1] != kHolidayMark && f[1] != kWorkdayMark) {
             return refuse(QStringLiteral("第 %1 行看不懂：%2").arg(i + 1).arg(line.left(40)));
         }
         QString error;
@@ -173,7 +179,8 @@ std::variant<NationalCalendar, CalendarError> readIcs(const QByteArray& utf8) {
     }
     // Properties libical does not know (TIMEZONE-ID of the chinese-days files) are noted as errors in
     // the tree; they are not ours to judge. Each event's dates and name are checked below.
-    static const QRegularExpression named(QStringLiteral("^(.*?)\\s*[（(](休|班)[)）]\\s*$"));
+    static const QRegularExpression named(QStringLiteral("^(.*?)\\s*[（(](休|班)[)）]\\s*$"),
+                                          QRegularExpression::DotMatchesEverythingOption);
     Builder builder;
     for (icalcomponent* ev = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT); ev;
          ev = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {

@@ -70,6 +70,11 @@ void NationalCalendarTest::takesWhole_data() {
     QTest::addRow("our own file with a BOM")
         << QByteArray("\xEF\xBB\xBFQUELBROOK-HOLIDAYS 1\r\nYEARS 2030 2031\r\n2031-10-01 休 国庆节\r\n")
         << 2030 << 2031 << QDate(2031, 10, 1) << 1 << QStringLiteral("国庆节");
+    QTest::addRow("a name over two lines and with spaces")
+        << QByteArray(kIcsHead + icsEvent("中 秋\\n  节(休)", "20270915", "20270916") + "END:VCALENDAR\r\n")
+        << 2027 << 2027 << QDate(2027, 9, 15) << 1 << QStringLiteral("中 秋 节");
+    QTest::addRow("a day without a name") << QByteArray(R"({"holidays":{"2027-10-01":""}})") << 2027 << 2027
+                                          << QDate(2027, 10, 1) << 1 << QStringLiteral("假日");
     QTest::addRow("full-width brackets in iCalendar")
         << QByteArray(kIcsHead + icsEvent("劳动节（休）", "20270501", "20270504") + "END:VCALENDAR\r\n")
         << 2027 << 2027 << QDate(2027, 5, 3) << 1 << QStringLiteral("劳动节");
