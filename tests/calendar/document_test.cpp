@@ -60,7 +60,7 @@ void CalendarDocumentTest::importNational_data() {
     QTest::addRow("a year after a gap") << QByteArray(R"({"holidays":{"2029-10-01":"N,国庆节,1"}})")
                                         << QStringLiteral("新数据是 2029–2029 年的") << QDate(2026, 12, 31);
     QTest::addRow("a file cut short")
-        << next.left(30) << QStringLiteral("第 2 行看不懂") << QDate(2026, 12, 31);
+        << next.left(30) << QStringLiteral("第 2 行：年份不对") << QDate(2026, 12, 31);
     QTest::addRow("an empty file") << QByteArray() << QStringLiteral("文件是空的") << QDate(2026, 12, 31);
 }
 
