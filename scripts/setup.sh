@@ -13,6 +13,7 @@ packages=(
   timgm6mb-soundfont
   libglib2.0-dev
   libpulse-dev
+  libical-dev
   fonts-wqy-microhei
   qt6-translations-l10n
   xvfb xauth

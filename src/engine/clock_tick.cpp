@@ -174,13 +174,17 @@ void ClockTick::setReading(qint64 moment) {
 void ClockTick::reportPassedOver(qint64 to) {
     if (!reading_ || to <= *reading_)
         return;
-    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_))
+    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_, dayRules_))
         emit missed(entries_[m.index], dateTimeOfMoment(m.moment));
 }
 
 bool ClockTick::fire(const QDateTime& now, const QDate& day) {
+    const DayRule rule = dayRule(day);
+    if (rule.silent)
+        return false;
+    const int ringsAs = rule.ringsAs;
     for (const QString& entry : entries_) {
-        if (const std::optional<QString> response = dueResponse(entry, clockText_, day)) {
+        if (const std::optional<QString> response = dueResponse(entry, clockText_, day, ringsAs)) {
             qCDebug(lcTick).noquote()
                 << "fires" << clockText_ << "at" << now.toString(QStringLiteral("HH:mm:ss.zzz"));
             // Only the first entry due in a second is carried out; the rest of the tick is skipped.

@@ -70,6 +70,10 @@ public:
     // The next tone entry due is passed over (`skipped`); the one after it rings as usual.
     void skipNextBell() { skipNextBell_ = true; }
     bool skippingNextBell() const { return skipNextBell_; }
+    // What each day rings as, asked for the day of every tick and for each day a jump passed over;
+    // unset, every day rings as itself.
+    void setDayRules(std::function<DayRule(const QDate&)> rules) { dayRules_ = std::move(rules); }
+    DayRule dayRule(const QDate& day) const { return dayRules_ ? dayRules_(day) : DayRule{}; }
 
 public slots:
     void tick();
@@ -114,6 +118,7 @@ private:
     // The moment the program clock reads, once it has been set.
     std::optional<qint64> reading_;
     QDate day_;
+    std::function<DayRule(const QDate&)> dayRules_;
     SleepWatch sleepWatch_;
     PassedMoments passed_;
     bool onTheSecond_ = false;

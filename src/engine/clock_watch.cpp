@@ -72,15 +72,18 @@ bool PassedMoments::passed(qint64 moment) const {
     });
 }
 
-QList<MissedEntry> passedOver(const QStringList& entries, qint64 from, qint64 to,
-                              const PassedMoments& passed) {
+QList<MissedEntry> passedOver(const QStringList& entries, qint64 from, qint64 to, const PassedMoments& passed,
+                              const std::function<DayRule(const QDate&)>& rules) {
     QList<MissedEntry> missed;
     const qint64 first = std::max(from + 1, to - kLongestReportedJump + 1);
     for (qint64 dayStart = first - first % kSecondsPerDay; dayStart <= to; dayStart += kSecondsPerDay) {
         const QDate day = QDate::fromJulianDay(dayStart / kSecondsPerDay);
         const int lo = int(std::max(first, dayStart) - dayStart);
         const int hi = int(std::min(to, dayStart + kSecondsPerDay - 1) - dayStart);
-        for (const DueEntry& due : dueBetween(entries, day, lo, hi)) {
+        const DayRule rule = rules ? rules(day) : DayRule{};
+        if (rule.silent)
+            continue;
+        for (const DueEntry& due : dueBetween(entries, day, lo, hi, rule.ringsAs)) {
             if (!passed.passed(dayStart + due.second))
                 missed.append({dayStart + due.second, due.index});
         }

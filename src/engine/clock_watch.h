@@ -5,9 +5,11 @@
 #include <QList>
 #include <QStringList>
 #include <QTime>
+#include <functional>
 #include <optional>
 #include <utility>
 
+#include "engine/recurrence.h"
 #include "schedule/program_clock.h"
 
 namespace quel {
@@ -72,7 +74,8 @@ struct MissedEntry {
 
 // The entries the tick would have carried out at the moments after `from` up to `to`, apart from those
 // it had passed already. A jump of more than a week reports its last week only.
-QList<MissedEntry> passedOver(const QStringList& entries, qint64 from, qint64 to,
-                              const PassedMoments& passed);
+// `rules` tells what each day rang as: a silent day missed nothing.
+QList<MissedEntry> passedOver(const QStringList& entries, qint64 from, qint64 to, const PassedMoments& passed,
+                              const std::function<DayRule(const QDate&)>& rules = {});
 
 }  // namespace quel

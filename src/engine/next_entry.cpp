@@ -71,13 +71,13 @@ std::optional<int> entrySecond(QStringView time) {
     return (hour * kMinutesPerHour + minute) * kSecondsPerMinute + second;
 }
 
-QList<DueEntry> dueBetween(const QStringList& entries, const QDate& day, int from, int to) {
+QList<DueEntry> dueBetween(const QStringList& entries, const QDate& day, int from, int to, int ringsAs) {
     QList<DueEntry> due;
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const std::optional<int> second = secondOfEntry(entries[i]);
         if (!second || *second < from || *second > to)
             continue;
-        if (responseMarkWhenHolds(entries[i], day))
+        if (responseMarkWhenHolds(entries[i], day, ringsAs))
             due.append({*second, i});
     }
     // By time, and within a second by place in the table; then only the first of each second stays.
@@ -89,7 +89,8 @@ QList<DueEntry> dueBetween(const QStringList& entries, const QDate& day, int fro
     return due;
 }
 
-std::optional<DueEntry> nextDue(const QStringList& entries, const ProgramClock& clock, const QDate& day) {
+std::optional<DueEntry> nextDue(const QStringList& entries, const ProgramClock& clock, const QDate& day,
+                                int ringsAs) {
     const int now = secondOfDay(clock);
     std::optional<DueEntry> best;
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -97,7 +98,7 @@ std::optional<DueEntry> nextDue(const QStringList& entries, const ProgramClock& 
         // An entry of the same second as the best so far comes later in the table: it would not fire.
         if (!second || *second <= now || (best && *second >= best->second))
             continue;
-        if (responseMarkWhenHolds(entries[i], day))
+        if (responseMarkWhenHolds(entries[i], day, ringsAs))
             best = DueEntry{*second, i};
     }
     return best;

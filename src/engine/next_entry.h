@@ -26,11 +26,13 @@ std::optional<int> entrySecond(QStringView time);
 
 // What the tick will carry out on `day` at the seconds `from` to `to` (both included), in order of
 // time: per second only the first entry of the table that is due there, as the tick does.
-QList<DueEntry> dueBetween(const QStringList& entries, const QDate& day, int from, int to);
+QList<DueEntry> dueBetween(const QStringList& entries, const QDate& day, int from, int to, int ringsAs = 0);
 
 // The next entry the tick will carry out on `day` after the second `clock` reads; nullopt when the day
 // holds no more. One pass over the table without allocating, since it runs every second.
-std::optional<DueEntry> nextDue(const QStringList& entries, const ProgramClock& clock, const QDate& day);
+// `ringsAs` as for recurrenceHolds: the weekday a make-up workday rings as.
+std::optional<DueEntry> nextDue(const QStringList& entries, const ProgramClock& clock, const QDate& day,
+                                int ringsAs = 0);
 
 // "下一项 9:44:15 上课铃（还有2分钟）": the entry's Time and its comment (the Response when it has
 // none) with the time left, in whole minutes from a minute on.

@@ -48,12 +48,13 @@ QString weekdayName(const QDate& date) {
     return kWeekdays[date.dayOfWeek() % kDaysPerWeek];
 }
 
-bool recurrenceHolds(QStringView attribute, const QDate& today) {
+bool recurrenceHolds(QStringView attribute, const QDate& today, int ringsAs) {
     if (attribute == kEveryDay)
         return true;
+    const int weekday = ringsAs != 0 ? ringsAs : today.dayOfWeek();
     for (std::size_t day = 0; day < kWeekdays.size(); ++day) {
         if (attribute == kWeekdays[day])
-            return today.dayOfWeek() % kDaysPerWeek == int(day);
+            return weekday % kDaysPerWeek == int(day);
     }
     if (attribute.startsWith(kMonthly)) {
         QString rest = attribute.toString();
@@ -68,22 +69,23 @@ bool recurrenceHolds(QStringView attribute, const QDate& today) {
     return monthAndDayMatch(attribute, kDateMonthStart, today);
 }
 
-std::optional<qsizetype> responseMarkWhenHolds(QStringView entry, const QDate& day) {
+std::optional<qsizetype> responseMarkWhenHolds(QStringView entry, const QDate& day, int ringsAs) {
     const qsizetype gt = entry.indexOf(grammar::kAfterComment);
     const qsizetype lt = entry.indexOf(grammar::kAfterAttribute);
     if (gt < 0 || lt < gt)
         return std::nullopt;
-    if (!recurrenceHolds(entry.sliced(gt + 1, lt - gt - 1), day))
+    if (!recurrenceHolds(entry.sliced(gt + 1, lt - gt - 1), day, ringsAs))
         return std::nullopt;
     return lt;
 }
 
-std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today) {
+std::optional<QString> dueResponse(const QString& entry, const QString& clockText, const QDate& today,
+                                   int ringsAs) {
     const qsizetype star = entry.indexOf(grammar::kAfterTime);
     if (star < 0 || QStringView(entry).first(star) != clockText)
         return std::nullopt;
     // The Time equals the clock text, which holds no separator, so the others lie after the "*".
-    const std::optional<qsizetype> lt = responseMarkWhenHolds(entry, today);
+    const std::optional<qsizetype> lt = responseMarkWhenHolds(entry, today, ringsAs);
     if (!lt)
         return std::nullopt;
     return entry.mid(*lt + 1);

@@ -24,6 +24,7 @@ const std::array<std::pair<HistoryKind, QString>, 10> kKinds = {{
     {HistoryKind::Table, QStringLiteral("时间表文件")},
     {HistoryKind::Clock, QStringLiteral("校时")},
     {HistoryKind::Emergency, QStringLiteral("紧急广播")},
+    {HistoryKind::Calendar, QStringLiteral("日历")},
 }};
 
 const QString kDone = QStringLiteral("完成");

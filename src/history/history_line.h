@@ -21,6 +21,7 @@ enum class HistoryKind {
     Table,      // a table file that could not be read
     Clock,      // the program clock set to the system clock without the operator asking
     Emergency,  // 紧急广播 started or ended
+    Calendar,   // 日历: the table the school calendar chose for a day, and why
 };
 
 // Held: due while the emergency broadcast sounded, so not carried out; Skipped: the bell the operator

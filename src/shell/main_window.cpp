@@ -32,6 +32,7 @@
 #include "schedule/schedule_list.h"
 #include "schedule/table_commands.h"
 #include "shell/bell_menus.h"
+#include "shell/calendar_wiring.h"
 #include "shell/calibration_window.h"
 #include "shell/campus_shell.h"
 #include "shell/elided_label.h"
@@ -79,6 +80,9 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
                                  this);
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
+    calendar_ = new CalendarWiring(
+        {platform_, *tick_, table_, history, *unattended_, *menus_->menu(QStringLiteral("Menu1")), *this},
+        this);
     connect(broadcaster_, &Broadcaster::tracksSkipped, this, [&history](const QStringList& paths) {
         history.record(HistoryKind::Broadcast, skippedTracksText(paths), Outcome::Failed,
                        QStringLiteral("曲目无法播放，已跳过"));

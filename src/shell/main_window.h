@@ -17,6 +17,7 @@ namespace quel {
 class Alarm;
 class Broadcaster;
 class CampusShell;
+class CalendarWiring;
 class AlarmPanel;
 class Chime;
 class ElidedLabel;
@@ -93,6 +94,7 @@ private:
     Unattended* unattended_ = nullptr;
     ShellRemote* remote_ = nullptr;
     QPushButton* emergency_ = nullptr;  // 紧急广播
+    CalendarWiring* calendar_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     CampusShell* campus_ = nullptr;

@@ -20,6 +20,7 @@
 #include "power/power_off.h"
 #include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
+#include "shell/calendar_wiring.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
@@ -80,6 +81,8 @@ bool MainWindow::load() {
     }
     table_.setDefaultPath(defaultPath);
     table_.load(defaultPath);
+    // The school calendar may choose another table for today.
+    calendar_->load();
 
     powerOff_->load();
     systemMenu_->showPowerSettings();

@@ -121,11 +121,14 @@ void Unattended::showNext() {
     const ClockTick& tick = parts_.tick;
     const QDate day = tick.programDay().isValid() ? tick.programDay() : parts_.platform.clock.now().date();
     const QStringList& entries = parts_.table.entries();
-    const std::optional<DueEntry> next = nextDue(entries, tick.programClock(), day);
+    const DayRule rule = tick.dayRule(day);
+    const std::optional<DueEntry> next =
+        rule.silent ? std::nullopt : nextDue(entries, tick.programClock(), day, rule.ringsAs);
     parts_.list.markEntry(next ? entries[next->index] : QString());
-    const QString text =
-        next ? nextEntryText(entries[next->index], next->second - secondOfDay(tick.programClock()))
-             : kNoNextEntry;
+    QString text = next ? nextEntryText(entries[next->index], next->second - secondOfDay(tick.programClock()))
+                        : kNoNextEntry;
+    if (rule.silent && silentDayNext_)
+        text = silentDayNext_();
     if (text != nextText_) {
         nextText_ = text;
         parts_.nextLabel.setFullText(text);

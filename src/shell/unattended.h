@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -60,6 +61,9 @@ public:
     // For the features that come with their own events (broadcast, power-off) to record them.
     History& history() const { return *history_; }
     const QString& nextText() const { return nextText_; }
+    // What rings next when today is silent (the table rings nothing): a chooser of tables that looks
+    // beyond today tells it, "下一项 10月8日 7:55:00 预备铃".
+    void setSilentDayNext(std::function<QString()> next) { silentDayNext_ = std::move(next); }
 
 private:
     void wireHistory();
@@ -75,6 +79,7 @@ private:
     KeepAwake* keepAwake_;
     QPointer<HistoryWindow> historyWindow_;
     QString nextText_;
+    std::function<QString()> silentDayNext_;
     quint64 tableGeneration_ = 0;
 };
 

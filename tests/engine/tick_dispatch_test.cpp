@@ -70,6 +70,8 @@ private slots:
 
     void timerIsPreciseAndNamed();
     void entryFiresAtItsSecondOnly();
+    void dayRules_data();
+    void dayRules();
     void rows_data();
     void rows();
     void onlyTheFirstDueEntryFires();
@@ -136,6 +138,43 @@ void TickDispatchTest::entryFiresAtItsSecondOnly() {
     const qsizetype fired = responses_->calls.size();
     tick_->tick();  // 8:00:03
     QCOMPARE(responses_->calls.mid(fired).filter(QStringLiteral("broadcastOff")).size(), 0);
+}
+
+void TickDispatchTest::dayRules_data() {
+    QTest::addColumn<QDate>("ruleDay");
+    QTest::addColumn<int>("ringsAs");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QStringList>("fired");
+    const QStringList own = {QStringLiteral("radio on"), QStringLiteral("radio off")};
+    QTest::addRow("no rule: the Wednesday rings its own entries") << QDate() << 0 << false << own;
+    QTest::addRow("a make-up day rings the Monday entries instead of its own")
+        << kWednesday << 1 << false
+        << QStringList{QStringLiteral("broadcastOff"), QStringLiteral("radio off")};
+    QTest::addRow("a silent day carries out nothing") << kWednesday << 0 << true << QStringList();
+    QTest::addRow("yesterday's silent rule does not silence today")
+        << kWednesday.addDays(-1) << 0 << true << own;
+}
+
+void TickDispatchTest::dayRules() {
+    QFETCH(QDate, ruleDay);
+    QFETCH(int, ringsAs);
+    QFETCH(bool, silent);
+    QFETCH(QStringList, fired);
+    responses_->table = {QStringLiteral("8:00:01*m>星期一<播音关"),
+                         QStringLiteral("8:00:02*w>星期三<收音机开"),
+                         QStringLiteral("8:00:03*d>每天<收音机关")};
+    tick_->setDayRules([=](const QDate& day) {
+        return day == ruleDay ? DayRule{ringsAs, silent} : DayRule{};
+    });
+    startAt(QTime(8, 0, 0), QTime(8, 0, 1));
+    for (int i = 0; i < 3; ++i)
+        tick_->tick();
+    QStringList got;
+    for (const QString& call : responses_->calls) {
+        if (!call.startsWith(QStringLiteral("alarmStep")) && !call.startsWith(QStringLiteral("showStatus")))
+            got << call.section(QStringLiteral(" ["), 0, 0);
+    }
+    QCOMPARE(got, fired);
 }
 
 void TickDispatchTest::rows_data() {
