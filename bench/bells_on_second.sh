@@ -45,7 +45,7 @@ run() {
   QUELBROOK_HOME="$home" QT_QPA_PLATFORM=offscreen QUELBROOK_AUDIO_SINK=fakeaudiosink \
     XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home" \
     DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/bus DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus \
-    QT_LOGGING_RULES="quelbrook.tick.debug=true" "$build/bin/quelbrook" 2>"$home/log" &
+    QT_LOGGING_RULES="quel.tick.debug=true" "$build/bin/quelbrook" 2>"$home/log" &
   local pid=$!
   pids+=($pid)
   sleep $(( first + firings + 2 - $(date +%s) ))
