@@ -6,13 +6,16 @@
 #include "bells/alarm.h"
 #include "bells/alarm_panel.h"
 #include "bells/chime.h"
+#include "bells/tone_fallback.h"
 #include "engine/clock_tick.h"
 #include "engine/next_entry.h"
 #include "history/history.h"
 #include "history/history_window.h"
 #include "history/keep_awake.h"
+#include "platform/media.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -22,7 +25,6 @@ namespace quel {
 
 namespace {
 
-const QString kCannotPlay = QStringLiteral("无法播放");
 const QString kCannotStart = QStringLiteral("程序无法启动");
 const QString kCannotRead = QStringLiteral("无法读取");
 
@@ -62,6 +64,8 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
 Unattended::~Unattended() = default;
 
 void Unattended::load() {
+    for (ToneFallback* fallback : std::as_const(fallbacks_))
+        fallback->setBuiltInTone(parts_.alarm.defaultRing());
     keepAwake_->load();
     parts_.menus.keepAwake->setChecked(keepAwake_->isOn());
     const bool onTheSecond =
@@ -93,9 +97,13 @@ void Unattended::wireHistory() {
     connect(&parts_.alarmPanel, &AlarmPanel::countDownEnded, this,
             [this] { history_->record(HistoryKind::CountDown, parts_.alarm.userRing()); });
     for (Media* player : {&parts_.tonePlayer, &parts_.chimePlayer}) {
-        connect(player, &Media::failed, this, [&h](const QString& path) {
-            h.record(HistoryKind::Sound, path, Outcome::Failed, kCannotPlay);
-        });
+        auto* fallback = new ToneFallback(*player, this);
+        fallbacks_ << fallback;
+        connect(fallback, &ToneFallback::soundFailed, this,
+                [&h](const QString& path, const MediaFault& fault, bool fellBack) {
+                    h.record(HistoryKind::Sound, path, Outcome::Failed,
+                             ToneFallback::describe(fault, fellBack));
+                });
     }
     connect(&h, &History::recorded, this, &Unattended::notifyFailure);
     connect(&h, &History::writeFailed, this, [this](const QString& path) {
@@ -117,6 +125,8 @@ void Unattended::showNext() {
     const QStringList& entries = parts_.table.entries();
     const std::optional<DueEntry> next = nextDue(entries, tick.programClock(), day);
     parts_.list.markEntry(next ? entries[next->index] : QString());
+    cueNext(next ? entries[next->index] : QString(),
+            next ? next->second - secondOfDay(tick.programClock()) : 0);
     const QString text =
         next ? nextEntryText(entries[next->index], next->second - secondOfDay(tick.programClock()))
              : kNoNextEntry;
@@ -128,6 +138,24 @@ void Unattended::showNext() {
     const QString tip = version::titleWithVersion() + QLatin1Char('\n') + text;
     if (parts_.platform.tray.tip() != tip)
         parts_.platform.tray.setTip(tip);
+}
+
+// The tone due in a few seconds is opened now, so that on its second only the sound has to start; one
+// that is no longer next is let go. The tone player ignores the cue while it sounds something else.
+void Unattended::cueNext(const QString& entry, int secondsLeft) {
+    QString tone;
+    if (!entry.isEmpty() && secondsLeft > 0 && secondsLeft <= kCueAheadSeconds) {
+        const ParsedResponse response = parseResponse(splitEntry(entry).response);
+        if (response.kind == ResponseKind::Tone)
+            tone = response.payload;
+    }
+    if (tone == cued_)
+        return;
+    if (!cued_.isEmpty() && parts_.tonePlayer.fileName() == cued_)
+        parts_.tonePlayer.cue(QString());
+    cued_ = tone;
+    if (!tone.isEmpty())
+        parts_.tonePlayer.cue(tone);
 }
 
 void Unattended::tableChanged() {
