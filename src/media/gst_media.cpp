@@ -44,11 +44,11 @@ double toSeconds(gint64 nanoseconds) {
 // never delivered (the component was destroyed first) is still released.
 class GstMedia::BusEvent final : public QEvent {
 public:
-    BusEvent(GstMessage* message, quint64 generation, quint64 segment)
+    BusEvent(GstMessage* posted, quint64 postedGeneration, quint64 postedSegment)
         : QEvent(busEventType()),
-          message(gst_message_ref(message)),
-          generation(generation),
-          segment(segment) {}
+          message(gst_message_ref(posted)),
+          generation(postedGeneration),
+          segment(postedSegment) {}
     ~BusEvent() override { gst_message_unref(message); }
     BusEvent(const BusEvent&) = delete;
     BusEvent& operator=(const BusEvent&) = delete;

@@ -60,6 +60,8 @@ public:
     // later (stop before it included) only has to start the sound. Nothing happens while another file
     // is playing or paused: a sound in progress is never cut off for one that is only due. The empty
     // path lets a file that is still only cued go; fileName() names a cued file.
+    // Not for a PulseAudio output yet: pulsesink starts a file it held that way only after as long
+    // again as it held it (bench/bench_tone_audible measures it), so the program cues nothing.
     virtual void cue(const QString&) {}
 
 signals:
