@@ -15,7 +15,6 @@
 #include "platform/media.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
-#include "schedule/entry_grammar.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -125,8 +124,6 @@ void Unattended::showNext() {
     const QStringList& entries = parts_.table.entries();
     const std::optional<DueEntry> next = nextDue(entries, tick.programClock(), day);
     parts_.list.markEntry(next ? entries[next->index] : QString());
-    cueNext(next ? entries[next->index] : QString(),
-            next ? next->second - secondOfDay(tick.programClock()) : 0);
     const QString text =
         next ? nextEntryText(entries[next->index], next->second - secondOfDay(tick.programClock()))
              : kNoNextEntry;
@@ -138,24 +135,6 @@ void Unattended::showNext() {
     const QString tip = version::titleWithVersion() + QLatin1Char('\n') + text;
     if (parts_.platform.tray.tip() != tip)
         parts_.platform.tray.setTip(tip);
-}
-
-// The tone due in a few seconds is opened now, so that on its second only the sound has to start; one
-// that is no longer next is let go. The tone player ignores the cue while it sounds something else.
-void Unattended::cueNext(const QString& entry, int secondsLeft) {
-    QString tone;
-    if (!entry.isEmpty() && secondsLeft > 0 && secondsLeft <= kCueAheadSeconds) {
-        const ParsedResponse response = parseResponse(splitEntry(entry).response);
-        if (response.kind == ResponseKind::Tone)
-            tone = response.payload;
-    }
-    if (tone == cued_)
-        return;
-    if (!cued_.isEmpty() && parts_.tonePlayer.fileName() == cued_)
-        parts_.tonePlayer.cue(QString());
-    cued_ = tone;
-    if (!tone.isEmpty())
-        parts_.tonePlayer.cue(tone);
 }
 
 void Unattended::tableChanged() {

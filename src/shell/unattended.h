@@ -45,7 +45,7 @@ struct UnattendedParts {
 // What lets the program ring for days with nobody watching: what rings next (beside the status line,
 // in the tray tip and marked in the list), the history of what rang and what failed (with a tray
 // notice for each failure and the window 历史记录; a tone that cannot play rings the built-in one),
-// the next tone opened a few seconds ahead, the hold against the desktop's suspend
+// the hold against the desktop's suspend
 // (保持唤醒) and the bells on the system's second (按系统秒打铃). It only wires: the rules are in
 // the tick, the history and the look-ahead.
 class Unattended : public QObject {
@@ -65,7 +65,6 @@ private:
     void wireHistory();
     void wireMenus();
     void showNext();
-    void cueNext(const QString& entry, int secondsLeft);
     void tableChanged();
     void notifyFailure(const HistoryEvent& event);
     void setOnTheSecond(bool on);
@@ -78,10 +77,6 @@ private:
     QString nextText_;
     quint64 tableGeneration_ = 0;
     QList<ToneFallback*> fallbacks_;  // of the tone and the chime player
-    QString cued_;                    // the tone opened ahead of its second
-    // Far enough ahead to open and preroll any sound file, near enough that a cued file holds the
-    // output only briefly.
-    static constexpr int kCueAheadSeconds = 3;
 };
 
 }  // namespace quel

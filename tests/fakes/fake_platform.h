@@ -231,8 +231,6 @@ public:
     void setVolume(int v) override { volume_ = v; }
     void setBalance(int b) override { balance = b; }
     void setMute(bool m) override { muted = m; }
-    // Kept apart from the log: a cue changes nothing that is heard.
-    void cue(const QString& path) override { cues << path; }
     void finish() { emit endOfStream(8); }
     // The open file turned out unplayable midway.
     void fail(const MediaFault& fault = {}) { emit failed(file_, fault); }
@@ -246,7 +244,6 @@ public:
     double durationSeconds = 0;
     double positionSeconds = 0;
     QList<double> seeks;  // every position written
-    QStringList cues;     // every path cued, the empty one included
     int balance = 0;
     bool muted = false;
 

@@ -304,24 +304,6 @@ private slots:
         QCOMPARE(f.history().last(),
                  QStringLiteral("声音\t") + f.window->defaultRing() + QStringLiteral("\t失败：文件不存在"));
     }
-
-    // The tone due next is opened a few seconds before its second and only then; other responses are not.
-    void theNextToneIsCuedAheadOfItsSecond() {
-        Fixture f;
-        f.start(
-            QStringLiteral("|8:30:10*上课铃>每天</bells/a.wav|8:30:20*没有注释>每天<执行程序/bin/true"
-                           "|8:30:30*下课铃>每天</bells/b.wav"));
-        FakeMedia* tone = f.fake.media.made[0];
-        f.tick(7);  // 8:30:06
-        QCOMPARE(tone->cues, QStringList());
-        f.tick();  // 8:30:07, three seconds ahead
-        QCOMPARE(tone->cues, QStringList{QStringLiteral("/bells/a.wav")});
-        f.tick(20);  // past the program, up to 8:30:27
-        // Once rung, the first is no longer next and its cue is let go (the component ignores that
-        // while it sounds).
-        QCOMPARE(tone->cues,
-                 (QStringList{QStringLiteral("/bells/a.wav"), QString(), QStringLiteral("/bells/b.wav")}));
-    }
 };
 
 QTEST_MAIN(UnattendedTest)
