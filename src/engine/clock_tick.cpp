@@ -1,6 +1,5 @@
 #include "engine/clock_tick.h"
 
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 
@@ -11,14 +10,13 @@
 #include "engine/tick_rules.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
+#include "platform/log.h"
 #include "schedule/entry_grammar.h"
 
 namespace quel {
 
-namespace {
-// "QT_LOGGING_RULES=quelbrook.tick.debug=true" tells when each entry fired, to the millisecond.
-Q_LOGGING_CATEGORY(lcTick, "quelbrook.tick", QtWarningMsg)
-}  // namespace
+// "QT_LOGGING_RULES=quel.tick.debug=true" tells when each entry fired, to the millisecond.
+Q_LOGGING_CATEGORY(lcTick, "quel.tick", QtWarningMsg)
 
 ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
                      QObject* parent)

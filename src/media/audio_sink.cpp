@@ -1,6 +1,6 @@
 #include "media/audio_sink.h"
 
-#include "media/media_log.h"
+#include "platform/log.h"
 
 namespace quel {
 

@@ -4,12 +4,19 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <thread>
 
 #include "media/audio_sink.h"
 #include "media/gst_backend.h"
-#include "media/media_log.h"
+#include "media/media_fault.h"
 #include "media/media_uri.h"
+#include "platform/log.h"
 
 namespace quel {
 
@@ -37,11 +44,11 @@ double toSeconds(gint64 nanoseconds) {
 // never delivered (the component was destroyed first) is still released.
 class GstMedia::BusEvent final : public QEvent {
 public:
-    BusEvent(GstMessage* message, quint64 generation, quint64 segment)
+    BusEvent(GstMessage* posted, quint64 postedGeneration, quint64 postedSegment)
         : QEvent(busEventType()),
-          message(gst_message_ref(message)),
-          generation(generation),
-          segment(segment) {}
+          message(gst_message_ref(posted)),
+          generation(postedGeneration),
+          segment(postedSegment) {}
     ~BusEvent() override { gst_message_unref(message); }
     BusEvent(const BusEvent&) = delete;
     BusEvent& operator=(const BusEvent&) = delete;
@@ -140,6 +147,9 @@ void GstMedia::detachBus() {
 // nothing piles up there; the few that matter travel on as posted events, which needs no GLib main
 // loop whatever event dispatcher Qt runs. A handler that drops a message owns its reference.
 GstBusSyncReply GstMedia::onBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        static_cast<GstMedia*>(self)->noteFault(classifyError(message));
+    }
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
         case GST_MESSAGE_ERROR:
@@ -188,7 +198,7 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
             gst_message_parse_error(message, &error, nullptr);
             qCDebug(lcMedia) << "Cannot play" << fileName_ << ":" << (error ? error->message : "");
             g_clear_error(&error);
-            fail("error");
+            fail(classifyError(message));
             break;
         }
         case GST_MESSAGE_ASYNC_DONE:
@@ -231,6 +241,33 @@ void GstMedia::reportDuration() {
 }
 
 void GstMedia::setFileName(const QString& path) {
+    if (phase_ == Phase::Cued && path == fileName_ && !path.isEmpty()) {
+        // Opened ahead of its time: only the sound is left to start.
+        phase_ = Phase::Playing;
+        if (opened_ && prerolled() && !startLogged_) {
+            startLogged_ = true;
+            qCDebug(lcMedia).noquote() << "Started" << fileName_;
+        }
+        changeState(GST_STATE_PLAYING);
+        return;
+    }
+    load(path, Phase::Playing);
+}
+
+void GstMedia::cue(const QString& path) {
+    if (path.isEmpty()) {
+        if (phase_ == Phase::Cued) {
+            load(QString(), Phase::Idle);
+        }
+        return;
+    }
+    if (phase_ == Phase::Playing || phase_ == Phase::Paused || (phase_ == Phase::Cued && path == fileName_)) {
+        return;
+    }
+    load(path, Phase::Cued);
+}
+
+void GstMedia::load(const QString& path, Phase target) {
     if (path.isEmpty() && !fileName_.isEmpty()) {
         qCDebug(lcMedia).noquote() << "Closed" << fileName_;
     }
@@ -240,29 +277,129 @@ void GstMedia::setFileName(const QString& path) {
     startLogged_ = false;
     pendingSeek_.reset();
     halt();
+    opened_ = false;
+    pendingUri_.clear();
     if (path.isEmpty()) {
         phase_ = Phase::Idle;
         return;
     }
+    phase_ = target;
     if (!ensurePipeline()) {
-        fail("no pipeline");
+        fail({MediaFault::Kind::Output, media_reason::kNoOutput});
         return;
     }
     const QByteArray uri = mediaUri(path);
     if (uri.isEmpty()) {
-        fail("no URI");
+        fail({MediaFault::Kind::File, media_reason::kMissing});
         return;
     }
+    gchar* local = g_filename_from_uri(uri.constData(), nullptr, nullptr);
+    if (!local) {
+        // A stream of the network: GStreamer opens it asynchronously by itself.
+        hand(uri);
+        return;
+    }
+    const QByteArray localPath(local);
+    g_free(local);
+    pendingUri_ = uri;
+
+    // The check runs on a thread of its own, which may outlive the component (a share that never
+    // answers keeps it for good), so it holds nothing of it. A local disk answers within the short
+    // wait and the file is handed on at once; a late answer is posted to the application and dropped
+    // once this name is gone, and one that never comes fails the file after kCheckTimeoutMs.
+    struct Check {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false;
+        bool late = false;
+        std::optional<MediaFault> fault;
+    };
+    const auto check = std::make_shared<Check>();
+    const quint64 serial = nameSerial_;
+    std::thread([localPath, check, serial, self = QPointer<GstMedia>(this)] {
+        const std::optional<MediaFault> fault = checkLocalFile(localPath);
+        std::lock_guard lock(check->mutex);
+        check->done = true;
+        check->fault = fault;
+        check->answered.notify_all();
+        if (check->late) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [fault, serial, self] {
+                    if (self) {
+                        self->checked(serial, fault);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+    }).detach();
+
+    std::unique_lock lock(check->mutex);
+    if (check->answered.wait_for(lock, std::chrono::milliseconds(kCheckWaitMs),
+                                 [&check] { return check->done; })) {
+        const std::optional<MediaFault> fault = check->fault;
+        lock.unlock();
+        checked(serial, fault);
+        return;
+    }
+    check->late = true;
+    lock.unlock();
+    QTimer::singleShot(kCheckTimeoutMs, this, [this, serial] {
+        checked(serial, MediaFault{MediaFault::Kind::File, media_reason::kUnreachable});
+    });
+}
+
+void GstMedia::checked(quint64 serial, const std::optional<MediaFault>& fault) {
+    if (serial != nameSerial_ || opened_ || pendingUri_.isEmpty()) {
+        return;  // another name was written, or the check of this one already answered
+    }
+    const QByteArray uri = pendingUri_;
+    pendingUri_.clear();
+    if (fault) {
+        fail(*fault);
+        return;
+    }
+    hand(uri);
+}
+
+// The file reaches the pipeline, which then goes where the operator's calls meanwhile left it.
+void GstMedia::hand(const QByteArray& uri) {
     g_object_set(pipeline_, "uri", uri.constData(), nullptr);
-    start();
+    opened_ = true;
+    switch (phase_) {
+        case Phase::Playing:
+            start();
+            break;
+        case Phase::Paused:
+        case Phase::Cued:
+            changeState(GST_STATE_PAUSED);
+            break;
+        case Phase::Idle:
+        case Phase::Ended:
+        case Phase::Stopped:
+        case Phase::Failed:
+            break;
+    }
+}
+
+// Every state change of an open file; nothing before its check has answered, since the pipeline
+// still holds the name before it then. A change refused at once fails the file with the error the
+// refusal raised.
+bool GstMedia::changeState(GstState state) {
+    if (!opened_) {
+        return true;
+    }
+    if (gst_element_set_state(pipeline_, state) != GST_STATE_CHANGE_FAILURE) {
+        return true;
+    }
+    // Refused without an error message: the output would not start.
+    fail(takeNotedFault().value_or(MediaFault{MediaFault::Kind::Output, media_reason::kNoOutput}));
+    return false;
 }
 
 void GstMedia::start() {
     phase_ = Phase::Playing;
-    // A missing file fails right here; the error message it also posts is already stale by then.
-    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        fail("cannot start");
-    }
+    changeState(GST_STATE_PLAYING);
 }
 
 void GstMedia::halt() {
@@ -275,10 +412,37 @@ void GstMedia::halt() {
     }
 }
 
-void GstMedia::fail(const char* why) {
-    qCDebug(lcMedia) << "Nothing plays for" << fileName_ << ":" << why;
+void GstMedia::noteFault(const MediaFault& fault) {
+    std::lock_guard lock(notedMutex_);
+    notedFault_ = fault;
+    notedGeneration_ = generation_.load();
+}
+
+std::optional<MediaFault> GstMedia::takeNotedFault() {
+    std::lock_guard lock(notedMutex_);
+    std::optional<MediaFault> fault;
+    if (notedGeneration_ == generation_.load()) {
+        fault = notedFault_;
+    }
+    notedFault_.reset();
+    return fault;
+}
+
+void GstMedia::fail(const MediaFault& fault) {
+    qCDebug(lcMedia) << "Nothing plays for" << fileName_ << ":" << fault.reason;
+    const bool onlyCued = phase_ == Phase::Cued;
     halt();
     pendingSeek_.reset();
+    if (onlyCued) {
+        // A file opened ahead of its time says nothing yet and leaves the component idle: writing its
+        // name opens it again and reports then, when the operator would have heard it.
+        fileName_.clear();
+        ++nameSerial_;
+        opened_ = false;
+        pendingUri_.clear();
+        phase_ = Phase::Idle;
+        return;
+    }
     phase_ = Phase::Failed;
     if (failReported_) {
         return;
@@ -290,9 +454,9 @@ void GstMedia::fail(const char* why) {
     const QString path = fileName_;
     QMetaObject::invokeMethod(
         this,
-        [this, serial, path] {
+        [this, serial, path, fault] {
             if (serial == nameSerial_) {
-                emit failed(path);
+                emit failed(path, fault);
             }
         },
         Qt::QueuedConnection);
@@ -301,8 +465,9 @@ void GstMedia::fail(const char* why) {
 void GstMedia::play() {
     switch (phase_) {
         case Phase::Paused:
+        case Phase::Cued:
             phase_ = Phase::Playing;
-            gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+            changeState(GST_STATE_PLAYING);
             break;
         case Phase::Stopped:
             start();
@@ -310,7 +475,7 @@ void GstMedia::play() {
         case Phase::Ended:
             if (seekNow(0.0)) {
                 phase_ = Phase::Playing;
-                gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+                changeState(GST_STATE_PLAYING);
             } else {
                 // Some streams cannot seek; opening the file again starts it over all the same.
                 halt();
@@ -327,10 +492,11 @@ void GstMedia::play() {
 void GstMedia::pause() {
     if (phase_ == Phase::Playing) {
         phase_ = Phase::Paused;
-        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        changeState(GST_STATE_PAUSED);
     }
 }
 
+// A cued file is already stopped at its start, and stays cued.
 void GstMedia::stop() {
     if (phase_ == Phase::Playing || phase_ == Phase::Paused || phase_ == Phase::Ended) {
         halt();
@@ -386,6 +552,9 @@ void GstMedia::setPosition(double seconds) {
             return;
         case Phase::Ended:
             // Moved back from the end, the file waits there for play as a paused one would.
+            phase_ = Phase::Paused;
+            break;
+        case Phase::Cued:
             phase_ = Phase::Paused;
             break;
         case Phase::Playing:

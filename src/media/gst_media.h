@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <atomic>
+#include <mutex>
 #include <optional>
 
 #include "media/gst_backend.h"
@@ -13,9 +14,12 @@ namespace quel {
 
 // The media component on a GStreamer playbin. The pipeline is built when the first file name is
 // written and goes back to NULL (no threads, no device) whenever nothing is open, so an idle component
-// costs nothing. GStreamer's messages cross to this object's thread as posted events; each carries the
-// generation it was posted in, and anything from a file or segment that has since been replaced is
-// dropped, so a late end of an old file never reaches the new one.
+// costs nothing. A local file is first checked on a thread of its own (a FIFO or a stalled network
+// share would otherwise hold the GUI thread inside GStreamer's open for good); only a regular file that
+// answered reaches the pipeline, whose state changes to PAUSED and PLAYING are asynchronous. GStreamer's
+// messages cross to this object's thread as posted events; each carries the generation it was posted in, and
+// anything from a file or segment that has since been replaced is dropped, so a late end of an old file never
+// reaches the new one.
 class GstMedia final : public Media {
     Q_OBJECT
 public:
@@ -39,26 +43,38 @@ public:
     void setBalance(int balance) override;
     void setMute(bool mute) override;
     void setVideoEnabled(bool enabled) override { video_ = enabled; }
+    void cue(const QString& path) override;
 
     // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
     static constexpr int kEndedState = 8;
     static constexpr int kSilentVolume = -10000;
     static constexpr int kFullVolume = 0;
     static constexpr int kBalanceRange = 10000;
+    // How long writing a name waits for the file's check (a local disk answers well within it), and
+    // how long a file may take to answer before it counts as unreachable.
+    static constexpr int kCheckWaitMs = 20;
+    static constexpr int kCheckTimeoutMs = 2000;
 
 protected:
     bool event(QEvent* e) override;
 
 private:
-    enum class Phase { Idle, Playing, Paused, Ended, Stopped, Failed };
+    // Cued: open and held silent at the start until the same name is written.
+    enum class Phase { Idle, Playing, Paused, Ended, Stopped, Failed, Cued };
     class BusEvent;
 
     bool ensurePipeline();
     void attachBus();
     void detachBus();
+    void load(const QString& path, Phase target);
+    void checked(quint64 serial, const std::optional<MediaFault>& fault);
+    void hand(const QByteArray& uri);
+    bool changeState(GstState state);
     void start();
     void halt();
-    void fail(const char* why);
+    void fail(const MediaFault& fault);
+    void noteFault(const MediaFault& fault);
+    std::optional<MediaFault> takeNotedFault();
     void reportDuration();
     bool prerolled() const;
     bool seekNow(double seconds);
@@ -80,6 +96,8 @@ private:
     double reportedDuration_ = 0.0;  // the last durationChanged of the open file
     quint64 nameSerial_ = 0;         // moves on with every file name written
     bool failReported_ = false;      // of the name last written
+    bool opened_ = false;            // the pipeline holds the name last written, which passed its check
+    QByteArray pendingUri_;          // waits for its check
     bool startLogged_ = false;       // of the name last written
     int volume_ = kFullVolume;
     int balance_ = 0;
@@ -92,6 +110,12 @@ private:
     // before a seek is not taken for the end of the part played after it.
     std::atomic<quint64> generation_{0};
     std::atomic<quint64> segment_{0};
+
+    // The error a state change raised on the thread that asked for it, so that a start refused at once
+    // still says why; taken by that caller, stale once the generation moved on.
+    std::mutex notedMutex_;
+    std::optional<MediaFault> notedFault_;
+    quint64 notedGeneration_ = 0;
 };
 
 // Makes the GStreamer media components. Making one is cheap: GStreamer starts only when a component

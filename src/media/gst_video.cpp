@@ -4,7 +4,7 @@
 #include <gst/app/gstappsink.h>
 
 #include "media/gst_media.h"
-#include "media/media_log.h"
+#include "platform/log.h"
 
 namespace quel {
 

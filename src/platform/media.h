@@ -7,6 +7,29 @@
 
 namespace quel {
 
+// Why a file name did not play. A file fault is the file's own (missing, unreadable, not a sound): the
+// next file may well play. An output fault is the sound output's (no device, the sound server gone, a
+// part of GStreamer missing): nothing will play until it is mended, so a caller working through a list
+// stops instead of writing a failure per file.
+struct MediaFault {
+    enum class Kind { Unknown, File, Output };
+    Kind kind = Kind::Unknown;
+    // What the operator reads, in Chinese ("文件不存在"); empty for Unknown.
+    QString reason;
+    bool operator==(const MediaFault&) const = default;
+};
+
+// The reasons the component gives.
+namespace media_reason {
+inline const QString kMissing = QStringLiteral("文件不存在");
+inline const QString kUnreadable = QStringLiteral("文件无法读取");
+inline const QString kNotAFile = QStringLiteral("不是普通文件");
+inline const QString kUnreachable = QStringLiteral("文件打不开（无响应）");
+inline const QString kUndecodable = QStringLiteral("无法解码");
+inline const QString kNoDecoder = QStringLiteral("缺少这种格式的解码器");
+inline const QString kNoOutput = QStringLiteral("没有声音输出");
+}  // namespace media_reason
+
 // One media playback component: plays one file at a time.
 class Media : public QObject {
     Q_OBJECT
@@ -33,6 +56,13 @@ public:
     // Whether video tracks show their picture (frameShown) as well as play their sound. Off unless
     // asked for, before the first file name is written: tones, the chime and the alarm stay sound only.
     virtual void setVideoEnabled(bool) {}
+    // Opens `path` ahead of its time and holds it silent at its start, so that writing the same name
+    // later (stop before it included) only has to start the sound. Nothing happens while another file
+    // is playing or paused: a sound in progress is never cut off for one that is only due. The empty
+    // path lets a file that is still only cued go; fileName() names a cued file.
+    // Not for a PulseAudio output yet: pulsesink starts a file it held that way only after as long
+    // again as it held it (bench/bench_tone_audible measures it), so the program cues nothing.
+    virtual void cue(const QString&) {}
 
 signals:
     // Once each time the open file has played to its end; never for pause, stop or a new file name.
@@ -41,7 +71,8 @@ signals:
     // component decodes, broken midway, a play-list file of another program. Always delivered later
     // from the event loop, never from inside setFileName, so a caller that moves on to the next file in
     // its handler does not recurse through a list of bad files. Dropped once another name is written.
-    void failed(const QString& path);
+    // `fault` says whose fault it was and why.
+    void failed(const QString& path, const quel::MediaFault& fault = {});
     // The length of the open file became known (some milliseconds after the name was written) or
     // changed; never for the 0 of an idle component.
     void durationChanged(double seconds);

@@ -1,7 +1,6 @@
 #include "platform/pulse_line_in.h"
 
 #include <QAbstractEventDispatcher>
-#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -12,9 +11,11 @@
 #include <pulse/operation.h>
 #include <pulse/proplist.h>
 
+#include "platform/log.h"
+
 namespace quel {
 
-Q_LOGGING_CATEGORY(lcLineIn, "quelbrook.linein")
+Q_LOGGING_CATEGORY(lcLineIn, "quel.linein")
 
 namespace {
 

@@ -3,12 +3,14 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QLoggingCategory>
+
+#include "platform/log.h"
 
 namespace quel {
 
+Q_LOGGING_CATEGORY(lcInhibit, "quel.inhibit")
+
 namespace {
-Q_LOGGING_CATEGORY(lcInhibit, "quelbrook.inhibit")
 const QString kService = QStringLiteral("org.freedesktop.login1");
 const QString kPath = QStringLiteral("/org/freedesktop/login1");
 const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");

@@ -8,11 +8,13 @@
 #include "bells/alarm.h"
 #include "bells/alarm_panel.h"
 #include "bells/chime.h"
+#include "bells/tone_fallback.h"
 #include "engine/clock_tick.h"
 #include "engine/next_entry.h"
 #include "history/history.h"
 #include "history/history_window.h"
 #include "history/keep_awake.h"
+#include "platform/media.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
 #include "schedule/schedule_list.h"
@@ -24,7 +26,6 @@ namespace quel {
 
 namespace {
 
-const QString kCannotPlay = QStringLiteral("无法播放");
 const QString kCannotStart = QStringLiteral("程序无法启动");
 const QString kCannotRead = QStringLiteral("无法读取");
 
@@ -64,6 +65,8 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
 Unattended::~Unattended() = default;
 
 void Unattended::load() {
+    for (ToneFallback* fallback : std::as_const(fallbacks_))
+        fallback->setBuiltInTone(parts_.alarm.defaultRing());
     keepAwake_->load();
     parts_.menus.keepAwake->setChecked(keepAwake_->isOn());
     readOnTheSecond();
@@ -99,9 +102,13 @@ void Unattended::wireHistory() {
     connect(&parts_.alarmPanel, &AlarmPanel::countDownEnded, this,
             [this] { history_->record(HistoryKind::CountDown, parts_.alarm.userRing()); });
     for (Media* player : {&parts_.tonePlayer, &parts_.chimePlayer}) {
-        connect(player, &Media::failed, this, [&h](const QString& path) {
-            h.record(HistoryKind::Sound, path, Outcome::Failed, kCannotPlay);
-        });
+        auto* fallback = new ToneFallback(*player, this);
+        fallbacks_ << fallback;
+        connect(fallback, &ToneFallback::soundFailed, this,
+                [&h](const QString& path, const MediaFault& fault, bool fellBack) {
+                    h.record(HistoryKind::Sound, path, Outcome::Failed,
+                             ToneFallback::describe(fault, fellBack));
+                });
     }
     connect(&h, &History::recorded, this, &Unattended::notifyFailure);
     connect(&h, &History::writeFailed, this, [this](const QString& path) {

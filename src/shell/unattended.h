@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,6 +24,7 @@ class MainMenus;
 class Media;
 class ScheduleList;
 class TableDocument;
+class ToneFallback;
 struct HistoryEvent;
 struct Platform;
 
@@ -44,7 +46,8 @@ struct UnattendedParts {
 
 // What lets the program ring for days with nobody watching: what rings next (beside the status line,
 // in the tray tip and marked in the list), the history of what rang and what failed (with a tray
-// notice for each failure and the window 历史记录), the hold against the desktop's suspend
+// notice for each failure and the window 历史记录; a tone that cannot play rings the built-in one),
+// the hold against the desktop's suspend
 // (保持唤醒) and the bells on the system's second (按系统秒打铃). It only wires: the rules are in
 // the tick, the history and the look-ahead.
 class Unattended : public QObject {
@@ -81,6 +84,7 @@ private:
     QString nextText_;
     std::function<QString()> silentDayNext_;
     quint64 tableGeneration_ = 0;
+    QList<ToneFallback*> fallbacks_;  // of the tone and the chime player
 };
 
 }  // namespace quel

@@ -233,7 +233,7 @@ public:
     void setMute(bool m) override { muted = m; }
     void finish() { emit endOfStream(8); }
     // The open file turned out unplayable midway.
-    void fail() { emit failed(file_); }
+    void fail(const MediaFault& fault = {}) { emit failed(file_, fault); }
     void announceDuration(double seconds) {
         durationSeconds = seconds;
         emit durationChanged(seconds);

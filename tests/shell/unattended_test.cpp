@@ -13,6 +13,7 @@
 #include "engine/clock_tick.h"
 #include "fakes/fake_platform.h"
 #include "history/history.h"
+#include "platform/media.h"
 #include "platform/settings_names.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
@@ -291,6 +292,63 @@ private slots:
         // The menu brings the same window forward.
         f.action("MenuHistory")->trigger();
         QCOMPARE(f.window->findChildren<QWidget*>(QStringLiteral("FormHistory")).size(), 1);
+    }
+
+    // A bell whose file cannot play rings the built-in tone instead, and the history and the tray say
+    // which file and why. A sound output that is gone has no fallback and is said once.
+    void aToneThatCannotPlayStillRingsAndSaysWhy_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("fallsBack");
+        QTest::addColumn<QString>("written");
+        QTest::addRow("a missing file rings the built-in tone")
+            << int(MediaFault::Kind::File) << media_reason::kMissing << true
+            << QStringLiteral("失败：文件不存在，已改响内置铃声");
+        QTest::addRow("a file that cannot be decoded rings the built-in tone")
+            << int(MediaFault::Kind::File) << media_reason::kUndecodable << true
+            << QStringLiteral("失败：无法解码，已改响内置铃声");
+        QTest::addRow("no sound output is not the file's fault and has no fallback")
+            << int(MediaFault::Kind::Output) << media_reason::kNoOutput << false
+            << QStringLiteral("失败：没有声音输出（不是文件的问题）");
+    }
+    void aToneThatCannotPlayStillRingsAndSaysWhy() {
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        QFETCH(bool, fallsBack);
+        QFETCH(QString, written);
+        Fixture f;
+        f.start(QStringLiteral("|8:30:00*上课铃>每天</bells/a.wav|8:30:01*下课铃>每天</bells/b.wav"));
+        f.tick();
+        FakeMedia* tone = f.fake.media.made[0];
+        f.fake.media.log.clear();
+        const MediaFault fault{MediaFault::Kind(kind), reason};
+        tone->fail(fault);
+
+        const QString builtIn = f.window->defaultRing();
+        QCOMPARE(f.fake.media.log,
+                 fallsBack ? (QStringList{"m1 stop", "m1 file " + builtIn, "m1 play"}) : QStringList());
+        QCOMPARE(f.history().last(), QStringLiteral("声音\t/bells/a.wav\t") + written);
+        QCOMPARE(f.fake.tray.warnings.last(), QStringLiteral("Quelbrook 声音 /bells/a.wav ") + written);
+
+        // The next bell fails the same way: a file fault is said again, a gone output is not.
+        f.tick();
+        tone->fail(fault);
+        QCOMPARE(f.history().last(), fallsBack ? QStringLiteral("声音\t/bells/b.wav\t") + written
+                                               : QStringLiteral("时间表\t8:30:01 下课铃 /bells/b.wav\t完成"));
+    }
+
+    void theBuiltInToneFailingInItsTurnIsSaidAndNotRetried() {
+        Fixture f;
+        f.start(QStringLiteral("|8:30:00*上课铃>每天</bells/a.wav"));
+        f.tick();
+        FakeMedia* tone = f.fake.media.made[0];
+        const MediaFault missing{MediaFault::Kind::File, media_reason::kMissing};
+        tone->fail(missing);
+        f.fake.media.log.clear();
+        tone->fail(missing);  // the built-in tone is missing too
+        QCOMPARE(f.fake.media.log, QStringList());
+        QCOMPARE(f.history().last(),
+                 QStringLiteral("声音\t") + f.window->defaultRing() + QStringLiteral("\t失败：文件不存在"));
     }
 };
 
