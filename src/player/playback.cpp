@@ -142,8 +142,13 @@ void Playback::reportSkipped() {
 }
 
 // A track that cannot play ends at once. Repeating it would only fail again, so 单曲循环 goes idle.
-void Playback::onFailed(const QString& path) {
+void Playback::onFailed(const QString& path, const MediaFault& fault) {
     if (!isOpen() || path != media_.fileName()) {
+        return;
+    }
+    // No track can play while the output is gone: skipping them all would only fill the history.
+    if (fault.kind == MediaFault::Kind::Output) {
+        outputFailed(fault.reason);
         return;
     }
     ++failuresInRow_;

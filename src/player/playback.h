@@ -8,6 +8,7 @@
 namespace quel {
 
 class Media;
+struct MediaFault;
 class PlayList;
 
 // 直播到底, 单曲循环, 全程循环.
@@ -76,7 +77,7 @@ private:
     void endList();
     void goIdle();
     void onEnded();
-    void onFailed(const QString& path);
+    void onFailed(const QString& path, const MediaFault& fault);
     void onListReplaced();
     void onListChanged();
     void setCurrent(int index);

@@ -267,15 +267,26 @@ private slots:
 
     // With the output gone every track would fail alike: the loop stops once, says why, and the next
     // play tries the output again.
+    void anOutputFaultStopsTheLoopOnce_data() {
+        QTest::addColumn<bool>("fromComponent");
+        QTest::addRow("the component says the output failed") << true;
+        QTest::addRow("the program is told") << false;
+    }
     void anOutputFaultStopsTheLoopOnce() {
+        QFETCH(bool, fromComponent);
         Fixture f;
         f.media.unplayable << f.track('a');
         QSignalSpy stopped(&f.playback, &Playback::stoppedByOutput);
         QSignalSpy skipped(&f.playback, &Playback::tracksSkipped);
         f.playback.play();
         f.settle();  // a fails as a file: b opens
-        f.playback.outputFailed(QStringLiteral("没有声音输出"));
-        f.playback.outputFailed(QStringLiteral("没有声音输出"));
+        for (int i = 0; i < 2; ++i) {
+            if (fromComponent)
+                emit f.media.failed(f.track('b'),
+                                    {quel::MediaFault::Kind::Output, QStringLiteral("没有声音输出")});
+            else
+                f.playback.outputFailed(QStringLiteral("没有声音输出"));
+        }
         f.settle();
         QCOMPARE(f.log(), QStringList({"file a", "file b", "stop", "file "}));
         QCOMPARE(stopped.size(), 1);
