@@ -16,6 +16,9 @@ packages=(
   fonts-wqy-microhei
   xvfb xauth
   dbus
+  # The page for a phone. Debian's Qt HTTP Server build files ask for Qt WebSockets without the package
+  # depending on it.
+  qt6-httpserver-dev qt6-websockets-dev
 )
 # The Debian package is built by cpack with dpkg-shlibdeps (dpkg-dev) and checked by lintian.
 packaging=(dpkg-dev lintian)
@@ -25,6 +28,8 @@ packaging=(dpkg-dev lintian)
 if [ "${1:-}" = "--test" ]; then
   packages+=(libbenchmark-dev clang libclang-rt-14-dev procps python3-dbusmock faketime clang-format)
   packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
+  # The page for a phone is tested in headless Chromium, driven by Selenium.
+  packages+=(chromium chromium-driver python3-selenium)
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.
   if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then
