@@ -1,4 +1,6 @@
 #include <QCheckBox>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "remote/web/page_settings.h"
 #include "remote/web/remote_page.h"
+#include "remote/web/remote_page_feature.h"
 #include "remote/web/remote_settings_window.h"
 #include "web_fakes.h"
 
@@ -159,6 +162,66 @@ private slots:
             QVERIFY(quel::passwordMatches(loadPageSettings(store).digest, password));
             QCOMPARE(loadPageSettings(store).enabled, on);
         }
+    }
+
+    // At start-up the page follows its settings files, and answers for the program only once the
+    // program's actions are handed in.
+    void feature_data() {
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<bool>("withPassword");
+        QTest::addColumn<bool>("actionsHandedIn");
+        QTest::addColumn<QString>("startError");
+        QTest::addColumn<QString>("ringAnswer");
+        QTest::addRow("on, connected") << true << true << true << ""
+                                       << "ok 已完成";
+        QTest::addRow("on, the program's actions not yet handed in") << true << true << false << ""
+                                                                     << "failed 程序尚未接通远程控制";
+        QTest::addRow("on without a password")
+            << true << false << true << "没有设置密码，远程控制页面不能开启"
+            << "";
+        QTest::addRow("off") << false << true << true << ""
+                             << "";
+    }
+    void feature() {
+        QFETCH(bool, on);
+        QFETCH(bool, withPassword);
+        QFETCH(bool, actionsHandedIn);
+        QFETCH(QString, startError);
+        QFETCH(QString, ringAnswer);
+        QTemporaryDir dir;
+        FakeFiles disk;
+        SettingsStore store(disk, dir.path());
+        const QString password = QStringLiteral("bell");
+        QVERIFY(savePageSettings(
+            store, {on, "127.0.0.1", freePort(), withPassword ? passwordDigest(password, 1000) : QString()}));
+        FakeClock clock;
+        FakeRemoteActions actions;
+        FakeRemoteLog log;
+        RemotePageFeature feature(clock, store, log);
+        if (actionsHandedIn)
+            feature.setActions(&actions);
+        QCOMPARE(feature.startIfEnabled(), startError);
+        QCOMPARE(feature.page().running(), ringAnswer != "");
+        if (!feature.page().running())
+            return;
+        const quint16 port = feature.page().port();
+        const RawReply login = offThread([port] {
+            return rawExchange(port,
+                               "POST /api/login HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 19\r\n"
+                               "Connection: close\r\n\r\n{\"password\":\"bell\"}");
+        });
+        QCOMPARE(login.status, 200);
+        const QByteArray session =
+            "Cookie: " + login.header("set-cookie").split(';').first() + "\r\nX-Quel-Token: " +
+            QJsonDocument::fromJson(login.body).object().value("token").toString().toLatin1();
+        const RawReply ring = offThread([port, session] {
+            return rawExchange(port, "POST /api/ring HTTP/1.1\r\nHost: 127.0.0.1\r\n" + session +
+                                         "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        });
+        const QJsonObject answer = QJsonDocument::fromJson(ring.body).object();
+        QCOMPARE((answer.value("ok").toBool() ? "ok " : "failed ") + answer.value("message").toString(),
+                 ringAnswer);
+        QCOMPARE(actions.calls, actionsHandedIn ? QStringList{"ringNow()"} : QStringList{});
     }
 };
 
