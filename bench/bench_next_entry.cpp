@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "engine/next_entry.h"
-#include "engine/program_clock.h"
+#include "schedule/program_clock.h"
 
 namespace {
 

@@ -19,16 +19,16 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
+#include "media/audio_sink.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
+#include "media/tone_files.h"
 #include "platform/settings_names.h"
-#include "player/audio_sink.h"
 #include "player/broadcaster.h"
 #include "player/from_player.h"
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
 #include "player/play_list_text.h"
 #include "player/player_session.h"
 #include "player/shuffle.h"
-#include "player/tone_files.h"
 
 using namespace quel;
 

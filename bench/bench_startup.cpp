@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 
 #include "fakes/fake_platform.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
 #include "platform/settings_names.h"
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
 #include "shell/main_window.h"
 
 using namespace quel;

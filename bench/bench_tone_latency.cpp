@@ -13,9 +13,9 @@
 #include <optional>
 #include <vector>
 
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
-#include "player/tone_files.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
+#include "media/tone_files.h"
 
 namespace {
 

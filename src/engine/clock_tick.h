@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "engine/clock_watch.h"
-#include "engine/program_clock.h"
 #include "engine/tick_rules.h"
+#include "schedule/program_clock.h"
 
 class QTimer;
 

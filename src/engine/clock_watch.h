@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "engine/program_clock.h"
+#include "schedule/program_clock.h"
 
 namespace quel {
 

@@ -7,7 +7,7 @@
 #include <QStringView>
 #include <optional>
 
-#include "engine/program_clock.h"
+#include "schedule/program_clock.h"
 
 namespace quel {
 

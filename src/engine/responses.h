@@ -2,13 +2,11 @@
 
 #include <QString>
 
-#include "engine/program_clock.h"
 #include "platform/play_order.h"
+#include "schedule/program_clock.h"
+#include "schedule/vocabulary.h"
 
 namespace quel {
-
-enum class PowerAction { Shutdown, Restart, Logoff };
-enum class Voice { Male, Female };
 
 // What a fired entry asks of the rest of the program, each with what the tick already parsed from the
 // entry. The shell's router implements it by forwarding to the features; the tick never touches a

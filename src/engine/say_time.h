@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "engine/program_clock.h"
-#include "engine/responses.h"
+#include "schedule/program_clock.h"
+#include "schedule/vocabulary.h"
 
 namespace quel {
 

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QTime>
 
-#include "engine/program_clock.h"
+#include "schedule/program_clock.h"
 
 namespace quel {
 

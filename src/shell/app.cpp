@@ -6,13 +6,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
 #include "platform/platform.h"
 #include "platform/power.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/splash_window.h"
 #include "shell/info/version.h"

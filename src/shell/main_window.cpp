@@ -13,22 +13,23 @@
 #include <QWindow>
 #include <utility>
 
-#include "engine/alarm.h"
-#include "engine/alarm_panel.h"
-#include "engine/calibration_window.h"
-#include "engine/chime.h"
+#include "bells/alarm.h"
+#include "bells/alarm_panel.h"
+#include "bells/chime.h"
 #include "engine/clock_tick.h"
-#include "engine/history.h"
-#include "engine/power_off.h"
-#include "engine/power_windows.h"
-#include "engine/radio_control.h"
-#include "engine/radio_windows.h"
+#include "history/history.h"
 #include "platform/named.h"
 #include "player/broadcaster.h"
+#include "power/power_off.h"
+#include "power/power_windows.h"
+#include "radio/radio_control.h"
+#include "radio/radio_windows.h"
 #include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_commands.h"
+#include "shell/bell_menus.h"
+#include "shell/calibration_window.h"
 #include "shell/info/about_window.h"
 #include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
@@ -61,7 +62,9 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     broadcaster_ = new Broadcaster(platform_, this);
     router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *broadcaster_, *radio_, *powerOff_);
     tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
-    menus_ = std::make_unique<MainMenus>(this, chime_->chimeMenu(), alarm_->alarmMenu());
+    auto* chimeMenu = new ChimeMenu(*chime_, this);
+    auto* alarmMenu = new AlarmMenu(*alarm_, this);
+    menus_ = std::make_unique<MainMenus>(this, chimeMenu->menu(), alarmMenu->menu());
     menus_->fillMenuBar(menuBar());
     systemMenu_ = new SystemMenu(platform_, *menus_, *powerOff_, this);
     buildFace();

@@ -10,14 +10,14 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "engine/alarm.h"
-#include "engine/alarm_panel.h"
-#include "engine/chime.h"
+#include "bells/alarm.h"
+#include "bells/alarm_panel.h"
+#include "bells/chime.h"
 #include "engine/clock_tick.h"
-#include "engine/power_off.h"
 #include "engine/status_line.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
+#include "power/power_off.h"
 #include "schedule/entry_choices.h"
 #include "schedule/entry_editor.h"
 #include "shell/info/version.h"

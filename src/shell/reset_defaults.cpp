@@ -1,6 +1,6 @@
 #include "shell/reset_defaults.h"
 
-#include "engine/chime_rules.h"
+#include "bells/chime_rules.h"
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"

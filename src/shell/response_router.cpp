@@ -1,10 +1,10 @@
 #include "shell/response_router.h"
 
-#include "engine/power_off.h"
-#include "engine/radio_control.h"
 #include "engine/say_time.h"
 #include "platform/media.h"
 #include "player/broadcaster.h"
+#include "power/power_off.h"
+#include "radio/radio_control.h"
 #include "schedule/table_document.h"
 
 namespace quel {

@@ -1,6 +1,6 @@
 #include "shell/startup_settings.h"
 
-#include "engine/chime_rules.h"
+#include "bells/chime_rules.h"
 #include "platform/settings_names.h"
 
 namespace quel {

@@ -2,10 +2,10 @@
 
 #include <QAction>
 
-#include "engine/power_off.h"
-#include "engine/power_rules.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
+#include "power/power_off.h"
+#include "power/power_rules.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/reset_defaults.h"

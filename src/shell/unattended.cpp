@@ -3,14 +3,14 @@
 #include <QAction>
 #include <QLabel>
 
-#include "engine/alarm.h"
-#include "engine/alarm_panel.h"
-#include "engine/chime.h"
+#include "bells/alarm.h"
+#include "bells/alarm_panel.h"
+#include "bells/chime.h"
 #include "engine/clock_tick.h"
-#include "engine/history.h"
-#include "engine/history_window.h"
-#include "engine/keep_awake.h"
 #include "engine/next_entry.h"
+#include "history/history.h"
+#include "history/history_window.h"
+#include "history/keep_awake.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
 #include "schedule/schedule_list.h"

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "player/tone_files.h"
+#include "media/tone_files.h"
 #include "program_process.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "engine/keep_awake.h"
 #include "fakes/private_bus.h"
+#include "history/keep_awake.h"
 #include "platform/files.h"
 #include "platform/sleep_inhibitor.h"
 

@@ -8,14 +8,14 @@
 #include <QtTest>
 
 #include "fakes/fake_platform.h"
-#include "measuring_sink.h"
+#include "media/audio_sink.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
+#include "media/measuring_sink.h"
+#include "media/tone_files.h"
 #include "platform/settings_names.h"
-#include "player/audio_sink.h"
 #include "player/broadcaster.h"
-#include "player/gst_backend.h"
-#include "player/gst_media.h"
 #include "player/player_session.h"
-#include "tone_files.h"
 
 using namespace quel;
 using namespace quel::fakes;

@@ -13,10 +13,10 @@
 #include <QtTest>
 
 #include "engine/clock_tick.h"
-#include "engine/power_off.h"
 #include "fakes/fake_platform.h"
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
+#include "power/power_off.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
 #include "shell/reset_defaults.h"

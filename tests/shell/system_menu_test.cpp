@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "engine/power_off.h"
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
+#include "power/power_off.h"
 #include "shell/main_menus.h"
 #include "shell/system_menu.h"
 

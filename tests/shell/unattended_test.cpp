@@ -11,8 +11,8 @@
 #include <QtTest>
 
 #include "engine/clock_tick.h"
-#include "engine/history.h"
 #include "fakes/fake_platform.h"
+#include "history/history.h"
 #include "platform/settings_names.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"

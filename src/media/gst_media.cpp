@@ -1,0 +1,448 @@
+#include "media/gst_media.h"
+
+#include <gst/audio/streamvolume.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <algorithm>
+
+#include "media/audio_sink.h"
+#include "media/gst_backend.h"
+#include "media/media_log.h"
+#include "media/media_uri.h"
+
+namespace quel {
+
+namespace {
+
+// playbin's GstPlayFlags: decode audio only, so a video file plays its sound and opens no window;
+// the software volume keeps the level ours instead of the sound server's stream volume.
+constexpr guint kPlayFlagVideo = 0x1;
+constexpr guint kPlayFlagAudio = 0x2;
+constexpr guint kPlayFlagSoftVolume = 0x10;
+constexpr double kHundredthsPerDb = 100.0;
+
+QEvent::Type busEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+double toSeconds(gint64 nanoseconds) {
+    return nanoseconds > 0 ? static_cast<double>(nanoseconds) / GST_SECOND : 0.0;
+}
+
+}  // namespace
+
+// One bus message on its way to the Qt thread. It holds its own reference, so a message that is
+// never delivered (the component was destroyed first) is still released.
+class GstMedia::BusEvent final : public QEvent {
+public:
+    BusEvent(GstMessage* message, quint64 generation, quint64 segment)
+        : QEvent(busEventType()),
+          message(gst_message_ref(message)),
+          generation(generation),
+          segment(segment) {}
+    ~BusEvent() override { gst_message_unref(message); }
+    BusEvent(const BusEvent&) = delete;
+    BusEvent& operator=(const BusEvent&) = delete;
+
+    GstMessage* const message;
+    const quint64 generation;
+    const quint64 segment;
+};
+
+GstMedia::GstMedia(GstElement* audioSink, QObject* parent) : Media(parent), audioSink_(audioSink) {
+    if (audioSink_ && g_object_is_floating(audioSink_)) {
+        gst_object_ref_sink(audioSink_);
+    }
+}
+
+GstMedia::~GstMedia() {
+    if (pipeline_) {
+        // NULL joins every streaming thread, so no message handler runs once the bus is detached;
+        // messages already posted die with this object's event queue.
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        detachBus();
+        gst_object_unref(pipeline_);
+    }
+    if (panorama_) {
+        gst_object_unref(panorama_);
+    }
+    if (audioSink_) {
+        gst_object_unref(audioSink_);
+    }
+}
+
+std::unique_ptr<Media> GstMediaFactory::create() {
+    return std::make_unique<GstMedia>();
+}
+
+bool GstMedia::ensurePipeline() {
+    if (pipeline_) {
+        return true;
+    }
+    if (!initMedia()) {
+        return false;
+    }
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin) {
+        qCDebug(lcMedia) << "No playbin element: nothing can play";
+        return false;
+    }
+    pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
+    g_object_set(pipeline_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume | (video_ ? kPlayFlagVideo : 0u),
+                 nullptr);
+    if (video_) {
+        attachVideo();
+    } else if (GstElement* none = gst_element_factory_make("fakesink", nullptr)) {
+        // Named, so playbin does not load every video output of the machine to choose one it won't use
+        // (some crash when loaded where no display of theirs exists).
+        g_object_set(pipeline_, "video-sink", none, nullptr);
+    }
+
+    GstElement* sink = audioSink_ ? audioSink_ : makeAudioSink(qgetenv(kAudioSinkVariable));
+    audioSink_ = nullptr;
+    if (sink) {
+        g_object_set(pipeline_, "audio-sink", sink, nullptr);
+        gst_object_unref(sink);
+    }
+
+    // The simple method turns one side down and never mixes it into the other, so "left only" is
+    // silence on the right, as the balance control promises.
+    if (GstElement* panorama = gst_element_factory_make("audiopanorama", nullptr)) {
+        panorama_ = GST_ELEMENT(gst_object_ref_sink(panorama));
+        gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
+        g_object_set(pipeline_, "audio-filter", panorama_, nullptr);
+    } else {
+        qCDebug(lcMedia) << "No audiopanorama element: balance has no effect";
+    }
+
+    attachBus();
+    applyVolume();
+    applyBalance();
+    g_object_set(pipeline_, "mute", gboolean(mute_), nullptr);
+    return true;
+}
+
+void GstMedia::attachBus() {
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, &GstMedia::onBusMessage, this, nullptr);
+    gst_object_unref(bus);
+}
+
+void GstMedia::detachBus() {
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+}
+
+// Runs on whichever GStreamer thread posted the message. Every message is dropped from the bus, so
+// nothing piles up there; the few that matter travel on as posted events, which needs no GLib main
+// loop whatever event dispatcher Qt runs. A handler that drops a message owns its reference.
+GstBusSyncReply GstMedia::onBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_ASYNC_DONE:
+        case GST_MESSAGE_DURATION_CHANGED:
+        case GST_MESSAGE_CLOCK_LOST: {
+            auto* media = static_cast<GstMedia*>(self);
+            QCoreApplication::postEvent(
+                media, new BusEvent(message, media->generation_.load(), media->segment_.load()));
+            break;
+        }
+        default:
+            break;
+    }
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+bool GstMedia::event(QEvent* e) {
+    if (e->type() != busEventType()) {
+        return Media::event(e);
+    }
+    const auto* bus = static_cast<BusEvent*>(e);
+    if (bus->generation == generation_.load()) {
+        const bool staleEnd =
+            GST_MESSAGE_TYPE(bus->message) == GST_MESSAGE_EOS && bus->segment != segment_.load();
+        if (!staleEnd) {
+            handleMessage(bus->message, bus->segment);
+        }
+    }
+    return true;
+}
+
+void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
+    switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            if (phase_ == Phase::Playing || phase_ == Phase::Paused) {
+                phase_ = Phase::Ended;
+                // Paused at the end, the output stops running instead of feeding silence until play.
+                gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+                emit endOfStream(kEndedState);
+            }
+            break;
+        case GST_MESSAGE_ERROR: {
+            GError* error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            qCDebug(lcMedia) << "Cannot play" << fileName_ << ":" << (error ? error->message : "");
+            g_clear_error(&error);
+            fail("error");
+            break;
+        }
+        case GST_MESSAGE_ASYNC_DONE:
+            if (!startLogged_ && phase_ == Phase::Playing) {
+                // The one line a run of the whole program is checked by: which files really began.
+                startLogged_ = true;
+                qCDebug(lcMedia).noquote() << "Started" << fileName_;
+            }
+            reportDuration();  // learnt as soon as the file is open
+            if (segment == segment_.load()) {
+                seekTarget_.reset();
+            }
+            if (pendingSeek_) {
+                const double seconds = *pendingSeek_;
+                pendingSeek_.reset();
+                seekNow(seconds);
+            }
+            break;
+        case GST_MESSAGE_DURATION_CHANGED:
+            reportDuration();
+            break;
+        case GST_MESSAGE_CLOCK_LOST:
+            // The output device went away and took the clock; a fresh PLAYING picks a new one.
+            if (phase_ == Phase::Playing) {
+                gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+                gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void GstMedia::reportDuration() {
+    const double seconds = duration();
+    if (seconds > 0 && seconds != reportedDuration_) {
+        reportedDuration_ = seconds;
+        emit durationChanged(seconds);
+    }
+}
+
+void GstMedia::setFileName(const QString& path) {
+    if (path.isEmpty() && !fileName_.isEmpty()) {
+        qCDebug(lcMedia).noquote() << "Closed" << fileName_;
+    }
+    fileName_ = path;
+    ++nameSerial_;
+    failReported_ = false;
+    startLogged_ = false;
+    pendingSeek_.reset();
+    halt();
+    if (path.isEmpty()) {
+        phase_ = Phase::Idle;
+        return;
+    }
+    if (!ensurePipeline()) {
+        fail("no pipeline");
+        return;
+    }
+    const QByteArray uri = mediaUri(path);
+    if (uri.isEmpty()) {
+        fail("no URI");
+        return;
+    }
+    g_object_set(pipeline_, "uri", uri.constData(), nullptr);
+    start();
+}
+
+void GstMedia::start() {
+    phase_ = Phase::Playing;
+    // A missing file fails right here; the error message it also posts is already stale by then.
+    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        fail("cannot start");
+    }
+}
+
+void GstMedia::halt() {
+    seekTarget_.reset();
+    knownDuration_ = 0.0;
+    reportedDuration_ = 0.0;
+    if (pipeline_) {
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        ++generation_;
+    }
+}
+
+void GstMedia::fail(const char* why) {
+    qCDebug(lcMedia) << "Nothing plays for" << fileName_ << ":" << why;
+    halt();
+    pendingSeek_.reset();
+    phase_ = Phase::Failed;
+    if (failReported_) {
+        return;
+    }
+    failReported_ = true;
+    // Queued, and only for the name that failed: a caller that has moved on meanwhile (a new name, the
+    // empty name) must not take this for the end of what it plays now.
+    const quint64 serial = nameSerial_;
+    const QString path = fileName_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, path] {
+            if (serial == nameSerial_) {
+                emit failed(path);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void GstMedia::play() {
+    switch (phase_) {
+        case Phase::Paused:
+            phase_ = Phase::Playing;
+            gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+            break;
+        case Phase::Stopped:
+            start();
+            break;
+        case Phase::Ended:
+            if (seekNow(0.0)) {
+                phase_ = Phase::Playing;
+                gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+            } else {
+                // Some streams cannot seek; opening the file again starts it over all the same.
+                halt();
+                start();
+            }
+            break;
+        case Phase::Idle:
+        case Phase::Playing:
+        case Phase::Failed:
+            break;
+    }
+}
+
+void GstMedia::pause() {
+    if (phase_ == Phase::Playing) {
+        phase_ = Phase::Paused;
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    }
+}
+
+void GstMedia::stop() {
+    if (phase_ == Phase::Playing || phase_ == Phase::Paused || phase_ == Phase::Ended) {
+        halt();
+        pendingSeek_.reset();
+        phase_ = Phase::Stopped;
+    }
+}
+
+double GstMedia::duration() const {
+    if (!pipeline_ || phase_ == Phase::Idle || phase_ == Phase::Stopped || phase_ == Phase::Failed) {
+        return 0.0;
+    }
+    // Some demuxers cannot answer while they settle after a seek or at the end; the length learnt
+    // before stands for the open file meanwhile.
+    gint64 nanoseconds = 0;
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &nanoseconds) && nanoseconds > 0) {
+        knownDuration_ = toSeconds(nanoseconds);
+    }
+    return knownDuration_;
+}
+
+double GstMedia::position() const {
+    if (pendingSeek_) {
+        return *pendingSeek_;
+    }
+    // While a seek settles the pipeline cannot say where it is; the slider must not jump back to 0.
+    if (seekTarget_) {
+        return *seekTarget_;
+    }
+    if (!pipeline_ || phase_ == Phase::Idle || phase_ == Phase::Stopped || phase_ == Phase::Failed) {
+        return 0.0;
+    }
+    gint64 nanoseconds = 0;
+    return gst_element_query_position(pipeline_, GST_FORMAT_TIME, &nanoseconds) ? toSeconds(nanoseconds)
+                                                                                : 0.0;
+}
+
+bool GstMedia::prerolled() const {
+    GstState current = GST_STATE_VOID_PENDING;
+    GstState pending = GST_STATE_VOID_PENDING;
+    return gst_element_get_state(pipeline_, &current, &pending, 0) == GST_STATE_CHANGE_SUCCESS &&
+           current >= GST_STATE_PAUSED;
+}
+
+void GstMedia::setPosition(double seconds) {
+    seconds = std::max(seconds, 0.0);
+    switch (phase_) {
+        case Phase::Idle:
+        case Phase::Failed:
+            return;
+        case Phase::Stopped:
+            pendingSeek_ = seconds;
+            return;
+        case Phase::Ended:
+            // Moved back from the end, the file waits there for play as a paused one would.
+            phase_ = Phase::Paused;
+            break;
+        case Phase::Playing:
+        case Phase::Paused:
+            break;
+    }
+    // A file still opening cannot seek yet; the position waits for ASYNC_DONE, and a slider dragged
+    // meanwhile leaves only its last position.
+    if (prerolled()) {
+        pendingSeek_.reset();
+        seekNow(seconds);
+    } else {
+        pendingSeek_ = seconds;
+    }
+}
+
+bool GstMedia::seekNow(double seconds) {
+    ++segment_;
+    const auto target = static_cast<gint64>(seconds * GST_SECOND);
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME,
+                                 GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), target)) {
+        qCDebug(lcMedia) << "Cannot seek in" << fileName_;
+        return false;
+    }
+    seekTarget_ = seconds;
+    return true;
+}
+
+void GstMedia::setVolume(int hundredthsDb) {
+    // Above 0 dB would clip, below -100 dB is silence already.
+    volume_ = std::clamp(hundredthsDb, kSilentVolume, kFullVolume);
+    applyVolume();
+}
+
+void GstMedia::applyVolume() {
+    if (pipeline_) {
+        gst_stream_volume_set_volume(GST_STREAM_VOLUME(pipeline_), GST_STREAM_VOLUME_FORMAT_DB,
+                                     volume_ / kHundredthsPerDb);
+    }
+}
+
+void GstMedia::setBalance(int balance) {
+    balance_ = std::clamp(balance, -kBalanceRange, kBalanceRange);
+    applyBalance();
+}
+
+void GstMedia::applyBalance() {
+    if (panorama_) {
+        g_object_set(panorama_, "panorama", gfloat(balance_) / kBalanceRange, nullptr);
+    }
+}
+
+void GstMedia::setMute(bool mute) {
+    mute_ = mute;
+    if (pipeline_) {
+        g_object_set(pipeline_, "mute", gboolean(mute_), nullptr);
+    }
+}
+
+}  // namespace quel

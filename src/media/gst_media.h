@@ -1,0 +1,104 @@
+#pragma once
+
+#include <gst/gst.h>
+
+#include <QString>
+#include <atomic>
+#include <optional>
+
+#include "media/gst_backend.h"
+#include "platform/media.h"
+
+namespace quel {
+
+// The media component on a GStreamer playbin. The pipeline is built when the first file name is
+// written and goes back to NULL (no threads, no device) whenever nothing is open, so an idle component
+// costs nothing. GStreamer's messages cross to this object's thread as posted events; each carries the
+// generation it was posted in, and anything from a file or segment that has since been replaced is
+// dropped, so a late end of an old file never reaches the new one.
+class GstMedia final : public Media {
+    Q_OBJECT
+public:
+    // `audioSink` replaces the output that QUELBROOK_AUDIO_SINK names; the component takes it over
+    // (a floating reference as gst_element_factory_make returns, or a reference handed over).
+    explicit GstMedia(GstElement* audioSink = nullptr, QObject* parent = nullptr);
+    ~GstMedia() override;
+    GstMedia(const GstMedia&) = delete;
+    GstMedia& operator=(const GstMedia&) = delete;
+
+    void setFileName(const QString& path) override;
+    QString fileName() const override { return fileName_; }
+    void play() override;
+    void pause() override;
+    void stop() override;
+    double duration() const override;
+    double position() const override;
+    void setPosition(double seconds) override;
+    int volume() const override { return volume_; }
+    void setVolume(int hundredthsDb) override;
+    void setBalance(int balance) override;
+    void setMute(bool mute) override;
+    void setVideoEnabled(bool enabled) override { video_ = enabled; }
+
+    // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
+    static constexpr int kEndedState = 8;
+    static constexpr int kSilentVolume = -10000;
+    static constexpr int kFullVolume = 0;
+    static constexpr int kBalanceRange = 10000;
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    enum class Phase { Idle, Playing, Paused, Ended, Stopped, Failed };
+    class BusEvent;
+
+    bool ensurePipeline();
+    void attachBus();
+    void detachBus();
+    void start();
+    void halt();
+    void fail(const char* why);
+    void reportDuration();
+    bool prerolled() const;
+    bool seekNow(double seconds);
+    void applyVolume();
+    void applyBalance();
+    void handleMessage(GstMessage* message, quint64 segment);
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void attachVideo();
+    static GstFlowReturn onVideoSample(GstElement* sink, gpointer self);
+
+    GstElement* pipeline_ = nullptr;
+    GstElement* panorama_ = nullptr;
+    GstElement* audioSink_ = nullptr;  // held until the pipeline takes it
+    QString fileName_;
+    Phase phase_ = Phase::Idle;
+    std::optional<double> pendingSeek_;  // waits for the file to open
+    std::optional<double> seekTarget_;   // sent, until the pipeline has settled there
+    mutable double knownDuration_ = 0.0;
+    double reportedDuration_ = 0.0;  // the last durationChanged of the open file
+    quint64 nameSerial_ = 0;         // moves on with every file name written
+    bool failReported_ = false;      // of the name last written
+    bool startLogged_ = false;       // of the name last written
+    int volume_ = kFullVolume;
+    int balance_ = 0;
+    bool mute_ = false;
+    bool video_ = false;
+
+    // Written on this object's thread, read by GStreamer's threads when they stamp a message.
+    // `generation_` moves on whenever the pipeline goes to NULL (its threads are then joined, so every
+    // older message carries an older stamp); `segment_` moves on before every seek, so an end reached
+    // before a seek is not taken for the end of the part played after it.
+    std::atomic<quint64> generation_{0};
+    std::atomic<quint64> segment_{0};
+};
+
+// Makes the GStreamer media components. Making one is cheap: GStreamer starts only when a component
+// is first given a file.
+class GstMediaFactory final : public MediaFactory {
+public:
+    std::unique_ptr<Media> create() override;
+};
+
+}  // namespace quel

@@ -1,0 +1,200 @@
+// The history's month files: the exact line of each kind of event, a new file each month, reading back
+// the last days, and a folder that cannot be written.
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fakes/fake_platform.h"
+#include "history/history.h"
+#include "history/history_line.h"
+
+using namespace quel;
+using quel::fakes::FakeClock;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+const QDateTime kMorning(QDate(2026, 12, 2), QTime(8, 0, 5));
+
+}  // namespace
+
+class HistoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void oneLinePerEvent_data();
+    void oneLinePerEvent();
+    void linesReadBackAsTheyWereWritten();
+    void foreignLinesAreSkipped_data();
+    void foreignLinesAreSkipped();
+    void aNewMonthOpensANewFile();
+    void recentIsNewestFirstAndKeepsToItsDays();
+    void anUnwritableFolderIsToldOnceAndAgainAfterItRecovered();
+};
+
+void HistoryTest::oneLinePerEvent_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("line");
+
+    auto row = [](const char* name, HistoryKind k, const QString& what, Outcome o, const QString& reason,
+                  const QString& line) {
+        QTest::addRow("%s", name) << int(k) << what << int(o) << reason << line;
+    };
+    row("an entry that rang", HistoryKind::Entry, "8:00:05 上课铃 /bells/a.wav", Outcome::Done, "",
+        "2026-12-02 08:00:05\t时间表\t8:00:05 上课铃 /bells/a.wav\t完成\r\n");
+    row("an entry passed over", HistoryKind::Entry, "8:00:05 播音关", Outcome::Missed, "",
+        "2026-12-02 08:00:05\t时间表\t8:00:05 播音关\t错过\r\n");
+    row("a program that did not start", HistoryKind::Entry, "8:00:05 执行程序/gone", Outcome::Failed,
+        "程序无法启动", "2026-12-02 08:00:05\t时间表\t8:00:05 执行程序/gone\t失败：程序无法启动\r\n");
+    row("the hourly chime", HistoryKind::Chime, "8:00:00 /q/toll/A/A8.WAV", Outcome::Done, "",
+        "2026-12-02 08:00:05\t整点敲钟\t8:00:00 /q/toll/A/A8.WAV\t完成\r\n");
+    row("the alarm", HistoryKind::Alarm, "/q/timeup.mp3", Outcome::Done, "",
+        "2026-12-02 08:00:05\t闹铃\t/q/timeup.mp3\t完成\r\n");
+    row("the count-down's end", HistoryKind::CountDown, "/q/timeup.mp3", Outcome::Done, "",
+        "2026-12-02 08:00:05\t倒计时\t/q/timeup.mp3\t完成\r\n");
+    row("a sound that cannot play", HistoryKind::Sound, "/q/gone.wav", Outcome::Failed, "无法播放",
+        "2026-12-02 08:00:05\t声音\t/q/gone.wav\t失败：无法播放\r\n");
+    row("a table that cannot be read", HistoryKind::Table, "/q/DayTimeTable/A.DTT", Outcome::Failed,
+        "无法读取", "2026-12-02 08:00:05\t时间表文件\t/q/DayTimeTable/A.DTT\t失败：无法读取\r\n");
+    row("a broadcast track skipped", HistoryKind::Broadcast, "/music/a.mp3", Outcome::Failed,
+        "曲目无法播放，已跳过", "2026-12-02 08:00:05\t播音\t/music/a.mp3\t失败：曲目无法播放，已跳过\r\n");
+    row("a power-off refused", HistoryKind::PowerOff, "关机", Outcome::Failed, "",
+        "2026-12-02 08:00:05\t关机\t关机\t失败\r\n");
+    row("the clock re-synced", HistoryKind::Clock, "内部时钟 8:00:04 → 10:00:05", Outcome::Done, "",
+        "2026-12-02 08:00:05\t校时\t内部时钟 8:00:04 → 10:00:05\t完成\r\n");
+    row("tabs and line breaks of a hand-made entry stay on one line", HistoryKind::Entry, "8:00:05 a\tb\r\nc",
+        Outcome::Failed, "x\ny", "2026-12-02 08:00:05\t时间表\t8:00:05 a b  c\t失败：x y\r\n");
+}
+
+void HistoryTest::oneLinePerEvent() {
+    QFETCH(int, kind);
+    QFETCH(QString, what);
+    QFETCH(int, outcome);
+    QFETCH(QString, reason);
+    QFETCH(QString, line);
+    QTemporaryDir dir;
+    FakeClock clock(kMorning);
+    History history(clock, dir.filePath(QStringLiteral("History")));
+    QSignalSpy recorded(&history, &History::recorded);
+    history.record(HistoryKind(kind), what, Outcome(outcome), reason);
+    history.flush();
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("History/2026-12.log"))), line.toUtf8());
+    QCOMPARE(recorded.size(), 1);
+}
+
+void HistoryTest::linesReadBackAsTheyWereWritten() {
+    const HistoryEvent events[] = {
+        {kMorning, HistoryKind::Entry, QStringLiteral("8:00:05 上课铃"), Outcome::Done, QString()},
+        {kMorning, HistoryKind::Entry, QStringLiteral("8:00:05 上课铃"), Outcome::Missed, QString()},
+        {kMorning, HistoryKind::Sound, QStringLiteral("/a：b.wav"), Outcome::Failed,
+         QStringLiteral("无法播放")},
+        {kMorning, HistoryKind::PowerOff, QStringLiteral("关机"), Outcome::Failed, QString()},
+    };
+    for (const HistoryEvent& e : events) {
+        const std::optional<HistoryEvent> back = parseHistoryLine(QString::fromUtf8(historyLine(e)));
+        QVERIFY(back);
+        QCOMPARE(*back, e);
+    }
+}
+
+void HistoryTest::foreignLinesAreSkipped_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addRow("empty") << "";
+    QTest::addRow("torn by a power cut") << "2026-12-02 08:00:05\t时间表\t8:00";
+    QTest::addRow("a bad time") << "2026-13-02 08:00:05\t时间表\tx\t完成";
+    QTest::addRow("an unknown kind") << "2026-12-02 08:00:05\t天气\tx\t完成";
+    QTest::addRow("an unknown result") << "2026-12-02 08:00:05\t时间表\tx\t也许";
+    QTest::addRow("a field too many") << "2026-12-02 08:00:05\t时间表\tx\t完成\ty";
+}
+
+void HistoryTest::foreignLinesAreSkipped() {
+    QFETCH(QString, line);
+    QVERIFY(!parseHistoryLine(line));
+}
+
+void HistoryTest::aNewMonthOpensANewFile() {
+    QTemporaryDir dir;
+    FakeClock clock(QDateTime(QDate(2026, 11, 30), QTime(23, 59, 59)));
+    History history(clock, dir.filePath(QStringLiteral("History")));
+    history.record(HistoryKind::Entry, QStringLiteral("23:59:59 a"));
+    clock.advance(1000);
+    history.record(HistoryKind::Entry, QStringLiteral("0:00:00 b"));
+    // An entry passed over in the old month goes to the old month's file, whenever it is written.
+    history.recordAt(QDateTime(QDate(2026, 11, 30), QTime(22, 0, 0)), HistoryKind::Entry,
+                     QStringLiteral("22:00:00 c"), Outcome::Missed);
+    history.flush();
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("History/2026-11.log"))),
+             QStringLiteral("2026-11-30 23:59:59\t时间表\t23:59:59 a\t完成\r\n"
+                            "2026-11-30 22:00:00\t时间表\t22:00:00 c\t错过\r\n")
+                 .toUtf8());
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("History/2026-12.log"))),
+             QStringLiteral("2026-12-01 00:00:00\t时间表\t0:00:00 b\t完成\r\n").toUtf8());
+}
+
+void HistoryTest::recentIsNewestFirstAndKeepsToItsDays() {
+    QTemporaryDir dir;
+    FakeClock clock(QDateTime(QDate(2026, 11, 24), QTime(8, 0, 0)));
+    History history(clock, dir.filePath(QStringLiteral("History")));
+    history.record(HistoryKind::Entry, QStringLiteral("too old"));
+    for (int day = 1; day <= 8; ++day) {
+        clock.set(QDateTime(QDate(2026, 11, 24).addDays(day), QTime(8, 0, 0)));
+        history.record(HistoryKind::Entry, QStringLiteral("day %1 first").arg(day));
+        history.record(HistoryKind::Chime, QStringLiteral("day %1 second").arg(day));
+    }
+    history.flush();
+    // A line torn by a power cut costs that line only.
+    {
+        QFile f(dir.filePath(QStringLiteral("History/2026-11.log")));
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("2026-11-30 08:0");
+    }
+    clock.set(QDateTime(QDate(2026, 12, 2), QTime(9, 0, 0)));  // day 8
+    const QList<HistoryEvent> recent = history.recent(3);
+    QStringList whats;
+    for (const HistoryEvent& e : recent)
+        whats << e.what;
+    // Within one second the later line comes first too.
+    QCOMPARE(whats, (QStringList{"day 8 second", "day 8 first", "day 7 second", "day 7 first", "day 6 second",
+                                 "day 6 first"}));
+    QCOMPARE(history.recent(30).size(), 17);
+}
+
+void HistoryTest::anUnwritableFolderIsToldOnceAndAgainAfterItRecovered() {
+    QTemporaryDir dir;
+    // A file where the folder should be: no line can be written, whoever runs the test.
+    const QString folder = dir.filePath(QStringLiteral("History"));
+    QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+    FakeClock clock(kMorning);
+    History history(clock, folder);
+    QSignalSpy failed(&history, &History::writeFailed);
+    QSignalSpy recorded(&history, &History::recorded);
+    for (int i = 0; i < 3; ++i)
+        history.record(HistoryKind::Entry, QStringLiteral("lost"));
+    history.flush();
+    QTRY_COMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().first().toString(), folder + QStringLiteral("/2026-12.log"));
+    QCOMPARE(recorded.size(), 3);  // the window and the notices still hear of them
+
+    QVERIFY(QFile::remove(folder));
+    history.record(HistoryKind::Entry, QStringLiteral("kept"));
+    history.flush();
+    QCOMPARE(readAll(folder + QStringLiteral("/2026-12.log")),
+             QByteArray("2026-12-02 08:00:05\t时间表\tkept\t完成\r\n"));
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+    history.record(HistoryKind::Entry, QStringLiteral("lost again"));
+    history.flush();
+    QTRY_COMPARE(failed.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "history_test.moc"
