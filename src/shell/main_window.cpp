@@ -37,6 +37,7 @@
 #include "shell/info/text_windows.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
+#include "shell/remote_page_wiring.h"
 #include "shell/reset_defaults.h"
 #include "shell/response_router.h"
 #include "shell/system_menu.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
         static const char* const kNames[] = {"关机", "重启", "注销"};
         history.record(HistoryKind::PowerOff, QString::fromUtf8(kNames[int(kind)]), Outcome::Failed, reason);
     });
+    remotePage_ = new RemotePageWiring(platform_, *menus_, history, *this);
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }

@@ -26,6 +26,7 @@ class MainMenus;
 class PowerOff;
 class RadioControl;
 class SystemMenu;
+class RemotePageWiring;
 class ResponseRouter;
 class ScheduleList;
 class TableCommands;
@@ -48,6 +49,8 @@ public:
     MainMenus& menus() const { return *menus_; }
     const PowerOff& powerOff() const { return *powerOff_; }
     Unattended& unattended() const { return *unattended_; }
+    // The page for a phone; the program's RemoteActions are handed to its feature().
+    RemotePageWiring& remotePage() const { return *remotePage_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -83,6 +86,7 @@ private:
     ScheduleList* list_ = nullptr;
     std::unique_ptr<EntryChoices> choices_;
     Unattended* unattended_ = nullptr;
+    RemotePageWiring* remotePage_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     TableButtons tableButtons_;

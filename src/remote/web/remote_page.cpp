@@ -245,9 +245,7 @@ void RemotePage::countBytes(QTcpSocket* socket) {
 void RemotePage::drop(QTcpSocket* socket) {
     connections_.remove(socket);
     disconnect(socket, nullptr, this, nullptr);
-    // What was written goes out before the socket does.
-    socket->flush();
-    socket->disconnectFromHost();
+    socket->abort();
     socket->deleteLater();
 }
 
