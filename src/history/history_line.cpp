@@ -13,7 +13,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 constexpr QChar kSeparator = u'\t';
 constexpr int kFields = 4;
 
-const std::array<std::pair<HistoryKind, QString>, 9> kKinds = {{
+const std::array<std::pair<HistoryKind, QString>, 10> kKinds = {{
     {HistoryKind::Entry, QStringLiteral("时间表")},
     {HistoryKind::Chime, QStringLiteral("整点敲钟")},
     {HistoryKind::Alarm, QStringLiteral("闹铃")},
@@ -23,6 +23,7 @@ const std::array<std::pair<HistoryKind, QString>, 9> kKinds = {{
     {HistoryKind::Sound, QStringLiteral("声音")},
     {HistoryKind::Table, QStringLiteral("时间表文件")},
     {HistoryKind::Clock, QStringLiteral("校时")},
+    {HistoryKind::Remote, QStringLiteral("远程控制")},
 }};
 
 const QString kDone = QStringLiteral("完成");

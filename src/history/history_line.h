@@ -20,6 +20,7 @@ enum class HistoryKind {
     Sound,      // a sound that could not be played
     Table,      // a table file that could not be read
     Clock,      // the program clock set to the system clock without the operator asking
+    Remote,     // 远程控制: a change made from outside the main window, with the caller
 };
 
 enum class Outcome { Done, Missed, Failed };
