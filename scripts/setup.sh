@@ -19,6 +19,9 @@ packages=(
   xvfb xauth
   dbus
   libsodium-dev
+  # The page for a phone. Debian's Qt HTTP Server build files ask for Qt WebSockets without the package
+  # depending on it.
+  qt6-httpserver-dev qt6-websockets-dev
 )
 # The Debian package is built by cpack with dpkg-shlibdeps (dpkg-dev) and checked by lintian.
 packaging=(dpkg-dev lintian)
@@ -30,6 +33,8 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
   # The broadcast player's media controls are checked as the desktop's tools speak them.
   packages+=(playerctl)
+  # The page for a phone is tested in headless Chromium, driven by Selenium.
+  packages+=(chromium chromium-driver python3-selenium)
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio
   # service keeps it: installing pulseaudio there would replace it.
   if ! command -v pulseaudio >/dev/null && ! command -v pipewire-pulse >/dev/null; then

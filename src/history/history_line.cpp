@@ -25,6 +25,7 @@ const std::array<std::pair<HistoryKind, QString>, 10> kKinds = {{
     {HistoryKind::Clock, QStringLiteral("校时")},
     {HistoryKind::Emergency, QStringLiteral("紧急广播")},
     {HistoryKind::Calendar, QStringLiteral("日历")},
+    {HistoryKind::Remote, QStringLiteral("远程控制")},
 }};
 
 const QString kDone = QStringLiteral("完成");

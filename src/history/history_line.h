@@ -22,6 +22,7 @@ enum class HistoryKind {
     Clock,      // the program clock set to the system clock without the operator asking
     Emergency,  // 紧急广播 started or ended
     Calendar,   // 日历: the table the school calendar chose for a day, and why
+    Remote,     // 远程控制: a change made from outside the main window, with the caller
 };
 
 // Held: due while the emergency broadcast sounded, so not carried out; Skipped: the bell the operator

@@ -43,6 +43,7 @@
 #include "shell/info/text_windows.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
+#include "shell/remote_page_wiring.h"
 #include "shell/reset_defaults.h"
 #include "shell/response_router.h"
 #include "shell/system_menu.h"
@@ -103,6 +104,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     connect(campus_, &CampusShell::lockChanged, this, &MainWindow::showCurrentTable);
     // The bundle carries 按系统秒打铃: every building rings on the second, or none does.
     connect(&campus_->campus(), &campus::Campus::installed, unattended_, &Unattended::readOnTheSecond);
+    remotePage_ = new RemotePageWiring(platform_, *menus_, history, *this);
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }

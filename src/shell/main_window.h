@@ -29,6 +29,7 @@ class MainMenus;
 class PowerOff;
 class RadioControl;
 class SystemMenu;
+class RemotePageWiring;
 class ResponseRouter;
 class ScheduleList;
 class ShellRemote;
@@ -57,6 +58,8 @@ public:
     ShellRemote& attachRemote();
     ShellRemote* remote() const { return remote_; }
     CampusShell& campus() const { return *campus_; }
+    // The page for a phone; the program's RemoteActions are handed to its feature().
+    RemotePageWiring& remotePage() const { return *remotePage_; }
     // The built-in alarm sound, the tone of 默认乐音.
     const QString& defaultRing() const { return defaultRing_; }
 
@@ -95,6 +98,7 @@ private:
     ShellRemote* remote_ = nullptr;
     QPushButton* emergency_ = nullptr;  // 紧急广播
     CalendarWiring* calendar_ = nullptr;
+    RemotePageWiring* remotePage_ = nullptr;
     EntryEditor* editor_ = nullptr;
     TableCommands* tableCommands_ = nullptr;
     CampusShell* campus_ = nullptr;

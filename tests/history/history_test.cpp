@@ -71,6 +71,9 @@ void HistoryTest::oneLinePerEvent_data() {
         "2026-12-02 08:00:05\t关机\t关机\t失败\r\n");
     row("the clock re-synced", HistoryKind::Clock, "内部时钟 8:00:04 → 10:00:05", Outcome::Done, "",
         "2026-12-02 08:00:05\t校时\t内部时钟 8:00:04 → 10:00:05\t完成\r\n");
+    row("a change from the page for a phone", HistoryKind::Remote, "192.168.1.20 立即打铃", Outcome::Failed,
+        "程序尚未接通远程控制",
+        "2026-12-02 08:00:05\t远程控制\t192.168.1.20 立即打铃\t失败：程序尚未接通远程控制\r\n");
     row("tabs and line breaks of a hand-made entry stay on one line", HistoryKind::Entry, "8:00:05 a\tb\r\nc",
         Outcome::Failed, "x\ny", "2026-12-02 08:00:05\t时间表\t8:00:05 a b  c\t失败：x y\r\n");
 }
