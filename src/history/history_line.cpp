@@ -28,6 +28,7 @@ const std::array<std::pair<HistoryKind, QString>, 9> kKinds = {{
 const QString kDone = QStringLiteral("完成");
 const QString kMissed = QStringLiteral("错过");
 const QString kFailed = QStringLiteral("失败");
+const QString kCancelled = QStringLiteral("取消");
 const QString kReasonMark = QStringLiteral("：");
 
 QString oneLine(QString text) {
@@ -56,6 +57,8 @@ QString resultText(const HistoryEvent& event) {
             return kMissed;
         case Outcome::Failed:
             return event.reason.isEmpty() ? kFailed : kFailed + kReasonMark + event.reason;
+        case Outcome::Cancelled:
+            return event.reason.isEmpty() ? kCancelled : kCancelled + kReasonMark + event.reason;
     }
     return kDone;
 }
@@ -91,10 +94,13 @@ std::optional<HistoryEvent> parseHistoryLine(QStringView line) {
         event.outcome = Outcome::Done;
     } else if (result == kMissed) {
         event.outcome = Outcome::Missed;
-    } else if (result.startsWith(kFailed)) {
-        event.outcome = Outcome::Failed;
-        const QStringView rest = result.sliced(kFailed.size());
-        event.reason = rest.startsWith(kReasonMark) ? rest.sliced(kReasonMark.size()).toString() : QString();
+    } else if (result.startsWith(kFailed) || result.startsWith(kCancelled)) {
+        const bool failed = result.startsWith(kFailed);
+        event.outcome = failed ? Outcome::Failed : Outcome::Cancelled;
+        const QStringView rest = result.sliced((failed ? kFailed : kCancelled).size());
+        if (!rest.isEmpty() && !rest.startsWith(kReasonMark))
+            return std::nullopt;
+        event.reason = rest.isEmpty() ? QString() : rest.sliced(kReasonMark.size()).toString();
     } else {
         return std::nullopt;
     }

@@ -22,19 +22,21 @@ enum class HistoryKind {
     Clock,      // the program clock set to the system clock without the operator asking
 };
 
-enum class Outcome { Done, Missed, Failed };
+// Done only when the thing happened (the sound played, the program started, the power request was
+// accepted); Cancelled when the operator stopped it.
+enum class Outcome { Done, Missed, Failed, Cancelled };
 
 struct HistoryEvent {
     QDateTime when;
     HistoryKind kind = HistoryKind::Entry;
     QString what;
     Outcome outcome = Outcome::Done;
-    QString reason;  // why it failed
+    QString reason;  // why it failed, or why it was cancelled when not by the operator
     bool operator==(const HistoryEvent&) const = default;
 };
 
 QString kindLabel(HistoryKind kind);
-// "完成", "错过", "失败：" and the reason.
+// "完成", "错过", "失败：" and the reason, "取消" (and its reason, if any).
 QString resultText(const HistoryEvent& event);
 
 // One line of a month file: time, kind, what and result, separated by tabs, ended by CR LF, in UTF-8.
