@@ -70,16 +70,12 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     buildFace();
     wireCommands();
     unattended_ = new Unattended({platform_, *tick_, table_, *chime_, *alarm_, *alarmPanel_, *mediaPlayer1_,
-                                  *mediaPlayer2_, *list_, *menus_, *next_, *this},
+                                  *mediaPlayer2_, *powerOff_, *radio_, *list_, *menus_, *next_, *this},
                                  this);
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
     connect(broadcaster_, &Broadcaster::trackSkipped, this, [&history](const QString& path) {
         history.record(HistoryKind::Broadcast, path, Outcome::Failed, QStringLiteral("曲目无法播放，已跳过"));
-    });
-    connect(powerOff_, &PowerOff::refused, this, [&history](PowerAction kind, const QString& reason) {
-        static const char* const kNames[] = {"关机", "重启", "注销"};
-        history.record(HistoryKind::PowerOff, QString::fromUtf8(kNames[int(kind)]), Outcome::Failed, reason);
     });
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);

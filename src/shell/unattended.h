@@ -1,10 +1,18 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <array>
+#include <deque>
 #include <memory>
 
+#include "history/history_line.h"
+#include "power/power_off.h"
+
+class QAction;
 class QLabel;
 class QWidget;
 
@@ -19,9 +27,9 @@ class HistoryWindow;
 class KeepAwake;
 class MainMenus;
 class Media;
+class RadioControl;
 class ScheduleList;
 class TableDocument;
-struct HistoryEvent;
 struct Platform;
 
 // The parts of the main window that running unattended reads and listens to.
@@ -34,6 +42,8 @@ struct UnattendedParts {
     AlarmPanel& alarmPanel;
     Media& tonePlayer;
     Media& chimePlayer;
+    PowerOff& powerOff;
+    RadioControl& radio;
     ScheduleList& list;
     MainMenus& menus;
     QLabel& nextLabel;  // beside the status line
@@ -45,6 +55,10 @@ struct UnattendedParts {
 // notice for each failure and the window 历史记录), the hold against the desktop's suspend
 // (保持唤醒) and the bells on the system's second (按系统秒打铃). It only wires: the rules are in
 // the tick, the history and the look-ahead.
+//
+// Each event is one line with its real outcome. Where the outcome comes after the tick fired (a
+// sound that plays or cannot, a power-off counted down, cancelled or refused, the radio switched by
+// the sound server), the line waits for it and is written with the moment the event began.
 class Unattended : public QObject {
     Q_OBJECT
 public:
@@ -59,12 +73,34 @@ public:
     const QString& nextText() const { return nextText_; }
 
 private:
+    struct Pending {
+        QDateTime when;
+        HistoryKind kind = HistoryKind::Entry;
+        QString what;
+    };
+    // A sound waits for its player: done when it played to its end, gave way to another sound or
+    // played long enough without failing; failed when the player said it could not.
+    struct PendingSound {
+        Pending event;
+        Media* player = nullptr;
+        QString file;
+    };
+
     void wireHistory();
+    void wireOutcomes();
+    void entryFired(const QString& entry, bool started);
+    void settle(const Pending& event, Outcome outcome, const QString& reason = QString());
+    void expectSound(Media& player, const Pending& event);
+    void soundEnded(Media* player, Outcome outcome, const QString& reason = QString());
+    void settleSounds();
+    void powerSettled(PowerAction kind, PowerOff::Result result, const QString& reason);
+    void radioSwitched(const QString& failure);
     void wireMenus();
     void showNext();
     void tableChanged();
     void notifyFailure(const HistoryEvent& event);
     void setOnTheSecond(bool on);
+    void reportUnsaved(QAction& item, bool kept, const QString& path);
     void openHistory();
 
     UnattendedParts parts_;
@@ -73,6 +109,9 @@ private:
     QPointer<HistoryWindow> historyWindow_;
     QString nextText_;
     quint64 tableGeneration_ = 0;
+    QList<PendingSound> sounds_;
+    std::array<QList<Pending>, 3> powerOffs_;
+    std::deque<Pending> radios_;
 };
 
 }  // namespace quel
