@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <cstdlib>
 
 #include "engine/next_entry.h"
 #include "engine/recurrence.h"
@@ -40,8 +41,9 @@ void ClockTick::setProgramClockFromSystem() {
     clock_ = programClockAt(now.time());
     reading_ = momentOf(now.date(), clock_);
     passed_.start(*reading_);
-    // The first look: a sleep before the first tick counts too.
+    // The first look: a sleep or a step before the first tick counts too.
     sleepWatch_.slept(systemClock_.msecsSinceBoot(), systemClock_.msecsMonotonic());
+    stepWatch_.look(now.toMSecsSinceEpoch(), systemClock_.msecsMonotonic());
 }
 
 void ClockTick::setInterval(int ms) {
@@ -117,23 +119,39 @@ void ClockTick::tick() {
 }
 
 bool ClockTick::beforeAdvance(const QDateTime& now) {
-    const bool slept = sleepWatch_.slept(systemClock_.msecsSinceBoot(), systemClock_.msecsMonotonic());
+    const qint64 monotonic = systemClock_.msecsMonotonic();
+    const bool slept = sleepWatch_.slept(systemClock_.msecsSinceBoot(), monotonic);
+    // Epoch time: a change of time zone or daylight saving is no step of the clock.
+    const StepWatch::Look look = stepWatch_.look(now.toMSecsSinceEpoch(), monotonic);
     const int offset = offsetSeconds(now.time(), clock_);
     if (slept || offByWholeHours(offset)) {
         resync(now, slept ? ResyncReason::Slept : ResyncReason::WholeHours);
         return true;
     }
     if (!onTheSecond_) {
+        // The steering mends a step of minutes slowly; whoever waits for a bell must know for how long.
+        if (std::abs(look.stepMs) >= kStepSaidSeconds * 1000 && std::abs(offset) >= kStepSaidSeconds)
+            emit stepped(offset, catchUpSeconds(offset));
         steer(now);
         return true;
     }
     // On the second, the clock read the second before the system's; the advance brings it level.
     const int lag = offset - 1;
+    const bool wasCatchingUp = catchingUp_;
     catchingUp_ = false;
     if (lag == -1) {
         // A moment early (the system clock slewed, or the mode has just been turned on with the clock
         // ahead): the clock waits a second rather than read a second twice.
         return false;
+    }
+    // Late with the system clock running as it should: the program stalled (a swapping or busy
+    // computer), and what it passed is rung late rather than lost. Only a step of the clock misses.
+    if (lag > kMostSecondsCaughtUp && look.stepMs == 0) {
+        if (wasCatchingUp)
+            catchingUp_ = true;
+        else
+            catchUpAfterStall(now, lag);
+        return true;
     }
     if (lag < 0 || lag > kMostSecondsCaughtUp) {
         resync(now, ResyncReason::Stepped);
@@ -161,6 +179,20 @@ void ClockTick::resync(const QDateTime& now, ResyncReason reason) {
         passed_.jumped(*reading_, target - 1);
     setReading(target - 1);
     emit resynced(from, programClockAt(now.time()), reason);
+}
+
+// The last minute is caught up second by second without waiting, ringing its entries late; what lies
+// before it is missed, as after a step.
+void ClockTick::catchUpAfterStall(const QDateTime& now, int lag) {
+    if (lag > kMostSecondsRungLate) {
+        const qint64 from = momentOf(now.date(), programClockAt(now.time())) - 1 - kMostSecondsRungLate;
+        reportPassedOver(from);
+        if (reading_)
+            passed_.jumped(*reading_, from);
+        setReading(from);
+    }
+    catchingUp_ = true;
+    emit stalled(lag);
 }
 
 void ClockTick::setReading(qint64 moment) {

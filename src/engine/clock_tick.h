@@ -93,12 +93,19 @@ signals:
     void skipped(const QString& entry);
     // The program clock was set to the system clock without the operator asking.
     void resynced(const ProgramClock& from, const ProgramClock& to, ResyncReason reason);
+    // The system clock was stepped by a minute or more, and the steering follows: the program clock now
+    // lies `offsetSeconds` behind it (negative: ahead) and will be level in about `catchUpSeconds`.
+    void stepped(int offsetSeconds, int catchUpSeconds);
+    // On the system's second, a tick came `lateSeconds` late because the program stalled; the entries
+    // it passed ring now, those more than a minute late are missed.
+    void stalled(int lateSeconds);
     // Every tick, last: the program clock and the day of the moment it reads.
     void secondDone(const ProgramClock& clock, const QDate& day);
 
 private:
     // False when this tick must not advance the clock.
     bool beforeAdvance(const QDateTime& now);
+    void catchUpAfterStall(const QDateTime& now, int lag);
     void steer(const QDateTime& now);
     void resync(const QDateTime& now, ResyncReason reason);
     void setReading(qint64 moment);
@@ -120,6 +127,7 @@ private:
     QDate day_;
     std::function<DayRule(const QDate&)> dayRules_;
     SleepWatch sleepWatch_;
+    StepWatch stepWatch_;
     PassedMoments passed_;
     bool onTheSecond_ = false;
     bool catchingUp_ = false;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "engine/next_entry.h"
+#include "engine/tick_rules.h"
 
 namespace quel {
 
@@ -36,6 +37,28 @@ bool SleepWatch::slept(qint64 msecsSinceBoot, qint64 msecsMonotonic) {
     const bool asleep = lead_ && lead - *lead_ > kSleepThresholdMs;
     lead_ = lead;
     return asleep;
+}
+
+StepWatch::Look StepWatch::look(qint64 msecsSinceEpoch, qint64 msecsMonotonic) {
+    const qint64 lead = msecsSinceEpoch - msecsMonotonic;
+    Look seen;
+    if (lead_ && std::abs(lead - *lead_) > kStepThresholdMs)
+        seen.stepMs = lead - *lead_;
+    if (lastMonotonic_)
+        seen.sinceLastMs = msecsMonotonic - *lastMonotonic_;
+    lead_ = lead;
+    lastMonotonic_ = msecsMonotonic;
+    return seen;
+}
+
+int catchUpSeconds(int offsetSeconds) {
+    // Each tick advances the program clock by a second: a period of 800 ms gains 0.25 s a second on
+    // the system clock, one of 1300 ms loses 0.3 s in 1.3 s.
+    const qint64 gainedPerTickMs =
+        offsetSeconds > 0 ? kMsecsPerSecond * kMsecsPerSecond / kCatchUpIntervalMs - kMsecsPerSecond
+                          : kMsecsPerSecond - kMsecsPerSecond * kMsecsPerSecond / kHoldBackIntervalMs;
+    const qint64 offsetMs = std::abs(qint64(offsetSeconds)) * kMsecsPerSecond;
+    return int(offsetMs / gainedPerTickMs);
 }
 
 int offsetSeconds(const QTime& system, const ProgramClock& clock) {

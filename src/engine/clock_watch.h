@@ -43,6 +43,35 @@ private:
     std::optional<qint64> lead_;
 };
 
+// Tells that the system clock was stepped between two looks (set by hand, or by a time service that
+// corrects a wrong hardware clock after start-up): its time ran ahead of or behind the monotonic clock,
+// which never jumps. A computer that slept parts them too; SleepWatch tells that apart first.
+class StepWatch {
+public:
+    struct Look {
+        qint64 stepMs = 0;       // how far the system clock jumped; 0 when it ran with the monotonic one
+        qint64 sinceLastMs = 0;  // the monotonic time since the last look
+    };
+    Look look(qint64 msecsSinceEpoch, qint64 msecsMonotonic);
+
+private:
+    std::optional<qint64> lead_;
+    std::optional<qint64> lastMonotonic_;
+};
+
+// Less than this between the clocks is their jitter and the network's slewing, not a step.
+inline constexpr qint64 kStepThresholdMs = 1000;
+// A step the steering mends in a minute or two goes unsaid; one of a minute or more is told, with how
+// long the steering will take.
+inline constexpr int kStepSaidSeconds = 60;
+// On the system's second, entries a stalled tick passed ring late up to this long after their second;
+// older ones count as missed.
+inline constexpr int kMostSecondsRungLate = 60;
+
+// The seconds the steering takes to bring a program clock `offsetSeconds` behind the system clock
+// (negative: ahead of it) level with it, at the paces it chooses between.
+int catchUpSeconds(int offsetSeconds);
+
 // The system clock's time of day less the program clock's, in whole seconds, the short way round the
 // day (-12 h exclusive to +12 h inclusive).
 int offsetSeconds(const QTime& system, const ProgramClock& clock);

@@ -1,13 +1,65 @@
 #include "history/history.h"
 
+#include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace quel {
+
+namespace {
+
+struct RecentLines {
+    QList<HistoryEvent> events;
+    bool olderLeftOut = false;
+};
+
+// The newest end of each month file from this month back, newest line first, within the caps. A
+// month file that is no regular file (a FIFO, a link to a device) is skipped, never waited on.
+RecentLines readRecentLines(const QString& folder, const QDate& today, int days) {
+    const QDate first = today.addDays(1 - days);
+    RecentLines read;
+    for (QDate month(today.year(), today.month(), 1); month >= QDate(first.year(), first.month(), 1);
+         month = month.addMonths(-1)) {
+        const TailResult tail =
+            readFileTail(folder + QLatin1Char('/') + historyFileName(month), History::kMostBytesRead);
+        if (tail.status != ReadStatus::Read)
+            continue;
+        QString text = QString::fromUtf8(tail.bytes);
+        // The cut went through a line: it is not one of ours any more.
+        if (tail.truncated) {
+            const qsizetype end = text.indexOf(QStringLiteral("\r\n"));
+            text.remove(0, end < 0 ? text.size() : end + 2);
+        }
+        const QList<QStringView> lines = QStringView(text).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        bool reachedFirst = false;
+        for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+            const std::optional<HistoryEvent> event = parseHistoryLine(*line);
+            if (!event)
+                continue;
+            const QDate day = event->when.date();
+            reachedFirst = reachedFirst || day < first;
+            if (day < first || day > today)
+                continue;
+            if (read.events.size() == History::kMostEventsRead) {
+                read.olderLeftOut = true;
+                return read;
+            }
+            read.events.append(*event);
+        }
+        if (tail.truncated) {
+            read.olderLeftOut = read.olderLeftOut || !reachedFirst;
+            // Older months are older still.
+            return read;
+        }
+    }
+    return read;
+}
+
+}  // namespace
 
 // Lives on the history's own thread and appends one line at a time: opened, written and closed, as
 // every file of the program, so no file stays open between events.
@@ -15,9 +67,12 @@ class HistoryWriter : public QObject {
     Q_OBJECT
 public:
     void append(const QString& path, const QByteArray& line) {
-        const bool ok = QDir().mkpath(QFileInfo(path).path()) && write(path, line);
-        if (!ok && working_)
+        const bool ok = QDir().mkpath(QFileInfo(path).path()) && appendToFile(path, line);
+        if (!ok && working_) {
+            // Said once, not once a line: every line after it would be lost the same way.
+            qWarning().noquote() << "the history cannot be written to" << path;
             emit failed(path);
+        }
         working_ = ok;
     }
 
@@ -25,13 +80,6 @@ signals:
     void failed(const QString& path);
 
 private:
-    static bool write(const QString& path, const QByteArray& line) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-            return false;
-        return file.write(line) == line.size() && file.flush();
-    }
-
     bool working_ = true;
 };
 
@@ -68,27 +116,27 @@ void History::flush() {
         writer_, [] {}, Qt::BlockingQueuedConnection);
 }
 
-QList<HistoryEvent> History::recent(int days) {
-    flush();
+quint64 History::readRecent(int days) {
+    const quint64 request = ++lastRequest_;
     const QDate today = clock_.now().date();
-    const QDate first = today.addDays(1 - days);
-    QList<HistoryEvent> events;
-    for (QDate month(first.year(), first.month(), 1); month <= today; month = month.addMonths(1)) {
-        QFile file(folder_ + QLatin1Char('/') + historyFileName(month));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        for (const QString& line : QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"))) {
-            const std::optional<HistoryEvent> event = parseHistoryLine(line);
-            if (event && event->when.date() >= first && event->when.date() <= today)
-                events.append(*event);
-        }
-    }
-    // Lines are appended as things happen, so the file order is the order of time, and newest first is
-    // that order turned round; a stable sort keeps it for the lines of one second.
-    std::reverse(events.begin(), events.end());
-    std::stable_sort(events.begin(), events.end(),
-                     [](const HistoryEvent& a, const HistoryEvent& b) { return a.when > b.when; });
-    return events;
+    // Queued behind the lines recorded so far, on the writer's thread: the window never waits for a
+    // disk, and the answer holds every line recorded before it asked.
+    QMetaObject::invokeMethod(writer_, [this, request, folder = folder_, today, days] {
+        RecentLines read = readRecentLines(folder, today, days);
+        // Lines are appended as things happen, so newest first is mostly the file turned round; an
+        // outcome known later is written later with the moment it happened, and the stable sort puts
+        // it in its place while keeping the order of the lines of one second.
+        std::stable_sort(read.events.begin(), read.events.end(),
+                         [](const HistoryEvent& a, const HistoryEvent& b) { return a.when > b.when; });
+        QMetaObject::invokeMethod(
+            this, [this, request, read] { emit recentRead(request, read.events, read.olderLeftOut); },
+            Qt::QueuedConnection);
+    });
+    return request;
+}
+
+QObject* History::writer() const {
+    return writer_;
 }
 
 }  // namespace quel

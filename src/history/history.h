@@ -33,13 +33,24 @@ public:
     void recordAt(const QDateTime& when, HistoryKind kind, const QString& what,
                   Outcome outcome = Outcome::Done, const QString& reason = QString());
 
-    // Returns once every line recorded so far has been written or has failed.
+    // A month file holds what a school records in years; what is read of it for a window stops here.
+    static constexpr qint64 kMostBytesRead = 1024 * 1024;
+    static constexpr int kMostEventsRead = 5000;
+
+    // Returns once every line recorded so far has been written or has failed. It waits for the writer,
+    // so only the end of the program and tests call it.
     void flush();
-    // The events of today and the `days` - 1 days before it, newest first.
-    QList<HistoryEvent> recent(int days);
+    // Asks for the events of today and the `days` - 1 days before it, newest first, as far as the caps
+    // reach. Read on the writer's thread after every line recorded before the call, and answered by
+    // `recentRead` with the number returned here.
+    quint64 readRecent(int days);
+    // The object that writes the lines, on its own thread; a test holds it to play a slow disk.
+    QObject* writer() const;
 
 signals:
     void recorded(const HistoryEvent& event);
+    // `olderLeftOut`: there were older lines of those days that the caps left out.
+    void recentRead(quint64 request, const QList<quel::HistoryEvent>& events, bool olderLeftOut);
     // The first line that could not be written after lines that could (or after the start).
     void writeFailed(const QString& path);
 
@@ -48,6 +59,7 @@ private:
     QString folder_;
     QThread thread_;
     HistoryWriter* writer_;
+    quint64 lastRequest_ = 0;
 };
 
 }  // namespace quel

@@ -33,6 +33,7 @@ const QString kMissed = QStringLiteral("错过");
 const QString kFailed = QStringLiteral("失败");
 const QString kHeld = QStringLiteral("暂缓");
 const QString kSkipped = QStringLiteral("跳过");
+const QString kCancelled = QStringLiteral("取消");
 const QString kReasonMark = QStringLiteral("：");
 
 QString oneLine(QString text) {
@@ -65,6 +66,8 @@ QString resultText(const HistoryEvent& event) {
             return kHeld;
         case Outcome::Skipped:
             return kSkipped;
+        case Outcome::Cancelled:
+            return event.reason.isEmpty() ? kCancelled : kCancelled + kReasonMark + event.reason;
     }
     return kDone;
 }
@@ -104,10 +107,13 @@ std::optional<HistoryEvent> parseHistoryLine(QStringView line) {
         event.outcome = Outcome::Held;
     } else if (result == kSkipped) {
         event.outcome = Outcome::Skipped;
-    } else if (result.startsWith(kFailed)) {
-        event.outcome = Outcome::Failed;
-        const QStringView rest = result.sliced(kFailed.size());
-        event.reason = rest.startsWith(kReasonMark) ? rest.sliced(kReasonMark.size()).toString() : QString();
+    } else if (result.startsWith(kFailed) || result.startsWith(kCancelled)) {
+        const bool failed = result.startsWith(kFailed);
+        event.outcome = failed ? Outcome::Failed : Outcome::Cancelled;
+        const QStringView rest = result.sliced((failed ? kFailed : kCancelled).size());
+        if (!rest.isEmpty() && !rest.startsWith(kReasonMark))
+            return std::nullopt;
+        event.reason = rest.isEmpty() ? QString() : rest.sliced(kReasonMark.size()).toString();
     } else {
         return std::nullopt;
     }

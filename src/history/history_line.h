@@ -25,21 +25,22 @@ enum class HistoryKind {
     Remote,     // 远程控制: a change made from outside the main window, with the caller
 };
 
-// Held: due while the emergency broadcast sounded, so not carried out; Skipped: the bell the operator
-// asked to pass over.
-enum class Outcome { Done, Missed, Failed, Held, Skipped };
+// Done only when the thing happened (the sound played, the program started, the power request was
+// accepted); Cancelled when the operator stopped it; Held: due while the emergency broadcast sounded, so
+// not carried out; Skipped: the bell the operator asked to pass over.
+enum class Outcome { Done, Missed, Failed, Cancelled, Held, Skipped };
 
 struct HistoryEvent {
     QDateTime when;
     HistoryKind kind = HistoryKind::Entry;
     QString what;
     Outcome outcome = Outcome::Done;
-    QString reason;  // why it failed
+    QString reason;  // why it failed, or why it was cancelled when not by the operator
     bool operator==(const HistoryEvent&) const = default;
 };
 
 QString kindLabel(HistoryKind kind);
-// "完成", "错过", "失败：" and the reason.
+// "完成", "错过", "失败：" and the reason, "取消" (and its reason, if any).
 QString resultText(const HistoryEvent& event);
 
 // One line of a month file: time, kind, what and result, separated by tabs, ended by CR LF, in UTF-8.

@@ -25,7 +25,8 @@ const QColor kFailureColour(0xb0, 0x00, 0x20);
 HistoryWindow::HistoryWindow(History& history, QWidget* parent)
     : QWidget(parent, Qt::Window),
       list_(named(new QTreeWidget, "HistoryList")),
-      failuresOnly_(named(new QCheckBox(QStringLiteral("只看失败")), "HistoryFailuresOnly")) {
+      failuresOnly_(named(new QCheckBox(QStringLiteral("只看失败")), "HistoryFailuresOnly")),
+      note_(named(new QLabel(QStringLiteral("正在读取…")), "HistoryNote")) {
     setObjectName(QStringLiteral("FormHistory"));
     setWindowTitle(QStringLiteral("历史记录"));
     list_->setHeaderLabels(
@@ -41,6 +42,7 @@ HistoryWindow::HistoryWindow(History& history, QWidget* parent)
     layout->addWidget(list_, 1);
     auto* foot = new QHBoxLayout;
     foot->addWidget(failuresOnly_);
+    foot->addWidget(note_);
     foot->addStretch();
     auto* where = new QLabel(QStringLiteral("文件夹：") + history.folder());
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -48,9 +50,9 @@ HistoryWindow::HistoryWindow(History& history, QWidget* parent)
     layout->addLayout(foot);
     resize(kWidth, kHeight);
 
-    for (const HistoryEvent& event : history.recent(kDaysShown))
-        addRow(event, false);
+    connect(&history, &History::recentRead, this, &HistoryWindow::showRead);
     connect(&history, &History::recorded, this, [this](const HistoryEvent& event) { addRow(event, true); });
+    request_ = history.readRecent(kDaysShown);
     connect(failuresOnly_, &QCheckBox::toggled, this, &HistoryWindow::applyFilter);
 }
 
@@ -69,6 +71,18 @@ void HistoryWindow::addRow(const HistoryEvent& event, bool atTop) {
     else
         list_->addTopLevelItem(row);
     row->setHidden(failuresOnly_->isChecked() && !failed);
+}
+
+// What was recorded before the window asked goes below what joined at the top since.
+void HistoryWindow::showRead(quint64 request, const QList<HistoryEvent>& events, bool olderLeftOut) {
+    if (request != request_)
+        return;
+    for (const HistoryEvent& event : events)
+        addRow(event, false);
+    note_->setText(
+        olderLeftOut
+            ? QStringLiteral("只显示了最近的%1条，更早的记录没有显示（见文件夹中的文件）").arg(events.size())
+            : QString());
 }
 
 void HistoryWindow::applyFilter() {

@@ -32,13 +32,15 @@ void KeepAwake::load() {
         inhibitor_.hold();
 }
 
-void KeepAwake::setOn(bool on) {
+bool KeepAwake::setOn(bool on) {
+    if (!writeSwitch(files_, settingPath_, on))
+        return false;
     on_ = on;
-    writeSwitch(files_, settingPath_, on);
     if (on)
         inhibitor_.hold();
     else
         inhibitor_.release();
+    return true;
 }
 
 }  // namespace quel

@@ -23,8 +23,10 @@ public:
     // Start-up: reads the choice and takes the hold when it is on.
     void load();
     bool isOn() const { return on_; }
-    // The operator's choice: written, then the hold taken or let go.
-    void setOn(bool on);
+    // The operator's choice: written, then the hold taken or let go. False, and nothing changed, when
+    // it could not be written: the next start would not know it.
+    bool setOn(bool on);
+    const QString& settingPath() const { return settingPath_; }
 
 private:
     SleepInhibitor& inhibitor_;

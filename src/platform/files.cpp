@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quel {
@@ -75,46 +76,105 @@ QString Files::readField(const QString& path) const {
     return bytes ? fileformat::firstField(fileformat::decode(*bytes)) : QString();
 }
 
-ReadResult DiskFiles::readFile(const QString& path, qint64 cap) const {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
+namespace {
+
+// Opens a regular file without waiting on it; -1 with the status otherwise. Looked at before opening:
+// opening a FIFO would wait for a writer, and a device may act on it.
+int openRegular(const QByteArray& native, qint64 cap, struct stat& info, ReadStatus& status) {
     if (::stat(native.constData(), &info) != 0) {
         // A link whose target is gone still stands in the file's place.
         const bool gone = (errno == ENOENT || errno == ENOTDIR) && ::lstat(native.constData(), &info) != 0;
-        return {gone ? ReadStatus::Missing : ReadStatus::Unreadable, {}};
+        status = gone ? ReadStatus::Missing : ReadStatus::Unreadable;
+        return -1;
     }
-    // Looked at before opening: opening a FIFO would wait for a writer, and a device may act on it.
-    if (!S_ISREG(info.st_mode) || info.st_size > cap)
-        return {ReadStatus::Unreadable, {}};
+    if (!S_ISREG(info.st_mode) || (cap >= 0 && info.st_size > cap)) {
+        status = ReadStatus::Unreadable;
+        return -1;
+    }
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable, {}};
+    if (fd < 0) {
+        status = errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+        return -1;
+    }
     // The path may have been replaced between the look and the open.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return {ReadStatus::Unreadable, {}};
+        status = ReadStatus::Unreadable;
+        return -1;
     }
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size));
+    status = ReadStatus::Read;
+    return fd;
+}
+
+// Reads to the end, failing once more than `cap` bytes came: a file that grows while it is read.
+bool readToEnd(int fd, qint64 cap, QByteArray& bytes) {
     char buffer[64 * 1024];
-    bool failed = false;
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        // A file that grows past the cap while it is read counts as too large.
-        if (got < 0 || bytes.size() + got > cap) {
-            failed = true;
-            break;
-        }
+        if (got < 0 || bytes.size() + got > cap)
+            return false;
         if (got == 0)
-            break;
+            return true;
         bytes.append(buffer, got);
     }
+}
+
+}  // namespace
+
+ReadResult DiskFiles::readFile(const QString& path, qint64 cap) const {
+    struct stat info {};
+    ReadStatus status = ReadStatus::Missing;
+    const int fd = openRegular(QFile::encodeName(path), cap, info, status);
+    if (fd < 0)
+        return {status, {}};
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size));
+    const bool read = readToEnd(fd, cap, bytes);
     ::close(fd);
-    if (failed)
+    if (!read)
         return {ReadStatus::Unreadable, {}};
     return {ReadStatus::Read, std::move(bytes)};
+}
+
+TailResult readFileTail(const QString& path, qint64 cap) {
+    struct stat info {};
+    ReadStatus status = ReadStatus::Missing;
+    const int fd = openRegular(QFile::encodeName(path), -1, info, status);
+    if (fd < 0)
+        return {status, {}, false};
+    const qint64 skip = std::max<qint64>(0, qint64(info.st_size) - cap);
+    TailResult result{ReadStatus::Read, {}, skip > 0};
+    if (skip > 0 && ::lseek(fd, off_t(skip), SEEK_SET) != off_t(skip))
+        result.status = ReadStatus::Unreadable;
+    // Lines appended while it is read stop it at the cap; they are left for the next read.
+    if (result.status == ReadStatus::Read && !readToEnd(fd, cap, result.bytes) && result.bytes.isEmpty())
+        result.status = ReadStatus::Unreadable;
+    ::close(fd);
+    if (result.status != ReadStatus::Read)
+        result.bytes.clear();
+    return result;
+}
+
+bool appendToFile(const QString& path, const QByteArray& bytes) {
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: a FIFO without a reader fails at once instead of holding the writer for good.
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t put = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        ok = put > 0;
+        done += put;
+    }
+    // A full disk or a gone network share shows up at close too.
+    return ::close(fd) == 0 && ok;
 }
 
 bool DiskFiles::write(const QString& path, const QByteArray& bytes) {

@@ -68,6 +68,20 @@ public:
     bool isDirectory(const QString& path) const override;
 };
 
+// The newest end of a file that only grows, such as a log: its last `cap` bytes at most, and whether
+// older bytes were left out. Only regular files are read, as by Files::readFile.
+struct TailResult {
+    ReadStatus status = ReadStatus::Missing;
+    QByteArray bytes;
+    bool truncated = false;
+};
+TailResult readFileTail(const QString& path, qint64 cap);
+
+// Appends to a regular file, made when missing (its folder must stand). Anything else at the path (a
+// FIFO, a device, a folder) is refused without waiting on it: a FIFO opened for writing would block
+// until a reader came, and a device would swallow what is written.
+bool appendToFile(const QString& path, const QByteArray& bytes);
+
 // Paths keep their case on Linux; every comparison of two paths goes through here.
 bool samePath(const QString& a, const QString& b);
 

@@ -29,8 +29,8 @@ public:
     virtual void listSources() = 0;
 
 signals:
-    // One per `setOn`: whether the radio is now as asked.
-    void finished(bool ok);
+    // One per `setOn`: whether the radio is now as asked, and if not, why (the server's word).
+    void finished(bool ok, const QString& failure);
     // One per `listSources`; empty when the server cannot be reached.
     void sourcesListed(const QList<quel::InputSource>& sources);
 };

@@ -218,7 +218,7 @@ void PulseLineIn::finish(bool ok, const QString& failure) {
         const QList<InputSource> listed = ok ? sources_ : QList<InputSource>();
         post([this, listed] { emit sourcesListed(listed); });
     } else {
-        post([this, ok] { emit finished(ok); });
+        post([this, ok, failure] { emit finished(ok, ok ? QString() : failure); });
     }
     QMetaObject::invokeMethod(this, &PulseLineIn::pump, Qt::QueuedConnection);
 }

@@ -28,6 +28,18 @@ const QString& powerSettingsFile(PowerAction kind) {
     return settings::kShut;
 }
 
+QString powerActionName(PowerAction kind) {
+    switch (kind) {
+        case PowerAction::Shutdown:
+            return QStringLiteral("关机");
+        case PowerAction::Restart:
+            return QStringLiteral("重启");
+        case PowerAction::Logoff:
+            return QStringLiteral("注销");
+    }
+    return QStringLiteral("关机");
+}
+
 PowerOff::PowerOff(Power& power, Files& files, QString programFolder, QObject* parent)
     : QObject(parent), power_(power), files_(files), programFolder_(std::move(programFolder)) {
     for (const PowerAction action : kAllKinds) {
@@ -112,12 +124,20 @@ void PowerOff::actNow(PowerAction action) {
 }
 
 void PowerOff::cancel(PowerAction action) {
+    close(action, QString());
+}
+
+void PowerOff::close(PowerAction action, const QString& reason) {
     Kind& k = kind(action);
-    if (k.countdown.state == State::Closed)
+    const State was = k.countdown.state;
+    if (was == State::Closed)
         return;
     k.timer->stop();
     k.countdown = Countdown{};
     emit changed(action);
+    // A refused or accepted window has told its end already.
+    if (was == State::Counting || was == State::Requesting)
+        emit settled(action, Result::Cancelled, reason);
 }
 
 void PowerOff::request(PowerAction action, bool interactive) {
@@ -153,6 +173,7 @@ void PowerOff::answered(PowerAction action, std::optional<quint64> window, bool 
     if (!ok) {
         qWarning().noquote() << "power request refused:" << error;
         emit refused(action, error);
+        emit settled(action, Result::Refused, error);
         if (askingWindowOpen) {
             k.countdown.state = State::Failed;
             k.countdown.error = error;
@@ -163,12 +184,13 @@ void PowerOff::answered(PowerAction action, std::optional<quint64> window, bool 
     // The machine is going down: no other window may count on to a second request.
     for (const PowerAction other : kAllKinds) {
         if (other != action || !askingWindowOpen)
-            cancel(other);
+            close(other, QStringLiteral("已执行") + powerActionName(action));
     }
     if (askingWindowOpen) {
         k.countdown.state = State::Done;
         emit changed(action);
     }
+    emit settled(action, Result::Accepted, QString());
     // Quitting only now, from the answer, keeps the request from being lost with the connection.
     if (action == PowerAction::Logoff || (action == PowerAction::Shutdown && window))
         emit quitRequested();

@@ -17,6 +17,8 @@ class Power;
 
 // Shut.txt, Restart.txt or Logoff.txt.
 const QString& powerSettingsFile(PowerAction kind);
+// 关机, 重启 or 注销.
+QString powerActionName(PowerAction kind);
 
 // Shutdown, restart and logoff as the schedule asks for them: at once when the kind's setting is 关,
 // otherwise after a confirmation window that counts down and can be cut short or cancelled. It holds
@@ -33,6 +35,11 @@ public:
         Requesting,  // the request is out; waiting for the system's answer
         Failed,      // the system refused; the window shows why, and 立即… tries again
         Done,        // the system accepted; the window stays, no longer counting
+    };
+    enum class Result {
+        Accepted,   // the system took the request
+        Cancelled,  // the window was closed before a request went out
+        Refused,    // the system said no
     };
     struct Countdown {
         State state = State::Closed;
@@ -74,6 +81,10 @@ signals:
     void quitRequested();
     // The system refused a request (no login manager, not allowed); `reason` is its own word.
     void refused(PowerAction kind, const QString& reason);
+    // How a power-off ended, once for each request answered and each counting window closed: accepted;
+    // cancelled by the operator (no reason) or closed because the system took another power-off
+    // (`reason` says which); refused, with the system's word.
+    void settled(PowerAction kind, quel::PowerOff::Result result, const QString& reason);
 
 private:
     struct Kind {
@@ -85,6 +96,7 @@ private:
     };
     Kind& kind(PowerAction action) { return kinds_[static_cast<int>(action)]; }
     const Kind& kind(PowerAction action) const { return kinds_[static_cast<int>(action)]; }
+    void close(PowerAction action, const QString& reason);
     void request(PowerAction action, bool interactive);
     void send(PowerAction action, bool interactive, std::optional<quint64> window);
     void answered(PowerAction action, std::optional<quint64> window, bool ok, const QString& error);

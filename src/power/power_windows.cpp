@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 
 #include "platform/dialogs.h"
@@ -46,13 +48,16 @@ const WindowTexts& textsOf(PowerAction kind) {
 }  // namespace
 
 PowerOffWindow::PowerOffWindow(PowerOff& controller, PowerAction kind)
-    : QWidget(nullptr, Qt::Window), controller_(controller), kind_(kind) {
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), controller_(controller), kind_(kind) {
     const WindowTexts& texts = textsOf(kind);
     setObjectName(QString::fromLatin1(texts.name));
     setWindowTitle(kTitle);
     setProperty(kNoDialogParent, true);
     // Closing a count-down is never a reason for the program to end.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Above every window, where the operator sees it, but never taking the keyboard: a key meant for
+    // another window must not reach its buttons.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     waitText_ = QString::fromUtf8(texts.wait);
     failedText_ = QString::fromUtf8(texts.failed);
 
@@ -86,6 +91,12 @@ PowerOffWindow::PowerOffWindow(PowerOff& controller, PowerAction kind)
     buttons->addWidget(cancel);
     layout->addLayout(buttons, 2, 0, 1, 4);
 
+    // No button answers Enter, and the one that powers off takes no focus, not even by Tab.
+    for (QPushButton* b : {actNow_, cancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    actNow_->setFocusPolicy(Qt::NoFocus);
     connect(actNow_, &QPushButton::clicked, this, [this] { controller_.actNow(kind_); });
     connect(cancel, &QPushButton::clicked, this, [this] { controller_.cancel(kind_); });
 }
@@ -133,16 +144,24 @@ void PowerOffWindows::refresh(PowerAction kind) {
     }
     w = new PowerOffWindow(controller_, kind);
     w->showCountdown(countdown);
+    w->adjustSize();
+    // In the middle of the screen, not where a window manager puts a new window (the bottom of a busy
+    // screen, under the others).
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = w->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        w->move(frame.topLeft());
+    }
     bringForward(kind);
 }
 
+// Shown and raised, not activated: the window the operator types in keeps the keyboard.
 void PowerOffWindows::bringForward(PowerAction kind) {
     PowerOffWindow* w = window(kind);
     if (!w)
         return;
     w->show();
     w->raise();
-    w->activateWindow();
 }
 
 }  // namespace quel

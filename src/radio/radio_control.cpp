@@ -6,10 +6,10 @@
 
 namespace quel {
 
-RadioSetting radio::settingOf(std::optional<qint16> radioNumber, const QString& source) {
-    if (!radioNumber || *radioNumber == kNotSetUp)
+RadioSetting radio::settingOf(std::optional<qint16> radioNumber, const std::optional<QString>& source) {
+    if (!radioNumber || *radioNumber == kNotSetUp || !source)
         return {};
-    return {true, source};
+    return {true, *source};
 }
 
 RadioControl::RadioControl(LineIn& lineIn, Files& files, QString programFolder, QObject* parent)
@@ -17,14 +17,38 @@ RadioControl::RadioControl(LineIn& lineIn, Files& files, QString programFolder, 
       lineIn_(lineIn),
       files_(files),
       programFolder_(std::move(programFolder)),
-      setting_(read()) {}
+      setting_(read()) {
+    connect(&lineIn_, &LineIn::finished, this, &RadioControl::answered);
+    connect(&lineIn_, &LineIn::sourcesListed, this, &RadioControl::sourcesListed);
+}
 
 void RadioControl::radio(bool on) {
     if (!setting_.setUp) {
         emit notSetUp();
+        post(on, QStringLiteral("收音机线路没有设置"));
         return;
     }
+    asked_.push_back(on);
     lineIn_.setOn(on, setting_.source);
+}
+
+void RadioControl::listSources() {
+    lineIn_.listSources();
+}
+
+void RadioControl::answered(bool ok, const QString& failure) {
+    if (asked_.empty())
+        return;
+    const std::optional<bool> entry = asked_.front();
+    asked_.pop_front();
+    if (entry)
+        post(*entry, ok ? QString() : QStringLiteral("声音服务器：") + failure);
+}
+
+// Always later: the tick records what it fired only after the response returned.
+void RadioControl::post(bool on, const QString& failure) {
+    QMetaObject::invokeMethod(
+        this, [this, on, failure] { emit switched(on, failure); }, Qt::QueuedConnection);
 }
 
 bool RadioControl::save(const RadioSetting& setting) {
@@ -37,15 +61,21 @@ bool RadioControl::save(const RadioSetting& setting) {
     const bool wasSetUp = setting_.setUp;
     setting_ = read();
     // A radio left playing when its line is given up could no longer be silenced by any entry.
-    if (wasSetUp && !setting_.setUp)
+    if (wasSetUp && !setting_.setUp) {
+        asked_.push_back(std::nullopt);
         lineIn_.setOn(false, {});
+    }
     return written;
 }
 
 RadioSetting RadioControl::read() const {
     const std::optional<qint16> number =
         fileformat::toNumber(files_.readField(nameInFolder(programFolder_, settings::kRadio)));
-    return radio::settingOf(number, files_.readField(nameInFolder(programFolder_, settings::kRadioSource)));
+    const std::optional<QByteArray> source =
+        files_.read(nameInFolder(programFolder_, settings::kRadioSource));
+    return radio::settingOf(
+        number,
+        source ? std::optional<QString>(fileformat::firstField(fileformat::decode(*source))) : std::nullopt);
 }
 
 }  // namespace quel

@@ -50,8 +50,7 @@ FormRadioNotice::FormRadioNotice(QWidget* parent) : QWidget(parent, Qt::Window) 
     setMinimumWidth(360);
 }
 
-FormRadioLineIn::FormRadioLineIn(RadioControl& control, LineIn& lineIn, Launcher& launcher, Dialogs& dialogs,
-                                 QWidget* parent)
+FormRadioLineIn::FormRadioLineIn(RadioControl& control, Launcher& launcher, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window),
       control_(control),
       launcher_(launcher),
@@ -86,8 +85,8 @@ FormRadioLineIn::FormRadioLineIn(RadioControl& control, LineIn& lineIn, Launcher
         Command1->setToolTip(QStringLiteral("没有安装音量控制程序 pavucontrol"));
     connect(Command1, &QPushButton::clicked, this, &FormRadioLineIn::openVolumeControl);
     connect(Command2, &QPushButton::clicked, this, &FormRadioLineIn::save);
-    connect(&lineIn, &LineIn::sourcesListed, this, &FormRadioLineIn::fillSources);
-    lineIn.listSources();
+    connect(&control_, &RadioControl::sourcesListed, this, &FormRadioLineIn::fillSources);
+    control_.listSources();
 }
 
 void FormRadioLineIn::fillSources(const QList<InputSource>& sources) {
@@ -158,10 +157,8 @@ void RadioWindows::showNotice() {
 }
 
 void RadioWindows::showLineInSettings() {
-    showOne(settings_, [this] {
-        return new FormRadioLineIn(control_, platform_.lineIn, platform_.launcher, platform_.dialogs,
-                                   parent_);
-    });
+    showOne(settings_,
+            [this] { return new FormRadioLineIn(control_, platform_.launcher, platform_.dialogs, parent_); });
 }
 
 }  // namespace quel

@@ -24,13 +24,12 @@ public:
     explicit FormRadioNotice(QWidget* parent = nullptr);
 };
 
-// 线路设置: the operator picks the input the radio is wired to. The inputs come from the sound server
-// a moment after the window opens.
+// 线路设置: the operator picks the input the radio is wired to. The inputs come from the controller,
+// which asks the sound server, a moment after the window opens.
 class FormRadioLineIn : public QWidget {
     Q_OBJECT
 public:
-    FormRadioLineIn(RadioControl& control, LineIn& lineIn, Launcher& launcher, Dialogs& dialogs,
-                    QWidget* parent = nullptr);
+    FormRadioLineIn(RadioControl& control, Launcher& launcher, Dialogs& dialogs, QWidget* parent = nullptr);
 
 private:
     void fillSources(const QList<InputSource>& sources);

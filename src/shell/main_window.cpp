@@ -77,7 +77,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     buildFace();
     wireCommands();
     unattended_ = new Unattended({platform_, *tick_, table_, *chime_, *alarm_, *alarmPanel_, *mediaPlayer1_,
-                                  *mediaPlayer2_, *list_, *menus_, *next_, *this},
+                                  *mediaPlayer2_, *powerOff_, *radio_, *list_, *menus_, *next_, *this},
                                  this);
     // Failures of the features that do not know the history, written beside everything else.
     History& history = unattended_->history();
@@ -92,10 +92,6 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
             [&history](const QString& list, const QString& reason) {
                 history.record(HistoryKind::Broadcast, list, Outcome::Failed, reason);
             });
-    connect(powerOff_, &PowerOff::refused, this, [&history](PowerAction kind, const QString& reason) {
-        static const char* const kNames[] = {"关机", "重启", "注销"};
-        history.record(HistoryKind::PowerOff, QString::fromUtf8(kNames[int(kind)]), Outcome::Failed, reason);
-    });
     campus_ = new CampusShell(platform_, *menus_, history, table_,
                               {editor_, tableButtons_.newTable, tableButtons_.openTable,
                                tableButtons_.deleteEntry, tableButtons_.clear},

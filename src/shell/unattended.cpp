@@ -4,6 +4,9 @@
 
 #include <QAction>
 #include <QLabel>
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
 
 #include "bells/alarm.h"
 #include "bells/alarm_panel.h"
@@ -17,6 +20,8 @@
 #include "platform/media.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
+#include "radio/radio_control.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -28,6 +33,10 @@ namespace {
 
 const QString kCannotStart = QStringLiteral("程序无法启动");
 const QString kCannotRead = QStringLiteral("无法读取");
+const QString kProgramEnded = QStringLiteral("程序退出");
+// A sound that has played this long without a failure did play; a file that cannot is told within
+// milliseconds.
+constexpr qint64 kSoundPlayedSeconds = 10;
 
 QString resyncText(const ProgramClock& from, const ProgramClock& to, ResyncReason reason) {
     QString why;
@@ -46,6 +55,24 @@ QString resyncText(const ProgramClock& from, const ProgramClock& to, ResyncReaso
            QStringLiteral("（") + why + QStringLiteral("）");
 }
 
+// What the operator can do about a clock the steering takes long to follow.
+QString steppedText(int offsetSeconds, int catchUpSeconds) {
+    constexpr int kMinute = 60;
+    const int minutes = (std::abs(offsetSeconds) + kMinute / 2) / kMinute;
+    const int catchUpMinutes = (catchUpSeconds + kMinute - 1) / kMinute;
+    return QStringLiteral("系统时间调整了%1分钟，程序时钟约%2分钟后追上；立即校时请选 校时 → 自动校时")
+        .arg(minutes)
+        .arg(catchUpMinutes);
+}
+
+QString stalledText(int lateSeconds) {
+    return lateSeconds <= kMostSecondsRungLate
+               ? QStringLiteral("程序停顿了%1秒，其间到点的项目已补上").arg(lateSeconds)
+               : QStringLiteral("程序停顿了%1秒，最后%2秒内到点的项目已补上，更早的记为错过")
+                     .arg(lateSeconds)
+                     .arg(kMostSecondsRungLate);
+}
+
 }  // namespace
 
 Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
@@ -62,7 +89,18 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
     connect(&parts_.table, &TableDocument::changed, this, &Unattended::tableChanged);
 }
 
-Unattended::~Unattended() = default;
+// What still waits for its outcome when the program ends is written now, not lost: a sound that had
+// not failed did play; a power-off or radio request without its answer did not happen.
+Unattended::~Unattended() {
+    for (const PendingSound& sound : std::as_const(sounds_))
+        settle(sound.event, Outcome::Done);
+    for (const QList<Pending>& kind : powerOffs_) {
+        for (const Pending& event : kind)
+            settle(event, Outcome::Cancelled, kProgramEnded);
+    }
+    for (const Pending& event : radios_)
+        settle(event, Outcome::Failed, kProgramEnded);
+}
 
 void Unattended::load() {
     for (ToneFallback* fallback : std::as_const(fallbacks_))
@@ -83,10 +121,7 @@ void Unattended::readOnTheSecond() {
 
 void Unattended::wireHistory() {
     History& h = *history_;
-    connect(&parts_.tick, &ClockTick::fired, this, [&h](const QString& entry, bool started) {
-        h.record(HistoryKind::Entry, describeEntry(entry), started ? Outcome::Done : Outcome::Failed,
-                 started ? QString() : kCannotStart);
-    });
+    connect(&parts_.tick, &ClockTick::fired, this, &Unattended::entryFired);
     connect(&parts_.tick, &ClockTick::missed, this, [&h](const QString& entry, const QDateTime& due) {
         h.recordAt(due, HistoryKind::Entry, describeEntry(entry), Outcome::Missed);
     });
@@ -94,8 +129,16 @@ void Unattended::wireHistory() {
             [&h](const ProgramClock& from, const ProgramClock& to, ResyncReason reason) {
                 h.record(HistoryKind::Clock, resyncText(from, to, reason));
             });
-    connect(&parts_.chime, &Chime::struck, this, [&h](const ProgramClock& clock, const QString& sound) {
-        h.record(HistoryKind::Chime, clock.text() + QLatin1Char(' ') + sound);
+    connect(&parts_.tick, &ClockTick::stepped, this, [this](int offset, int catchUp) {
+        const QString text = steppedText(offset, catchUp);
+        history_->record(HistoryKind::Clock, text);
+        parts_.platform.tray.showWarning(version::title(), text);
+    });
+    connect(&parts_.tick, &ClockTick::stalled, this,
+            [&h](int late) { h.record(HistoryKind::Clock, stalledText(late)); });
+    connect(&parts_.chime, &Chime::struck, this, [this](const ProgramClock& clock, const QString& sound) {
+        expectSound(parts_.chimePlayer, {parts_.platform.clock.now(), HistoryKind::Chime,
+                                         clock.text() + QLatin1Char(' ') + sound});
     });
     connect(&parts_.alarmPanel, &AlarmPanel::alarmRang, this,
             [this] { history_->record(HistoryKind::Alarm, parts_.alarm.userRing()); });
@@ -104,21 +147,122 @@ void Unattended::wireHistory() {
     for (Media* player : {&parts_.tonePlayer, &parts_.chimePlayer}) {
         auto* fallback = new ToneFallback(*player, this);
         fallbacks_ << fallback;
+        // The failure of a sound an event waits for is that event's outcome; any other (the alarm's, a
+        // preview) is an event of its own. The built-in tone may ring in its place meanwhile.
         connect(fallback, &ToneFallback::soundFailed, this,
-                [&h](const QString& path, const MediaFault& fault, bool fellBack) {
-                    h.record(HistoryKind::Sound, path, Outcome::Failed,
-                             ToneFallback::describe(fault, fellBack));
+                [this, player](const QString& path, const MediaFault& fault, bool fellBack) {
+                    const QString reason = ToneFallback::describe(fault, fellBack);
+                    if (std::none_of(sounds_.cbegin(), sounds_.cend(),
+                                     [player](const PendingSound& s) { return s.player == player; })) {
+                        history_->record(HistoryKind::Sound, path, Outcome::Failed, reason);
+                        return;
+                    }
+                    soundEnded(player, Outcome::Failed, reason);
                 });
+        connect(player, &Media::endOfStream, this, [this, player] { soundEnded(player, Outcome::Done); });
     }
+    wireOutcomes();
     connect(&h, &History::recorded, this, &Unattended::notifyFailure);
     connect(&h, &History::writeFailed, this, [this](const QString& path) {
         parts_.platform.tray.showWarning(version::title(), QStringLiteral("历史记录无法写入：") + path);
     });
 }
 
+void Unattended::wireOutcomes() {
+    connect(&parts_.tick, &ClockTick::secondDone, this, &Unattended::settleSounds);
+    connect(&parts_.powerOff, &PowerOff::settled, this, &Unattended::powerSettled);
+    connect(&parts_.radio, &RadioControl::switched, this,
+            [this](bool, const QString& failure) { radioSwitched(failure); });
+}
+
+void Unattended::entryFired(const QString& entry, bool started) {
+    const Pending event{parts_.platform.clock.now(), HistoryKind::Entry, describeEntry(entry)};
+    switch (parseResponse(splitEntry(entry).response).kind) {
+        case ResponseKind::Tone:
+            expectSound(parts_.tonePlayer, event);
+            return;
+        case ResponseKind::Shutdown:
+            powerOffs_[int(PowerAction::Shutdown)] << event;
+            return;
+        case ResponseKind::Restart:
+            powerOffs_[int(PowerAction::Restart)] << event;
+            return;
+        case ResponseKind::Logoff:
+            powerOffs_[int(PowerAction::Logoff)] << event;
+            return;
+        case ResponseKind::RadioOn:
+        case ResponseKind::RadioOff:
+            radios_.push_back(event);
+            return;
+        default:
+            settle(event, started ? Outcome::Done : Outcome::Failed, started ? QString() : kCannotStart);
+    }
+}
+
+void Unattended::settle(const Pending& event, Outcome outcome, const QString& reason) {
+    history_->recordAt(event.when, event.kind, event.what, outcome, reason);
+}
+
+// The player holds the event's sound now; one it held before gave way to it after it began.
+void Unattended::expectSound(Media& player, const Pending& event) {
+    soundEnded(&player, Outcome::Done);
+    sounds_.append({event, &player, player.fileName()});
+}
+
+void Unattended::soundEnded(Media* player, Outcome outcome, const QString& reason) {
+    for (qsizetype i = 0; i < sounds_.size(); ++i) {
+        if (sounds_[i].player == player) {
+            const Pending event = sounds_.takeAt(i).event;
+            settle(event, outcome, reason);
+            return;
+        }
+    }
+}
+
+void Unattended::settleSounds() {
+    const QDateTime now = parts_.platform.clock.now();
+    for (qsizetype i = 0; i < sounds_.size();) {
+        const PendingSound& s = sounds_[i];
+        // Another file (the alarm on the same player) or the same one long enough: it played.
+        if (s.player->fileName() != s.file || s.event.when.secsTo(now) >= kSoundPlayedSeconds ||
+            s.event.when.secsTo(now) < 0) {
+            const Pending event = sounds_.takeAt(i).event;
+            settle(event, Outcome::Done);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void Unattended::powerSettled(PowerAction kind, PowerOff::Result result, const QString& reason) {
+    const Outcome outcome = result == PowerOff::Result::Accepted    ? Outcome::Done
+                            : result == PowerOff::Result::Cancelled ? Outcome::Cancelled
+                                                                    : Outcome::Failed;
+    QList<Pending>& waiting = powerOffs_[int(kind)];
+    if (waiting.isEmpty()) {
+        // 立即关机 from the menu, or a second try from a window whose entry was answered already.
+        if (result != PowerOff::Result::Cancelled)
+            history_->record(HistoryKind::PowerOff, powerActionName(kind), outcome, reason);
+        return;
+    }
+    for (const Pending& event : std::exchange(waiting, {}))
+        settle(event, outcome, reason);
+}
+
+void Unattended::radioSwitched(const QString& failure) {
+    if (radios_.empty())
+        return;
+    const Pending event = radios_.front();
+    radios_.pop_front();
+    settle(event, failure.isEmpty() ? Outcome::Done : Outcome::Failed, failure);
+}
+
 void Unattended::wireMenus() {
     MainMenus& m = parts_.menus;
-    connect(m.keepAwake, &QAction::triggered, keepAwake_, &KeepAwake::setOn);
+    connect(m.keepAwake, &QAction::triggered, this, [this](bool on) {
+        if (!keepAwake_->setOn(on))
+            reportUnsaved(*parts_.menus.keepAwake, keepAwake_->isOn(), keepAwake_->settingPath());
+    });
     connect(m.onTheSecond, &QAction::triggered, this, &Unattended::setOnTheSecond);
     connect(m.history, &QAction::triggered, this, &Unattended::openHistory);
 }
@@ -164,9 +308,20 @@ void Unattended::notifyFailure(const HistoryEvent& event) {
 }
 
 void Unattended::setOnTheSecond(bool on) {
-    writeSwitch(parts_.platform.files,
-                parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond, on);
+    const QString path = parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond;
+    if (!writeSwitch(parts_.platform.files, path, on)) {
+        reportUnsaved(*parts_.menus.onTheSecond, parts_.tick.onTheSecond(), path);
+        return;
+    }
     parts_.tick.setOnTheSecond(on);
+}
+
+// A switch whose file could not be written stays as it was, and the operator is told, as for every
+// other setting of the menus.
+void Unattended::reportUnsaved(QAction& item, bool kept, const QString& path) {
+    item.setChecked(kept);
+    parts_.platform.dialogs.message(version::title(), QStringLiteral("无法保存文件：") + path,
+                                    MessageIcon::Error);
 }
 
 void Unattended::openHistory() {

@@ -1,12 +1,19 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <array>
+#include <deque>
 #include <memory>
 
+#include "history/history_line.h"
+#include "power/power_off.h"
+
+class QAction;
 class QLabel;
 class QWidget;
 
@@ -22,6 +29,7 @@ class HistoryWindow;
 class KeepAwake;
 class MainMenus;
 class Media;
+class RadioControl;
 class ScheduleList;
 class TableDocument;
 class ToneFallback;
@@ -38,6 +46,8 @@ struct UnattendedParts {
     AlarmPanel& alarmPanel;
     Media& tonePlayer;
     Media& chimePlayer;
+    PowerOff& powerOff;
+    RadioControl& radio;
     ScheduleList& list;
     MainMenus& menus;
     ElidedLabel& nextLabel;  // the row under the status line
@@ -50,6 +60,10 @@ struct UnattendedParts {
 // the hold against the desktop's suspend
 // (保持唤醒) and the bells on the system's second (按系统秒打铃). It only wires: the rules are in
 // the tick, the history and the look-ahead.
+//
+// Each event is one line with its real outcome. Where the outcome comes after the tick fired (a
+// sound that plays or cannot, a power-off counted down, cancelled or refused, the radio switched by
+// the sound server), the line waits for it and is written with the moment the event began.
 class Unattended : public QObject {
     Q_OBJECT
 public:
@@ -69,12 +83,34 @@ public:
     void setSilentDayNext(std::function<QString()> next) { silentDayNext_ = std::move(next); }
 
 private:
+    struct Pending {
+        QDateTime when;
+        HistoryKind kind = HistoryKind::Entry;
+        QString what;
+    };
+    // A sound waits for its player: done when it played to its end, gave way to another sound or
+    // played long enough without failing; failed when the player said it could not.
+    struct PendingSound {
+        Pending event;
+        Media* player = nullptr;
+        QString file;
+    };
+
     void wireHistory();
+    void wireOutcomes();
+    void entryFired(const QString& entry, bool started);
+    void settle(const Pending& event, Outcome outcome, const QString& reason = QString());
+    void expectSound(Media& player, const Pending& event);
+    void soundEnded(Media* player, Outcome outcome, const QString& reason = QString());
+    void settleSounds();
+    void powerSettled(PowerAction kind, PowerOff::Result result, const QString& reason);
+    void radioSwitched(const QString& failure);
     void wireMenus();
     void showNext();
     void tableChanged();
     void notifyFailure(const HistoryEvent& event);
     void setOnTheSecond(bool on);
+    void reportUnsaved(QAction& item, bool kept, const QString& path);
     void openHistory();
 
     UnattendedParts parts_;
@@ -85,6 +121,9 @@ private:
     std::function<QString()> silentDayNext_;
     quint64 tableGeneration_ = 0;
     QList<ToneFallback*> fallbacks_;  // of the tone and the chime player
+    QList<PendingSound> sounds_;
+    std::array<QList<Pending>, 3> powerOffs_;
+    std::deque<Pending> radios_;
 };
 
 }  // namespace quel

@@ -18,7 +18,8 @@ constexpr qint64 kMinuteMs = 60 * 1000;
 constexpr qint64 kHourMs = 60 * kMinuteMs;
 const QDate kWednesday(2026, 12, 2);
 
-enum class Change { Sleep, Step };
+// Stall: the tick's timer fires late, the clocks run together, as when the program hung for a while.
+enum class Change { Sleep, Step, Stall };
 
 // Notes what fired and what was missed as "<day> <time>", the day counted from the start: "1 8:00:15".
 class Recorder final : public fakes::QuietResponses {
@@ -57,6 +58,10 @@ private slots:
     void theModeOnTheSecondAimsAtTheSecondAndHoldsAnEarlyTick();
     void turnedOffTheSteeringResumesWithItsPace();
     void justMyTimeReportsWhatItPassesOver();
+    void aStepTheSteeringFollowsIsToldOnce_data();
+    void aStepTheSteeringFollowsIsToldOnce();
+    void onTheSecondAStallRingsLateAndOnlyAStepMisses_data();
+    void onTheSecondAStallRingsLateAndOnlyAStepMisses();
 };
 
 void TickClockChangeTest::afterTheChange_data() {
@@ -302,3 +307,106 @@ void TickClockChangeTest::justMyTimeReportsWhatItPassesOver() {
 
 QTEST_GUILESS_MAIN(TickClockChangeTest)
 #include "tick_clock_change_test.moc"
+
+void TickClockChangeTest::aStepTheSteeringFollowsIsToldOnce_data() {
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<qint64>("byMs");
+    QTest::addColumn<QStringList>("told");  // "offset catch-up", in seconds
+    QTest::addRow("ten minutes forward: forty minutes to catch up")
+        << Change::Step << 10 * kMinuteMs << QStringList{"600 2400"};
+    QTest::addRow("ten minutes back: the held-back pace is slower")
+        << Change::Step << -10 * kMinuteMs << QStringList{"-600 2597"};
+    QTest::addRow("a minute forward") << Change::Step << kMinuteMs << QStringList{"60 240"};
+    QTest::addRow("half a minute: mended soon enough to go unsaid")
+        << Change::Step << 30 * 1000LL << QStringList{};
+    QTest::addRow("whole hours re-sync at once instead") << Change::Step << 2 * kHourMs << QStringList{};
+    QTest::addRow("a computer that slept re-syncs instead")
+        << Change::Sleep << 10 * kMinuteMs << QStringList{};
+}
+
+void TickClockChangeTest::aStepTheSteeringFollowsIsToldOnce() {
+    QFETCH(Change, change);
+    QFETCH(qint64, byMs);
+    QFETCH(QStringList, told);
+    FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 300)));
+    FakeLauncher launcher;
+    fakes::QuietResponses responses;
+    ClockTick tick(clock, launcher, responses.table, responses);
+    QStringList heard;
+    connect(&tick, &ClockTick::stepped, this,
+            [&](int offset, int catchUp) { heard << QStringLiteral("%1 %2").arg(offset).arg(catchUp); });
+    tick.setProgramClockFromSystem();
+    tick.start();
+    for (int i = 0; i < 5; ++i) {
+        clock.advance(tick.interval());
+        tick.tick();
+    }
+    if (change == Change::Sleep)
+        clock.sleep(byMs);
+    else
+        clock.set(clock.now().addMSecs(byMs));
+    // Told on the first tick after the step, and never again while the steering catches up.
+    for (int i = 0; i < 600; ++i) {
+        clock.advance(tick.interval());
+        tick.tick();
+        if (i == 0)
+            QCOMPARE(heard, told);
+    }
+    QCOMPARE(heard, told);
+}
+
+void TickClockChangeTest::onTheSecondAStallRingsLateAndOnlyAStepMisses_data() {
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<qint64>("byMs");
+    QTest::addColumn<QStringList>("fired");
+    QTest::addColumn<QStringList>("missed");
+    QTest::addColumn<QStringList>("stalls");
+    // The table: an entry 5 s, 30 s and 80 s after the stall or step began, and one after it.
+    QTest::addRow("stalled twelve seconds: the entry passed rings late")
+        << Change::Stall << 12 * 1000LL << QStringList{"0 8:00:15", "0 8:00:40", "0 8:01:31"} << QStringList{}
+        << QStringList{"11"};
+    QTest::addRow("stalled ninety seconds: the last minute rings, the rest is missed")
+        << Change::Stall << 90 * 1000LL << QStringList{"0 8:00:40", "0 8:01:31"} << QStringList{"0 8:00:15"}
+        << QStringList{"89"};
+    QTest::addRow("the clock stepped twelve seconds: missed, as any step")
+        << Change::Step << 12 * 1000LL << QStringList{"0 8:00:40", "0 8:01:31"} << QStringList{"0 8:00:15"}
+        << QStringList{};
+}
+
+void TickClockChangeTest::onTheSecondAStallRingsLateAndOnlyAStepMisses() {
+    QFETCH(Change, change);
+    QFETCH(qint64, byMs);
+    QFETCH(QStringList, fired);
+    QFETCH(QStringList, missed);
+    QFETCH(QStringList, stalls);
+    FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 300)));
+    FakeLauncher launcher;
+    Recorder rec(clock);
+    rec.table << QStringLiteral("8:00:15*c>每天<8:00:15") << QStringLiteral("8:00:40*c>每天<8:00:40")
+              << QStringLiteral("8:01:31*c>每天<8:01:31");
+    ClockTick tick(clock, launcher, rec.table, rec);
+    rec.tick = &tick;
+    QStringList heard;
+    connect(&tick, &ClockTick::missed, this, [&](const QString&, const QDateTime& due) {
+        rec.missed << Recorder::dayAndTime(due.date(), due.time().toString(QStringLiteral("H:mm:ss")));
+    });
+    connect(&tick, &ClockTick::stalled, this, [&](int late) { heard << QString::number(late); });
+    tick.setProgramClockFromSystem();
+    tick.setOnTheSecond(true);
+    tick.start();
+    while (clock.now().time() < QTime(8, 0, 10)) {
+        clock.advance(tick.interval());
+        tick.tick();
+    }
+    if (change == Change::Stall)
+        clock.advance(byMs);
+    else
+        clock.set(clock.now().addMSecs(byMs));
+    while (clock.now().time() < QTime(8, 2, 0)) {
+        tick.tick();
+        clock.advance(tick.interval());
+    }
+    QCOMPARE(rec.fired, fired);
+    QCOMPARE(rec.missed, missed);
+    QCOMPARE(heard, stalls);
+}

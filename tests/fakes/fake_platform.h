@@ -279,13 +279,13 @@ public:
     bool succeed = true;
 };
 
-// Records each request ("on radio", "on " for the default input, "off", "list") and answers a list
-// at once from `sources`.
+// Records each request ("on radio", "on " for the default input, "off", "list") and answers each at
+// once: a switch as `failWith` says, a list from `sources`.
 class FakeLineIn final : public LineIn {
 public:
     void setOn(bool on, const QString& source) override {
         requests << (on ? QStringLiteral("on ") + source : QStringLiteral("off"));
-        emit finished(true);
+        emit finished(failWith.isEmpty(), failWith);
     }
     void listSources() override {
         requests << QStringLiteral("list");
@@ -293,6 +293,8 @@ public:
     }
     QStringList requests;
     QList<InputSource> sources;
+    // Every request fails with this word of the server, when set.
+    QString failWith;
 };
 
 // Records every request ("shutdown", "restart interactive", "logoff"). Replies succeed, or fail with

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "fakes/fake_platform.h"
+#include "fakes/odd_files.h"
 #include "history/history.h"
 #include "history/history_line.h"
 
@@ -23,6 +24,26 @@ QByteArray readAll(const QString& path) {
 
 const QDateTime kMorning(QDate(2026, 12, 2), QTime(8, 0, 5));
 
+struct Read {
+    QList<HistoryEvent> events;
+    bool olderLeftOut = false;
+    QStringList whats() const {
+        QStringList w;
+        for (const HistoryEvent& e : events)
+            w << e.what;
+        return w;
+    }
+};
+
+// What the history's thread reads for a window, waited for as the window would.
+Read readRecent(History& history, int days) {
+    QSignalSpy read(&history, &History::recentRead);
+    const quint64 request = history.readRecent(days);
+    if (!read.wait(10000) || read.first().at(0).toULongLong() != request)
+        return {{}, true};
+    return {read.first().at(1).value<QList<HistoryEvent>>(), read.first().at(2).toBool()};
+}
+
 }  // namespace
 
 class HistoryTest : public QObject {
@@ -36,6 +57,9 @@ private slots:
     void aNewMonthOpensANewFile();
     void recentIsNewestFirstAndKeepsToItsDays();
     void anUnwritableFolderIsToldOnceAndAgainAfterItRecovered();
+    void oddMonthFilesNeitherHoldNorLoseWithoutAWord_data();
+    void oddMonthFilesNeitherHoldNorLoseWithoutAWord();
+    void aLongMonthFileShowsItsNewestLinesAndSaysTheRestAreLeftOut();
 };
 
 void HistoryTest::oneLinePerEvent_data() {
@@ -69,6 +93,10 @@ void HistoryTest::oneLinePerEvent_data() {
         "曲目无法播放，已跳过", "2026-12-02 08:00:05\t播音\t/music/a.mp3\t失败：曲目无法播放，已跳过\r\n");
     row("a power-off refused", HistoryKind::PowerOff, "关机", Outcome::Failed, "",
         "2026-12-02 08:00:05\t关机\t关机\t失败\r\n");
+    row("a power-off the operator cancelled", HistoryKind::Entry, "8:00:05 关机", Outcome::Cancelled, "",
+        "2026-12-02 08:00:05\t时间表\t8:00:05 关机\t取消\r\n");
+    row("a count-down closed by another power-off", HistoryKind::Entry, "8:00:05 重启", Outcome::Cancelled,
+        "已执行关机", "2026-12-02 08:00:05\t时间表\t8:00:05 重启\t取消：已执行关机\r\n");
     row("the clock re-synced", HistoryKind::Clock, "内部时钟 8:00:04 → 10:00:05", Outcome::Done, "",
         "2026-12-02 08:00:05\t校时\t内部时钟 8:00:04 → 10:00:05\t完成\r\n");
     row("a change from the page for a phone", HistoryKind::Remote, "192.168.1.20 立即打铃", Outcome::Failed,
@@ -101,6 +129,9 @@ void HistoryTest::linesReadBackAsTheyWereWritten() {
         {kMorning, HistoryKind::Sound, QStringLiteral("/a：b.wav"), Outcome::Failed,
          QStringLiteral("无法播放")},
         {kMorning, HistoryKind::PowerOff, QStringLiteral("关机"), Outcome::Failed, QString()},
+        {kMorning, HistoryKind::Entry, QStringLiteral("8:00:05 关机"), Outcome::Cancelled, QString()},
+        {kMorning, HistoryKind::Entry, QStringLiteral("8:00:05 重启"), Outcome::Cancelled,
+         QStringLiteral("已执行关机")},
     };
     for (const HistoryEvent& e : events) {
         const std::optional<HistoryEvent> back = parseHistoryLine(QString::fromUtf8(historyLine(e)));
@@ -117,6 +148,7 @@ void HistoryTest::foreignLinesAreSkipped_data() {
     QTest::addRow("an unknown kind") << "2026-12-02 08:00:05\t天气\tx\t完成";
     QTest::addRow("an unknown result") << "2026-12-02 08:00:05\t时间表\tx\t也许";
     QTest::addRow("a field too many") << "2026-12-02 08:00:05\t时间表\tx\t完成\ty";
+    QTest::addRow("a result that only starts like one") << "2026-12-02 08:00:05\t时间表\tx\t取消了";
 }
 
 void HistoryTest::foreignLinesAreSkipped() {
@@ -161,14 +193,12 @@ void HistoryTest::recentIsNewestFirstAndKeepsToItsDays() {
         f.write("2026-11-30 08:0");
     }
     clock.set(QDateTime(QDate(2026, 12, 2), QTime(9, 0, 0)));  // day 8
-    const QList<HistoryEvent> recent = history.recent(3);
-    QStringList whats;
-    for (const HistoryEvent& e : recent)
-        whats << e.what;
     // Within one second the later line comes first too.
-    QCOMPARE(whats, (QStringList{"day 8 second", "day 8 first", "day 7 second", "day 7 first", "day 6 second",
-                                 "day 6 first"}));
-    QCOMPARE(history.recent(30).size(), 17);
+    QCOMPARE(readRecent(history, 3).whats(), (QStringList{"day 8 second", "day 8 first", "day 7 second",
+                                                          "day 7 first", "day 6 second", "day 6 first"}));
+    const Read month = readRecent(history, 30);
+    QCOMPARE(month.events.size(), 17);
+    QVERIFY(!month.olderLeftOut);
 }
 
 void HistoryTest::anUnwritableFolderIsToldOnceAndAgainAfterItRecovered() {
@@ -197,6 +227,81 @@ void HistoryTest::anUnwritableFolderIsToldOnceAndAgainAfterItRecovered() {
     history.record(HistoryKind::Entry, QStringLiteral("lost again"));
     history.flush();
     QTRY_COMPARE(failed.size(), 2);
+}
+
+void HistoryTest::oddMonthFilesNeitherHoldNorLoseWithoutAWord_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QStringList>("shown");  // newest first; last month's line is always there to read
+    QTest::addColumn<bool>("olderLeftOut");
+    const QStringList both{"today", "today", "today", "last month"};
+    const QStringList lastMonth{"last month"};
+    QTest::addRow("a folder") << fakes::kOddKinds[0] << false << lastMonth << false;
+    QTest::addRow("a dangling link: its target is made") << fakes::kOddKinds[1] << true << both << false;
+    QTest::addRow("a FIFO") << fakes::kOddKinds[2] << false << lastMonth << false;
+    QTest::addRow("a link to /dev/zero") << fakes::kOddKinds[3] << false << lastMonth << false;
+    // One line of 4 MB: its newest end is read, and the rest is said to be left out.
+    QTest::addRow("a file beyond the cap")
+        << fakes::kOddKinds[4] << true << QStringList{"today", "today", "today"} << true;
+}
+
+void HistoryTest::oddMonthFilesNeitherHoldNorLoseWithoutAWord() {
+    QFETCH(QString, kind);
+    QFETCH(bool, written);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, olderLeftOut);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("History"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(fakes::makeOddFile(folder + QStringLiteral("/2026-12.log"), kind));
+    FakeClock clock(kMorning);
+    History history(clock, folder);
+    history.recordAt(kMorning.addDays(-3), HistoryKind::Entry, QStringLiteral("last month"));
+    QSignalSpy failed(&history, &History::writeFailed);
+    for (int i = 0; i < 3; ++i)
+        history.record(HistoryKind::Entry, QStringLiteral("today"));
+    const Read read = readRecent(history, 7);
+    QCOMPARE(read.whats(), shown);
+    QCOMPARE(read.olderLeftOut, olderLeftOut);
+    // A line that cannot be written is said once, not once a line.
+    QCOMPARE(failed.size(), written ? 0 : 1);
+    if (!written)
+        QCOMPARE(failed.first().first().toString(), folder + QStringLiteral("/2026-12.log"));
+}
+
+void HistoryTest::aLongMonthFileShowsItsNewestLinesAndSaysTheRestAreLeftOut() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("History"));
+    QVERIFY(QDir().mkpath(folder));
+    // Years of a busy school in one month file: 30 MB of lines, up to this morning.
+    QFile file(folder + QStringLiteral("/2026-12.log"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString padding(60, QLatin1Char('x'));
+    const int lines = 300000;
+    QByteArray chunk;
+    for (int i = 0; i < lines; ++i) {
+        const HistoryEvent e{kMorning.addSecs(qint64(i - lines + 1) * 6), HistoryKind::Entry,
+                             QStringLiteral("%1 %2").arg(i).arg(padding), Outcome::Done, QString()};
+        chunk += historyLine(e);
+        if (chunk.size() > 1024 * 1024) {
+            QVERIFY(file.write(chunk) == chunk.size());
+            chunk.clear();
+        }
+    }
+    QVERIFY(file.write(chunk) == chunk.size());
+    file.close();
+    QVERIFY(QFileInfo(file).size() > 25 * 1024 * 1024);
+
+    FakeClock clock(kMorning);
+    History history(clock, folder);
+    const Read read = readRecent(history, 7);
+    QVERIFY(read.olderLeftOut);
+    QVERIFY(read.events.size() > 1000);
+    QVERIFY(read.events.size() <= History::kMostEventsRead);
+    QCOMPARE(read.events.first().what, QStringLiteral("%1 %2").arg(lines - 1).arg(padding));
+    QCOMPARE(read.events.first().when, kMorning);
+    // Newest first, without a gap: the lines shown are the newest ones of the file.
+    QCOMPARE(read.events.last().what, QStringLiteral("%1 %2").arg(lines - read.events.size()).arg(padding));
 }
 
 QTEST_GUILESS_MAIN(HistoryTest)

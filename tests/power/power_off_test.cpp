@@ -2,10 +2,12 @@
 // per kind, the close box as cancel, one request per window, and a refusal that keeps the program and
 // the window. The count is stepped by the test; no test waits for the wall clock.
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -272,6 +274,87 @@ private slots:
         QCOMPARE(fake_->power.calls, QStringList{"restart"});
     }
 
+    // Each way a power-off ends is told once, with what really happened: the history writes it.
+    void eachPowerOffEndsOnceWithItsOutcome_data() {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("failWith");
+        QTest::addColumn<QString>("operatorDoes");  // "", "cancel", "close", "act now"
+        QTest::addColumn<QStringList>("ends");
+        QTest::addRow("counted down and accepted") << "开3"
+                                                   << ""
+                                                   << "" << QStringList{"accepted"};
+        QTest::addRow("cancelled with 取消关机") << "开3"
+                                                 << ""
+                                                 << "cancel" << QStringList{"cancelled"};
+        QTest::addRow("closed by its close box") << "开3"
+                                                 << ""
+                                                 << "close" << QStringList{"cancelled"};
+        QTest::addRow("cut short with 立即关机") << "开3"
+                                                 << ""
+                                                 << "act now" << QStringList{"accepted"};
+        QTest::addRow("counted down and refused") << "开3"
+                                                  << "Access denied"
+                                                  << "" << QStringList{"refused Access denied"};
+        // The window stays after a refusal; closing it then is no second end.
+        QTest::addRow("refused, then the window closed")
+            << "开3"
+            << "Access denied"
+            << "cancel after" << QStringList{"refused Access denied"};
+        QTest::addRow("at once, accepted") << "关60"
+                                           << ""
+                                           << "" << QStringList{"accepted"};
+        QTest::addRow("at once, refused") << "关60"
+                                          << "No login manager"
+                                          << "" << QStringList{"refused No login manager"};
+    }
+    void eachPowerOffEndsOnceWithItsOutcome() {
+        QFETCH(QString, setting);
+        QFETCH(QString, failWith);
+        QFETCH(QString, operatorDoes);
+        QFETCH(QStringList, ends);
+        setUp(setting, "开60", "开60");
+        fake_->power.failWith = failWith;
+        QStringList told;
+        connect(power_.get(), &PowerOff::settled, this,
+                [&told](PowerAction kind, PowerOff::Result result, const QString& reason) {
+                    QCOMPARE(kind, PowerAction::Shutdown);
+                    told << (result == PowerOff::Result::Accepted    ? QStringLiteral("accepted")
+                             : result == PowerOff::Result::Cancelled ? QStringLiteral("cancelled")
+                                                                     : QStringLiteral("refused ") + reason);
+                });
+        power_->powerOff(PowerAction::Shutdown);
+        settle();
+        PowerOffWindow* w = window(PowerAction::Shutdown);
+        if (operatorDoes == "cancel")
+            button(w, "Command2")->click();
+        else if (operatorDoes == "close")
+            w->close();
+        else if (operatorDoes == "act now")
+            button(w, "Command1")->click();
+        else
+            count(PowerAction::Shutdown, 4);
+        settle();
+        if (operatorDoes == "cancel after")
+            button(window(PowerAction::Shutdown), "Command2")->click();
+        settle();
+        QCOMPARE(told, ends);
+    }
+
+    void anAcceptedPowerOffClosesTheOtherWindowsAndSaysWhy() {
+        setUp("开3", "开60", "开60");
+        power_->powerOff(PowerAction::Restart);
+        power_->powerOff(PowerAction::Shutdown);
+        QStringList told;
+        connect(power_.get(), &PowerOff::settled, this,
+                [&told](PowerAction kind, PowerOff::Result result, const QString& reason) {
+                    told << powerActionName(kind) + QString::number(int(result)) + reason;
+                });
+        count(PowerAction::Shutdown, 4);
+        settle();
+        // The restart's window closed before the answer was out: cancelled, and why.
+        QCOMPARE(told, (QStringList{"重启1已执行关机", "关机0"}));
+    }
+
     void theTimerRunsOnlyWhileCounting() {
         power_->setAutomaticCount(true);
         power_->powerOff(PowerAction::Shutdown);
@@ -285,6 +368,35 @@ private slots:
         fake_->power.holdReplies = true;
         power_->actNow(PowerAction::Shutdown);
         QCOMPARE(runningTimers(), 0);
+    }
+
+    // Over the other windows, in the middle of the screen, and deaf to stray keys: even with the
+    // keyboard, no key that lands on it powers off.
+    void aStrayKeyNeverPowersOff_data() {
+        QTest::addColumn<int>("key");
+        QTest::addRow("Enter") << int(Qt::Key_Enter);
+        QTest::addRow("Return") << int(Qt::Key_Return);
+        QTest::addRow("Space") << int(Qt::Key_Space);
+        QTest::addRow("Tab, then Space") << int(Qt::Key_Tab);
+    }
+    void aStrayKeyNeverPowersOff() {
+        QFETCH(int, key);
+        power_->powerOff(PowerAction::Shutdown);
+        PowerOffWindow* w = window(PowerAction::Shutdown);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
+        const QPoint off =
+            w->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+        // The worst case: the operator clicked it, and it has the keyboard.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->windowHandle(), Qt::Key(key));
+        if (key == Qt::Key_Tab)
+            QTest::keyClick(w->windowHandle(), Qt::Key_Space);
+        settle();
+        QCOMPARE(fake_->power.calls, QStringList());
     }
 
     // A click reaches 取消 through the window system while a box is open, as the operator's would. A

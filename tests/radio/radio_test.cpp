@@ -19,6 +19,8 @@ using namespace quel::fakes;
 namespace {
 
 const QByteArray kMissing = QByteArrayLiteral("<missing>");
+// Stands there, but cannot be read.
+const QByteArray kUnreadable = QByteArrayLiteral("<unreadable>");
 
 const QList<InputSource> kSources{{QStringLiteral("alsa_input.line"), QStringLiteral("Line In")},
                                   {QStringLiteral("alsa_input.mic"), QStringLiteral("Microphone")}};
@@ -72,8 +74,16 @@ private slots:
                                          << QStringList{"on alsa_input.line", "off"};
         QTest::addRow("the default input")
             << QByteArray("0\r\n") << QByteArray("\"\"\r\n") << QStringList{"on ", "off"};
-        QTest::addRow("a count of the Windows version: the default input")
-            << QByteArray("4\r\n") << kMissing << QStringList{"on ", "off"};
+        // A folder copied from the Windows version: a count, and no RadioSource.txt. The default input is
+        // usually a microphone, and nobody chose it.
+        QTest::addRow("a count of the Windows version without RadioSource.txt: not set up")
+            << QByteArray("4\r\n") << kMissing << QStringList();
+        QTest::addRow("set up, but RadioSource.txt missing: not set up")
+            << QByteArray("0\r\n") << kMissing << QStringList();
+        QTest::addRow("set up, but RadioSource.txt unreadable: not set up")
+            << QByteArray("0\r\n") << kUnreadable << QStringList();
+        QTest::addRow("a count of the Windows version and the default input chosen since")
+            << QByteArray("4\r\n") << QByteArray("\"\"\r\n") << QStringList{"on ", "off"};
     }
     void theSettingDecidesWhatEntriesDo() {
         QFETCH(QByteArray, radioFile);
@@ -86,6 +96,41 @@ private slots:
         control_->radio(false);
         QCOMPARE(fakes_->lineIn.requests, requests);
         QCOMPARE(openNotices().size(), requests.isEmpty() ? 1 : 0);
+    }
+
+    // Each 收音机开 and 收音机关 is answered once, later, with why it failed: the history writes it.
+    void eachRadioEntryIsAnswered_data() {
+        QTest::addColumn<QByteArray>("radioFile");
+        QTest::addColumn<QString>("serverSays");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addRow("switched") << QByteArray("0\r\n") << "" << QStringList{"on ", "off "};
+        QTest::addRow("the server failed") << QByteArray("0\r\n") << "no input named alsa_input.line"
+                                           << QStringList{"on 声音服务器：no input named alsa_input.line",
+                                                          "off 声音服务器：no input named alsa_input.line"};
+        QTest::addRow("not set up") << QByteArray("1\r\n") << ""
+                                    << QStringList{"on 收音机线路没有设置", "off 收音机线路没有设置"};
+    }
+    void eachRadioEntryIsAnswered() {
+        QFETCH(QByteArray, radioFile);
+        QFETCH(QString, serverSays);
+        QFETCH(QStringList, answers);
+        put(settings::kRadio, radioFile);
+        put(settings::kRadioSource, "\"alsa_input.line\"\r\n");
+        fakes_->lineIn.failWith = serverSays;
+        build();
+        QStringList answered;
+        connect(control_.get(), &RadioControl::switched, this, [&](bool on, const QString& failure) {
+            answered << (on ? QStringLiteral("on ") : QStringLiteral("off ")) + failure;
+        });
+        control_->radio(true);
+        control_->radio(false);
+        // Not from inside the request: the tick records the entry only after it returned.
+        QVERIFY(answered.isEmpty());
+        QTRY_COMPARE(answered, answers);
+        // Giving the line up silences the radio; that is no entry's answer.
+        control_->save({});
+        QCoreApplication::processEvents();
+        QCOMPARE(answered, answers);
     }
 
     void theNoticeIsOneWindowShownAgain() {
@@ -218,8 +263,12 @@ private slots:
 
 private:
     void put(const QString& name, const QByteArray& content) {
-        if (content != kMissing)
+        if (content == kUnreadable) {
+            QVERIFY(fakes_->files.write(dir_->filePath(name), "\"alsa_input.line\"\r\n"));
+            fakes_->files.unreadable << dir_->filePath(name);
+        } else if (content != kMissing) {
             QVERIFY(fakes_->files.write(dir_->filePath(name), content));
+        }
     }
     QByteArray bytes(const QString& name) const {
         return fakes_->files.read(dir_->filePath(name)).value_or(kMissing);

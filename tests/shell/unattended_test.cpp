@@ -2,13 +2,18 @@
 // hold against sleep and the bells on the system's second, as the operator finds them.
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include "engine/clock_tick.h"
 #include "fakes/fake_platform.h"
@@ -139,8 +144,8 @@ private slots:
         player->fail();
         f.tick();
         QTRY_COMPARE(f.fake.power.calls, QStringList{QStringLiteral("shutdown")});
-        // The refusal comes with the reply, from the event loop.
-        QTRY_VERIFY(f.history().contains(QStringLiteral("关机\t关机\t失败：Access denied")));
+        // The refusal comes with the reply, from the event loop, as the entry's outcome.
+        QTRY_VERIFY(f.history().contains(QStringLiteral("时间表\t8:30:01 关机\t失败：Access denied")));
         QVERIFY2(f.history().contains(QStringLiteral("播音\t") + track +
                                       QStringLiteral("\t失败：曲目无法播放，已跳过")),
                  qPrintable(f.history().join('\n')));
@@ -176,20 +181,91 @@ private slots:
         f.start(
             QStringLiteral("|8:30:00*上课铃>每天</bells/a.wav|8:30:02*没有注释>每天<执行程序/gone/app -x"));
         f.tick(3);
-        // The tone player could not open the bell: the media component says so.
+        // The tone player could not open the bell: the media component says so, and the bell's line,
+        // written once its outcome is known, says it failed.
         f.fake.media.made[0]->fail();
-        QCOMPARE(f.history(), (QStringList{"时间表\t8:30:00 上课铃 /bells/a.wav\t完成",
-                                           "时间表\t8:30:02 执行程序/gone/app -x\t失败：程序无法启动",
-                                           "声音\t/bells/a.wav\t失败：无法播放"}));
+        QCOMPARE(f.history(), (QStringList{"时间表\t8:30:02 执行程序/gone/app -x\t失败：程序无法启动",
+                                           "时间表\t8:30:00 上课铃 /bells/a.wav\t失败：无法播放"}));
         // Every failure also comes as a notice from the tray.
         QCOMPARE(f.fake.tray.warnings,
                  (QStringList{"Quelbrook 时间表 8:30:02 执行程序/gone/app -x 失败：程序无法启动",
-                              "Quelbrook 声音 /bells/a.wav 失败：无法播放"}));
+                              "Quelbrook 时间表 8:30:00 上课铃 /bells/a.wav 失败：无法播放"}));
 
         f.fake.clock.set(QDateTime(QDate(2026, 12, 2), QTime(8, 59, 59)));
         f.window->clockTick().justMyTime();
         f.tick();
+        // The chime's line waits until the bell has sounded without failing.
+        f.tick(10);
         QCOMPARE(f.history().last(), QStringLiteral("整点敲钟\t9:00:00 /bells/toll/A/A9.WAV\t完成"));
+    }
+
+    // One line per event, with what really happened, whenever that became known.
+    void eachEntryIsWrittenWithItsOutcome_data() {
+        QTest::addColumn<QString>("response");
+        QTest::addColumn<QString>("setUp");  // "radio", "radio failing", "power refusing", "no program"
+        QTest::addColumn<QString>("then");   // "finish", "fail", "ten seconds", "cancel", "act now", ""
+        QTest::addColumn<QString>("line");
+        auto row = [](const char* name, const char* response, const char* setUp, const char* then,
+                      const char* result) {
+            QTest::addRow("%s", name) << QString::fromUtf8(response) << setUp << then
+                                      << QStringLiteral("时间表\t8:30:00 ") + QString::fromUtf8(response) +
+                                             QLatin1Char('\t') + QString::fromUtf8(result);
+        };
+        row("a bell that played to its end", "/bells/a.wav", "", "finish", "完成");
+        row("a bell that could not play", "/bells/a.wav", "", "fail", "失败：无法播放");
+        row("a bell still sounding ten seconds on", "/bells/a.wav", "", "ten seconds", "完成");
+        row("a shutdown cancelled with 取消关机", "关机", "", "cancel", "取消");
+        row("a shutdown done with 立即关机", "关机", "", "act now", "完成");
+        row("a shutdown the system refused", "关机", "power refusing", "act now", "失败：Access denied");
+        row("a restart cancelled", "重启", "", "cancel", "取消");
+        row("the radio switched on", "收音机开", "radio", "", "完成");
+        row("the radio the sound server could not switch", "收音机开", "radio failing", "",
+            "失败：声音服务器：no input named alsa_input.line");
+        row("the radio not set up", "收音机开", "", "", "失败：收音机线路没有设置");
+        row("a program that started", "执行程序/bin/true", "", "", "完成");
+        row("a program that did not start", "执行程序/gone", "no program", "", "失败：程序无法启动");
+    }
+    void eachEntryIsWrittenWithItsOutcome() {
+        QFETCH(QString, response);
+        QFETCH(QString, setUp);
+        QFETCH(QString, then);
+        QFETCH(QString, line);
+        Fixture f;
+        if (setUp.startsWith(QStringLiteral("radio"))) {
+            f.write(settings::kRadioSource, QStringLiteral("alsa_input.line"));
+            DiskFiles().writeNumber(f.path(settings::kRadio), 0);
+        }
+        if (setUp == QStringLiteral("radio failing"))
+            f.fake.lineIn.failWith = QStringLiteral("no input named alsa_input.line");
+        if (setUp == QStringLiteral("power refusing"))
+            f.fake.power.failWith = QStringLiteral("Access denied");
+        f.fake.launcher.succeed = setUp != QStringLiteral("no program");
+        f.start(QStringLiteral("|8:30:00*没有注释>每天<") + response);
+        f.tick();
+        QWidget* window = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if ((top->objectName() == QStringLiteral("FormShutDownWindows") ||
+                 top->objectName() == QStringLiteral("FormRestartWindows")) &&
+                top->isVisible())
+                window = top;
+        }
+        QCOMPARE(window != nullptr, then == QStringLiteral("cancel") || then == QStringLiteral("act now"));
+        if (then == QStringLiteral("finish"))
+            f.fake.media.made[0]->finish();
+        else if (then == QStringLiteral("fail"))
+            f.fake.media.made[0]->fail();
+        else if (then == QStringLiteral("ten seconds"))
+            f.tick(10);
+        else if (then == QStringLiteral("cancel"))
+            window->findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+        else if (then == QStringLiteral("act now"))
+            window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        QTRY_COMPARE(f.history(), QStringList{line});
+        const bool failed = line.contains(QStringLiteral("\t失败"));
+        QCOMPARE(f.fake.tray.warnings,
+                 failed ? QStringList{QStringLiteral("Quelbrook ") +
+                                      QString(line).replace(QLatin1Char('\t'), QLatin1Char(' '))}
+                        : QStringList());
     }
 
     void aTableThatCannotBeReadIsAFailure() {
@@ -208,6 +284,7 @@ private slots:
                            "|18:00:05*放学>每天</bells/c.wav"));
         f.fake.clock.sleep(9 * 3600 * 1000 + 30 * 60 * 1000);  // wakes at 17:59:59
         f.tick(6);
+        f.tick(10);  // the evening bell has sounded
         QCOMPARE(f.history(), (QStringList{"时间表\t8:30:30 上课铃 /bells/a.wav\t错过",
                                            "时间表\t9:00:00 /bells/b.wav\t错过",
                                            "校时\t内部时钟 8:29:59 → 18:00:00（电脑睡眠后醒来）\t完成",
@@ -264,18 +341,43 @@ private slots:
         QVERIFY(g.window->clockTick().onTheSecond());
     }
 
+    void aSwitchThatCannotBeSavedStaysAndIsTold_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("file");
+        QTest::addRow("保持唤醒") << "MenuKeepAwake" << settings::kKeepAwake;
+        QTest::addRow("按系统秒打铃") << "MenuOnTheSecond" << settings::kOnTheSecond;
+    }
+    void aSwitchThatCannotBeSavedStaysAndIsTold() {
+        QFETCH(QString, item);
+        QFETCH(QString, file);
+        Fixture f;
+        f.start(kTable);
+        QAction* action = f.action(qPrintable(item));
+        const bool was = action->isChecked();
+        f.fake.files.unwritable << f.path(file);
+        action->trigger();
+        QCOMPARE(action->isChecked(), was);
+        QCOMPARE(f.fake.sleepInhibitor.held, true);
+        QCOMPARE(f.window->clockTick().onTheSecond(), false);
+        QCOMPARE(f.fake.dialogs.messages.size(), 1);
+        QCOMPARE(f.fake.dialogs.messages.first().text, QStringLiteral("无法保存文件：") + f.path(file));
+    }
+
     void theHistoryWindowShowsNewestFirstAndFiltersFailures() {
         Fixture f;
         f.fake.launcher.succeed = false;
-        f.start(QStringLiteral("|8:30:00*a>每天</bells/a.wav|8:30:01*b>每天<执行程序/gone"));
-        f.tick(2);
+        // Seconds apart: lines of one second keep the order they were written in, and the bell's is
+        // written when it has sounded.
+        f.start(QStringLiteral("|8:30:00*a>每天</bells/a.wav|8:30:05*b>每天<执行程序/gone"));
+        f.tick(6);
+        f.tick(10);
         f.action("MenuHistory")->trigger();
         auto* window = f.window->findChild<QWidget*>(QStringLiteral("FormHistory"));
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("历史记录"));
         auto* list = window->findChild<QTreeWidget*>(QStringLiteral("HistoryList"));
-        QCOMPARE(list->topLevelItemCount(), 2);
-        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("8:30:01 b 执行程序/gone"));
+        QTRY_COMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("8:30:05 b 执行程序/gone"));
         QCOMPARE(list->topLevelItem(0)->text(3), QStringLiteral("失败：程序无法启动"));
         QVERIFY(list->topLevelItem(0)->foreground(3) != list->topLevelItem(1)->foreground(3));
         QVERIFY(!list->topLevelItem(0)->icon(3).isNull());
@@ -349,6 +451,34 @@ private slots:
         QCOMPARE(f.fake.media.log, QStringList());
         QCOMPARE(f.history().last(),
                  QStringLiteral("声音\t") + f.window->defaultRing() + QStringLiteral("\t失败：文件不存在"));
+    }
+
+    // A disk that does not answer (a hung network share, a FIFO in the folder) holds the history's
+    // thread; the window opens all the same and the lines follow.
+    void theHistoryWindowOpensWhileTheWriterIsHeld() {
+        Fixture f;
+        f.start(QStringLiteral("|8:30:00*a>每天<执行程序/bin/true"));
+        f.tick();
+        f.window->unattended().history().flush();
+        QVERIFY(::mkfifo(QFile::encodeName(f.path(QStringLiteral("History/2026-11.log"))).constData(),
+                         0600) == 0);
+        QSemaphore held;
+        QMetaObject::invokeMethod(f.window->unattended().history().writer(), [&held] { held.acquire(); });
+        f.action("MenuHistory")->trigger();
+        auto* window = f.window->findChild<QWidget*>(QStringLiteral("FormHistory"));
+        QVERIFY(window && window->isVisible());
+        auto* list = window->findChild<QTreeWidget*>(QStringLiteral("HistoryList"));
+        auto* note = window->findChild<QLabel*>(QStringLiteral("HistoryNote"));
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(note->text(), QStringLiteral("正在读取…"));
+        // What happens meanwhile joins at the top at once.
+        f.tick(30);
+        f.window->unattended().history().record(HistoryKind::Chime, QStringLiteral("8:30:30 x"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        held.release();
+        QTRY_COMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("8:30:00 a 执行程序/bin/true"));
+        QCOMPARE(note->text(), QString());
     }
 };
 
