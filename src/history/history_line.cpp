@@ -13,7 +13,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 constexpr QChar kSeparator = u'\t';
 constexpr int kFields = 4;
 
-const std::array<std::pair<HistoryKind, QString>, 10> kKinds = {{
+const std::array<std::pair<HistoryKind, QString>, 12> kKinds = {{
     {HistoryKind::Entry, QStringLiteral("时间表")},
     {HistoryKind::Chime, QStringLiteral("整点敲钟")},
     {HistoryKind::Alarm, QStringLiteral("闹铃")},
