@@ -53,6 +53,7 @@ ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
     list_->setColumnWidth(TimeColumn, kTimeWidth);
     list_->header()->setStretchLastSection(true);
     grid_ = new GridDelegate(list_);
+    grid_->setMiddleElidedColumn(ResponseColumn);
     list_->setItemDelegate(grid_);
     // Following the selection rather than only mouse clicks keeps the selected text on the highlighted
     // row when the operator moves it with the keyboard.
