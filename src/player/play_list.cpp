@@ -64,22 +64,18 @@ bool PlayList::isDefault() const {
     return samePath(realFileName_, defaultPath_);
 }
 
-QString PlayList::settingsPath(const QString& name) const {
-    return nameInFolder(programFolder_, name);
-}
-
 QString PlayList::playListFolder() const {
     return nameInFolder(programFolder_, installed::kPlayLists);
 }
 
 void PlayList::loadDefault() {
-    order_ = files_.readField(settingsPath(settings::kPlayOrder)) == kShuffledOrderValue ? PlayOrder::Shuffled
-                                                                                         : PlayOrder::Stored;
-    defaultPath_ = files_.readField(settingsPath(settings::kDefaultPlf));
+    order_ =
+        store().text(settings::kPlayOrder) == kShuffledOrderValue ? PlayOrder::Shuffled : PlayOrder::Stored;
+    defaultPath_ = store().text(settings::kDefaultPlf);
     if (defaultPath_.isEmpty() || !files_.exists(defaultPath_)) {
         // The reset's own list, in whatever case a copy from Windows spells it.
         defaultPath_ = nameInFolder(playListFolder(), fileNamePart(settings::kDefaultPlayList));
-        files_.writeText(programFolder_ + QLatin1Char('/') + settings::kDefaultPlf, defaultPath_);
+        store().writeText(settings::kDefaultPlf, defaultPath_);
     }
     realFileName_ = defaultPath_;
     cleanLoad(realFileName_);
@@ -328,7 +324,7 @@ void PlayList::createNew() {
 
 void PlayList::makeDefault() {
     const QString path = realFileName_;
-    if (!files_.writeText(programFolder_ + QLatin1Char('/') + settings::kDefaultPlf, path)) {
+    if (!store().writeText(settings::kDefaultPlf, path)) {
         tell(settings::kDefaultPlf + texts::kCannotWrite, MessageIcon::Error);
         return;
     }
@@ -340,7 +336,7 @@ void PlayList::makeDefault() {
 void PlayList::switchOrder() {
     const PlayOrder next = order_ == PlayOrder::Stored ? PlayOrder::Shuffled : PlayOrder::Stored;
     const QString value = next == PlayOrder::Stored ? kStoredOrderValue : kShuffledOrderValue;
-    if (!files_.writeText(programFolder_ + QLatin1Char('/') + settings::kPlayOrder, value)) {
+    if (!store().writeText(settings::kPlayOrder, value)) {
         tell(settings::kPlayOrder + texts::kCannotWrite, MessageIcon::Error);
         return;
     }

@@ -13,11 +13,7 @@ RadioSetting radio::settingOf(std::optional<qint16> radioNumber, const QString& 
 }
 
 RadioControl::RadioControl(LineIn& lineIn, Files& files, QString programFolder, QObject* parent)
-    : QObject(parent),
-      lineIn_(lineIn),
-      files_(files),
-      programFolder_(std::move(programFolder)),
-      setting_(read()) {}
+    : QObject(parent), lineIn_(lineIn), settings_(files, std::move(programFolder)), setting_(read()) {}
 
 void RadioControl::radio(bool on) {
     if (!setting_.setUp) {
@@ -31,9 +27,8 @@ bool RadioControl::save(const RadioSetting& setting) {
     const QString source = setting.setUp ? setting.source : QString();
     // The source first: should Radio.txt then fail, it still holds what it held, with its meaning.
     const bool written =
-        files_.writeText(programFolder_ + QLatin1Char('/') + settings::kRadioSource, source) &&
-        files_.writeNumber(programFolder_ + QLatin1Char('/') + settings::kRadio,
-                           setting.setUp ? radio::kSetUp : radio::kNotSetUp);
+        settings_.writeText(settings::kRadioSource, source) &&
+        settings_.writeNumber(settings::kRadio, setting.setUp ? radio::kSetUp : radio::kNotSetUp);
     const bool wasSetUp = setting_.setUp;
     setting_ = read();
     // A radio left playing when its line is given up could no longer be silenced by any entry.
@@ -43,9 +38,8 @@ bool RadioControl::save(const RadioSetting& setting) {
 }
 
 RadioSetting RadioControl::read() const {
-    const std::optional<qint16> number =
-        fileformat::toNumber(files_.readField(nameInFolder(programFolder_, settings::kRadio)));
-    return radio::settingOf(number, files_.readField(nameInFolder(programFolder_, settings::kRadioSource)));
+    const std::optional<qint16> number = settings_.number(settings::kRadio);
+    return radio::settingOf(number, settings_.text(settings::kRadioSource));
 }
 
 }  // namespace quel

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include "platform/settings_store.h"
+
 namespace quel {
 
 class Files;
@@ -49,8 +51,7 @@ private:
     RadioSetting read() const;
 
     LineIn& lineIn_;
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     RadioSetting setting_;
 };
 

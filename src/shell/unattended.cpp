@@ -13,6 +13,7 @@
 #include "history/keep_awake.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
+#include "platform/settings_store.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -25,6 +26,7 @@ namespace {
 const QString kCannotPlay = QStringLiteral("无法播放");
 const QString kCannotStart = QStringLiteral("程序无法启动");
 const QString kCannotRead = QStringLiteral("无法读取");
+const QString kCannotSave = QStringLiteral("设置无法保存");
 
 QString resyncText(const ProgramClock& from, const ProgramClock& to, ResyncReason reason) {
     QString why;
@@ -50,9 +52,8 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
       parts_(parts),
       history_(std::make_unique<History>(
           parts.platform.clock, parts.platform.programFolder + QLatin1Char('/') + settings::kHistoryFolder)),
-      keepAwake_(new KeepAwake(parts.platform.sleepInhibitor, parts.platform.files,
-                               parts.platform.programFolder + QLatin1Char('/') + settings::kKeepAwake,
-                               this)) {
+      keepAwake_(new KeepAwake(parts.platform.sleepInhibitor,
+                               SettingsStore(parts.platform.files, parts.platform.programFolder), this)) {
     wireHistory();
     wireMenus();
     connect(&parts_.tick, &ClockTick::secondDone, this, &Unattended::showNext);
@@ -64,9 +65,8 @@ Unattended::~Unattended() = default;
 void Unattended::load() {
     keepAwake_->load();
     parts_.menus.keepAwake->setChecked(keepAwake_->isOn());
-    const bool onTheSecond =
-        readSwitch(parts_.platform.files,
-                   parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond, false);
+    const bool onTheSecond = readSwitch(SettingsStore(parts_.platform.files, parts_.platform.programFolder),
+                                        settings::kOnTheSecond, false);
     parts_.menus.onTheSecond->setChecked(onTheSecond);
     parts_.tick.setOnTheSecond(onTheSecond);
     showNext();
@@ -92,6 +92,12 @@ void Unattended::wireHistory() {
             [this] { history_->record(HistoryKind::Alarm, parts_.alarm.userRing()); });
     connect(&parts_.alarmPanel, &AlarmPanel::countDownEnded, this,
             [this] { history_->record(HistoryKind::CountDown, parts_.alarm.userRing()); });
+    // A setting that could not be written holds until the next start only; the operator learns it now,
+    // not when the next start brings the old one back.
+    connect(&parts_.chime, &Chime::notSaved, this,
+            [&h](const QString& path) { h.record(HistoryKind::Chime, path, Outcome::Failed, kCannotSave); });
+    connect(&parts_.alarm, &Alarm::notSaved, this,
+            [&h](const QString& path) { h.record(HistoryKind::Alarm, path, Outcome::Failed, kCannotSave); });
     for (Media* player : {&parts_.tonePlayer, &parts_.chimePlayer}) {
         connect(player, &Media::failed, this, [&h](const QString& path) {
             h.record(HistoryKind::Sound, path, Outcome::Failed, kCannotPlay);
@@ -148,8 +154,8 @@ void Unattended::notifyFailure(const HistoryEvent& event) {
 }
 
 void Unattended::setOnTheSecond(bool on) {
-    writeSwitch(parts_.platform.files,
-                parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond, on);
+    writeSwitch(SettingsStore(parts_.platform.files, parts_.platform.programFolder), settings::kOnTheSecond,
+                on);
     parts_.tick.setOnTheSecond(on);
 }
 

@@ -231,6 +231,9 @@ private slots:
         QTest::addRow("beside a settings file") << "Toll.txt.aBcDeF" << true;
         QTest::addRow("beside a settings file of another case") << "USERWAV.TXT.QwErTy" << true;
         QTest::addRow("beside the spoken-time hand-over") << "SayTimeFile.txt.xYzAbC" << true;
+        QTest::addRow("beside the radio's input") << "RadioSource.txt.gHaBcD" << true;
+        QTest::addRow("beside the hold against sleep") << "KeepAwake.txt.tUvWxY" << true;
+        QTest::addRow("beside ringing on the system second") << "OnTheSecond.txt.pQrStU" << true;
         QTest::addRow("beside a table") << "DayTimeTable/Default.DTT.mNoPqR" << true;
         QTest::addRow("beside a table of any name") << "DayTimeTable/秋季.dtt.ZzYyXx" << true;
         QTest::addRow("beside a play list") << "PlayListFile/Default.PLF.hIjKlM" << true;
