@@ -12,12 +12,13 @@
 #include "engine/clock_tick.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "shell/info/version.h"
 
 namespace quel {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quelbrook");
+const QString kTitle = version::title();
 
 }  // namespace
 

@@ -101,7 +101,7 @@ void MainWindow::buildFace() {
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     title_->setFont(big);
-    edition_ = named(new QLabel(QStringLiteral("『Quelbrook 7.0版』")), "Label9");
+    edition_ = named(new QLabel(version::edition()), "Label9");
     edition_->setToolTip(QStringLiteral("点击鼠标右键可以退出本程序"));
     for (QLabel* l : {title_, edition_})
         l->installEventFilter(this);
