@@ -1,9 +1,9 @@
 #pragma once
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QProcess>
 #include <QtTest>
-#include <unistd.h>
 
 #include <optional>
 
@@ -28,9 +28,9 @@ inline std::optional<QString> runCurrentTestAsNobody() {
     run.setProcessEnvironment(env);
     run.setProcessChannelMode(QProcess::MergedChannels);
     run.setWorkingDirectory(QStringLiteral("/"));
-    run.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                          QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                                          selector});
+    run.start(QStringLiteral("setpriv"),
+              {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+               QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(), selector});
     constexpr int kRunMs = 60000;
     if (!run.waitForFinished(kRunMs) || run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0)
         return QString::fromLocal8Bit(run.readAll()) + run.errorString();
@@ -41,11 +41,11 @@ inline std::optional<QString> runCurrentTestAsNobody() {
 
 // As the first line of a test of what an unprivileged user is refused: as root, the test runs again as
 // nobody and passes or fails by that run; otherwise it goes on here.
-#define QUEL_AS_UNPRIVILEGED_USER()                                                          \
-    do {                                                                                     \
-        if (quel::fakes::isRoot()) {                                                         \
-            const std::optional<QString> failure = quel::fakes::runCurrentTestAsNobody();    \
-            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));                     \
-            return;                                                                          \
-        }                                                                                    \
+#define QUEL_AS_UNPRIVILEGED_USER()                                                       \
+    do {                                                                                  \
+        if (quel::fakes::isRoot()) {                                                      \
+            const std::optional<QString> failure = quel::fakes::runCurrentTestAsNobody(); \
+            QVERIFY2(!failure, qPrintable(failure.value_or(QString())));                  \
+            return;                                                                       \
+        }                                                                                 \
     } while (false)

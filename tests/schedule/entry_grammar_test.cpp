@@ -28,16 +28,26 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("why");  // empty: the entry can fire
         // Each form the tick knows, at its edges.
-        QTest::addRow("every day") << "8:05:00*c>每天<关机" << "";
-        QTest::addRow("a two-digit hour") << "23:59:59*c>每天<关机" << "";
-        QTest::addRow("midnight") << "0:00:00*c>每天<关机" << "";
-        QTest::addRow("a weekday") << "8:05:00*c>星期日<关机" << "";
-        QTest::addRow("a day of every month with a leading zero") << "8:05:00*c>每月09日<关机" << "";
-        QTest::addRow("the thirty-first of every month") << "8:05:00*c>每月31日<关机" << "";
-        QTest::addRow("the 29th of February every year") << "8:05:00*c>每年2月29日<关机" << "";
-        QTest::addRow("one date") << "8:05:00*c>2026年9月1日<关机" << "";
-        QTest::addRow("a tone without a path rings the built-in tone") << "8:05:00*c>每天<" << "";
-        QTest::addRow("a comment holding an odd date") << "8:05:00*2026年2月30日>每天<关机" << "";
+        QTest::addRow("every day") << "8:05:00*c>每天<关机"
+                                   << "";
+        QTest::addRow("a two-digit hour") << "23:59:59*c>每天<关机"
+                                          << "";
+        QTest::addRow("midnight") << "0:00:00*c>每天<关机"
+                                  << "";
+        QTest::addRow("a weekday") << "8:05:00*c>星期日<关机"
+                                   << "";
+        QTest::addRow("a day of every month with a leading zero") << "8:05:00*c>每月09日<关机"
+                                                                  << "";
+        QTest::addRow("the thirty-first of every month") << "8:05:00*c>每月31日<关机"
+                                                         << "";
+        QTest::addRow("the 29th of February every year") << "8:05:00*c>每年2月29日<关机"
+                                                         << "";
+        QTest::addRow("one date") << "8:05:00*c>2026年9月1日<关机"
+                                  << "";
+        QTest::addRow("a tone without a path rings the built-in tone") << "8:05:00*c>每天<"
+                                                                       << "";
+        QTest::addRow("a comment holding an odd date") << "8:05:00*2026年2月30日>每天<关机"
+                                                       << "";
 
         QTest::addRow("no separators at all") << "8:05:00 每天 关机" << kSeparators;
         QTest::addRow("no response mark") << "8:05:00*c>每天" << kSeparators;
@@ -53,8 +63,10 @@ private slots:
         QTest::addRow("every day with a space") << "8:05:00*c>每天 <关机" << badAttribute("每天 ");
         QTest::addRow("the 32nd of every month") << "8:05:00*c>每月32日<关机" << badAttribute("每月32日");
         QTest::addRow("month 13 every year") << "8:05:00*c>每年13月1日<关机" << badAttribute("每年13月1日");
-        QTest::addRow("the 31st of April every year") << "8:05:00*c>每年4月31日<关机" << noSuchDay("每年4月31日");
-        QTest::addRow("a full-width year") << "8:05:00*c>２０２６年9月1日<关机" << badAttribute("２０２６年9月1日");
+        QTest::addRow("the 31st of April every year")
+            << "8:05:00*c>每年4月31日<关机" << noSuchDay("每年4月31日");
+        QTest::addRow("a full-width year")
+            << "8:05:00*c>２０２６年9月1日<关机" << badAttribute("２０２６年9月1日");
         QTest::addRow("a two-digit year") << "8:05:00*c>26年9月1日<关机" << badAttribute("26年9月1日");
         QTest::addRow("February 29th of a common year")
             << "8:05:00*c>2026年2月29日<关机" << noSuchDay("2026年2月29日");
@@ -72,10 +84,14 @@ private slots:
     void fullWidthDigitsBecomeAscii_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("ascii");
-        QTest::addRow("a year") << "２０２６" << "2026";
-        QTest::addRow("mixed") << "2０2６" << "2026";
-        QTest::addRow("other full-width letters stay") << "２０ｘ６" << "20ｘ6";
-        QTest::addRow("Chinese numerals stay") << "二〇二六" << "二〇二六";
+        QTest::addRow("a year") << "２０２６"
+                                << "2026";
+        QTest::addRow("mixed") << "2０2６"
+                               << "2026";
+        QTest::addRow("other full-width letters stay") << "２０ｘ６"
+                                                       << "20ｘ6";
+        QTest::addRow("Chinese numerals stay") << "二〇二六"
+                                               << "二〇二六";
     }
     void fullWidthDigitsBecomeAscii() {
         QFETCH(QString, typed);
