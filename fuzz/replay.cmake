@@ -2,16 +2,19 @@
 # Included from tests/CMakeLists.txt; the libFuzzer build itself is fuzz/CMakeLists.txt.
 include_guard(GLOBAL)
 
-foreach(target table settings manifest)
+set(fuzz_replay_table_lib quel_schedule)
+set(fuzz_replay_settings_lib quel_schedule)
+set(fuzz_replay_play_list_lib quel_player)
+set(fuzz_replay_history_line_lib quel_history)
+set(fuzz_replay_command_line_lib quel_platform)
+set(fuzz_replay_manifest_lib quel_campus)
+
+foreach(target table settings play_list history_line command_line manifest)
   add_executable(fuzz_replay_${target}
     ${CMAKE_CURRENT_LIST_DIR}/${target}_fuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
   target_include_directories(fuzz_replay_${target} PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-  if(target STREQUAL "manifest")
-    target_link_libraries(fuzz_replay_${target} PRIVATE quel_campus)
-  else()
-    target_link_libraries(fuzz_replay_${target} PRIVATE quel_schedule)
-  endif()
+  target_link_libraries(fuzz_replay_${target} PRIVATE ${fuzz_replay_${target}_lib})
   add_test(NAME fuzz_replay_${target}
     COMMAND fuzz_replay_${target} ${CMAKE_CURRENT_LIST_DIR}/corpus/${target})
   set_tests_properties(fuzz_replay_${target} PROPERTIES TIMEOUT 60 ENVIRONMENT "LANG=C.UTF-8")

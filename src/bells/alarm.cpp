@@ -28,9 +28,8 @@ const StoredUnit kUnits[] = {
 
 Alarm::Alarm(Platform& platform, Media& tone, QObject* parent)
     : QObject(parent),
-      files_(platform.files),
+      settings_(platform.files, platform.programFolder),
       dialogs_(platform.dialogs),
-      programFolder_(platform.programFolder),
       tone_(tone) {
     // An empty file name is how the rest of the program tells that the component is idle.
     connect(&tone_, &Media::endOfStream, this, [this] { tone_.setFileName(QString()); });
@@ -60,12 +59,12 @@ bool Alarm::applyRings(const QString& userRing, const QString& defaultRing) {
 }
 
 bool Alarm::usesDefaultRing() const {
-    return samePath(resolveInFolder(programFolder_, userRing_), defaultRing_);
+    return samePath(resolveInFolder(settings_.folder(), userRing_), defaultRing_);
 }
 
 void Alarm::ring() {
     // The Windows version wrote its paths in capitals; a sound in the program folder is found in any case.
-    tone_.setFileName(resolveInFolder(programFolder_, userRing_));
+    tone_.setFileName(resolveInFolder(settings_.folder(), userRing_));
     tone_.play();
 }
 
@@ -78,7 +77,7 @@ void Alarm::chooseUnit(alarm::Unit unit) {
     unitKnown_ = true;
     for (const StoredUnit& names : kUnits) {
         if (names.unit == unit)
-            files_.writeText(programFolder_ + QLatin1Char('/') + settings::kTimeSet, names.stored);
+            save(settings::kTimeSet, names.stored);
     }
     emit changed();
 }
@@ -91,7 +90,7 @@ void Alarm::useDefaultRing() {
 }
 
 void Alarm::chooseRing() {
-    const QString chosen = dialogs_.openFile({kChooseRingTitle, programFolder_, kChooseRingFilter});
+    const QString chosen = dialogs_.openFile({kChooseRingTitle, settings_.folder(), kChooseRingFilter});
     if (!chosen.isEmpty()) {
         userRing_ = chosen;
         emit changed();
@@ -101,7 +100,12 @@ void Alarm::chooseRing() {
 }
 
 void Alarm::saveRing() {
-    files_.writeText(programFolder_ + QLatin1Char('/') + settings::kUserWav, userRing_);
+    save(settings::kUserWav, userRing_);
+}
+
+void Alarm::save(const QString& name, const QString& value) {
+    if (!settings_.writeText(name, value))
+        emit notSaved(settings_.pathForWriting(name));
 }
 
 }  // namespace quel

@@ -6,6 +6,7 @@
 
 #include "bells/alarm_rules.h"
 #include "platform/platform.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
@@ -48,13 +49,15 @@ public:
 
 signals:
     void changed();
+    // The choice holds for this run only: the file at `path` could not be written.
+    void notSaved(const QString& path);
 
 private:
     void saveRing();
+    void save(const QString& name, const QString& value);
 
-    Files& files_;
+    SettingsStore settings_;
     Dialogs& dialogs_;
-    QString programFolder_;
     Media& tone_;
 
     alarm::Unit unit_ = alarm::Unit::Minute;

@@ -6,7 +6,7 @@
 namespace quel {
 
 Chime::Chime(Platform& platform, Media& chime, QObject* parent)
-    : QObject(parent), files_(platform.files), programFolder_(platform.programFolder), chime_(chime) {
+    : QObject(parent), settings_(platform.files, platform.programFolder), chime_(chime) {
     // An open file keeps the pipeline, its threads and the audio device for the rest of the run.
     connect(&chime_, &Media::endOfStream, this, [this] { chime_.setFileName(QString()); });
 }
@@ -23,7 +23,7 @@ void Chime::setOn(bool on) {
 }
 
 void Chime::setSound(chime::Sound sound) {
-    tollSetting_ = chime::withSound(tollSetting_, programFolder_, sound);
+    tollSetting_ = chime::withSound(tollSetting_, settings_.folder(), sound);
     save();
     emit settingChanged();
 }
@@ -50,12 +50,13 @@ void Chime::play(const QString& path) {
     // A bell still sounding from the last hour gives way to the new one.
     chime_.stop();
     // The Windows version wrote its paths in capitals; the sounds are found in any case.
-    chime_.setFileName(resolveInFolder(programFolder_, path));
+    chime_.setFileName(resolveInFolder(settings_.folder(), path));
     chime_.play();
 }
 
 void Chime::save() {
-    files_.writeText(programFolder_ + QLatin1Char('/') + settings::kToll, tollSetting_);
+    if (!settings_.writeText(settings::kToll, tollSetting_))
+        emit notSaved(settings_.pathForWriting(settings::kToll));
 }
 
 }  // namespace quel

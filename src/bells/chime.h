@@ -6,6 +6,7 @@
 
 #include "bells/chime_rules.h"
 #include "platform/platform.h"
+#include "platform/settings_store.h"
 #include "schedule/program_clock.h"
 
 namespace quel {
@@ -38,13 +39,14 @@ signals:
     void settingChanged();
     // The hour was struck with this sound.
     void struck(const ProgramClock& clock, const QString& soundPath);
+    // The setting holds for this run only: the file at `path` could not be written.
+    void notSaved(const QString& path);
 
 private:
     void play(const QString& path);
     void save();
 
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     Media& chime_;
     QString tollSetting_;
 };

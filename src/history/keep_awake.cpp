@@ -1,6 +1,6 @@
 #include "history/keep_awake.h"
 
-#include "platform/files.h"
+#include "platform/settings_names.h"
 #include "platform/sleep_inhibitor.h"
 
 namespace quel {
@@ -10,8 +10,8 @@ const QString kYes = QStringLiteral("YES");
 const QString kNo = QStringLiteral("NO");
 }  // namespace
 
-bool readSwitch(const Files& files, const QString& path, bool byDefault) {
-    const QString value = files.readField(path);
+bool readSwitch(const SettingsStore& settings, const QString& name, bool byDefault) {
+    const QString value = settings.text(name);
     if (value == kYes)
         return true;
     if (value == kNo)
@@ -19,21 +19,21 @@ bool readSwitch(const Files& files, const QString& path, bool byDefault) {
     return byDefault;
 }
 
-bool writeSwitch(Files& files, const QString& path, bool on) {
-    return files.writeText(path, on ? kYes : kNo);
+bool writeSwitch(const SettingsStore& settings, const QString& name, bool on) {
+    return settings.writeText(name, on ? kYes : kNo);
 }
 
-KeepAwake::KeepAwake(SleepInhibitor& inhibitor, Files& files, QString settingPath, QObject* parent)
-    : QObject(parent), inhibitor_(inhibitor), files_(files), settingPath_(std::move(settingPath)) {}
+KeepAwake::KeepAwake(SleepInhibitor& inhibitor, SettingsStore settings, QObject* parent)
+    : QObject(parent), inhibitor_(inhibitor), settings_(std::move(settings)) {}
 
 void KeepAwake::load() {
-    on_ = readSwitch(files_, settingPath_, true);
+    on_ = readSwitch(settings_, settings::kKeepAwake, true);
     if (on_)
         inhibitor_.hold();
 }
 
 bool KeepAwake::setOn(bool on) {
-    if (!writeSwitch(files_, settingPath_, on))
+    if (!writeSwitch(settings_, settings::kKeepAwake, on))
         return false;
     on_ = on;
     if (on)

@@ -33,9 +33,9 @@ inline const QString kHistoryFolder = QStringLiteral("History");
 
 // Every settings file above.
 inline QStringList all() {
-    return {kResetSystem, kAutoRun,  kTimeSet,   kToll,         kShow,       kShut,
-            kRestart,     kLogoff,   kPlayOrder, kPlayerActive, kDefaultDtt, kDefaultPlf,
-            kUserWav,     kInterval, kRadio,     kSayTimeFile};
+    return {kResetSystem, kAutoRun,     kTimeSet,      kToll,       kShow,       kShut,    kRestart,
+            kLogoff,      kPlayOrder,   kPlayerActive, kDefaultDtt, kDefaultPlf, kUserWav, kInterval,
+            kRadio,       kSayTimeFile, kRadioSource,  kKeepAwake,  kOnTheSecond};
 }
 
 // Relative to the program folder.

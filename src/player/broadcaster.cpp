@@ -6,6 +6,7 @@
 
 #include "platform/named.h"
 #include "platform/settings_names.h"
+#include "platform/settings_store.h"
 
 #include "player/from_player.h"
 #include "player/player_session.h"
@@ -152,7 +153,7 @@ void Broadcaster::announce(const QStringList& files) {
     // For the record only: the announcement plays from memory, so a file that cannot be written never
     // makes it speak an older time.
     const QString sequence = paths.isEmpty() ? QString() : QLatin1Char('|') + paths.join(QLatin1Char('|'));
-    platform_.files.writeText(nameInFolder(folder, settings::kSayTimeFile), sequence);
+    SettingsStore(platform_.files, folder).writeText(settings::kSayTimeFile, sequence);
 
     // A second announcement while the first is pending keeps the first's view of the broadcast.
     if (!resume_->isActive()) {

@@ -65,24 +65,19 @@ bool PlayList::isDefault() const {
     return samePath(realFileName_, defaultPath_);
 }
 
-QString PlayList::settingsPath(const QString& name) const {
-    return nameInFolder(programFolder_, name);
-}
-
 QString PlayList::playListFolder() const {
     return nameInFolder(programFolder_, installed::kPlayLists);
 }
 
 void PlayList::loadDefault() {
-    order_ = files_.readField(settingsPath(settings::kPlayOrder)) == kShuffledOrderValue ? PlayOrder::Shuffled
-                                                                                         : PlayOrder::Stored;
-    const SettingsStore store(files_, programFolder_);
-    defaultPath_ = store.text(settings::kDefaultPlf);
+    order_ =
+        store().text(settings::kPlayOrder) == kShuffledOrderValue ? PlayOrder::Shuffled : PlayOrder::Stored;
+    defaultPath_ = store().text(settings::kDefaultPlf);
     if (defaultPath_.isEmpty() || !files_.exists(defaultPath_)) {
         // The reset's own list, in whatever case a copy from Windows spells it. A settings file that
         // stands there unread still holds the operator's choice and is left alone.
         defaultPath_ = nameInFolder(playListFolder(), fileNamePart(settings::kDefaultPlayList));
-        store.repairText(settings::kDefaultPlf, defaultPath_);
+        store().repairText(settings::kDefaultPlf, defaultPath_);
     }
     realFileName_ = defaultPath_;
     cleanLoad(realFileName_);
@@ -335,7 +330,7 @@ void PlayList::makeDefault() {
         tell(texts::kCannotStoreQuote + path, MessageIcon::Warning);
         return;
     }
-    if (!files_.writeText(programFolder_ + QLatin1Char('/') + settings::kDefaultPlf, path)) {
+    if (!store().writeText(settings::kDefaultPlf, path)) {
         tell(settings::kDefaultPlf + texts::kCannotWrite, MessageIcon::Error);
         return;
     }
@@ -347,7 +342,7 @@ void PlayList::makeDefault() {
 void PlayList::switchOrder() {
     const PlayOrder next = order_ == PlayOrder::Stored ? PlayOrder::Shuffled : PlayOrder::Stored;
     const QString value = next == PlayOrder::Stored ? kStoredOrderValue : kShuffledOrderValue;
-    if (!files_.writeText(programFolder_ + QLatin1Char('/') + settings::kPlayOrder, value)) {
+    if (!store().writeText(settings::kPlayOrder, value)) {
         tell(settings::kPlayOrder + texts::kCannotWrite, MessageIcon::Error);
         return;
     }

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/play_order.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
@@ -88,7 +89,7 @@ private:
     Snapshot snapshot() const { return {loads_, realFileName_}; }
     bool still(const Snapshot& s) const { return s.loads == loads_ && s.file == realFileName_; }
     QString playListFolder() const;
-    QString settingsPath(const QString& name) const;
+    SettingsStore store() const { return SettingsStore(files_, programFolder_); }
 
     Files& files_;
     Dialogs& dialogs_;

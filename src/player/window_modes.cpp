@@ -12,11 +12,10 @@ bool windowSystemCanSlideIn() {
 }
 
 WindowModes::WindowModes(Files& files, QString programFolder, bool slideInWorks, QObject* parent)
-    : QObject(parent), files_(files), programFolder_(std::move(programFolder)), slideInWorks_(slideInWorks) {}
+    : QObject(parent), settings_(files, std::move(programFolder)), slideInWorks_(slideInWorks) {}
 
 void WindowModes::restore() {
-    const auto stored =
-        fileformat::toNumber(files_.readField(nameInFolder(programFolder_, settings::kPlayerActive)));
+    const auto stored = settings_.number(settings::kPlayerActive);
     if (stored == 1 || (stored == 2 && !slideInWorks_)) {
         set(WindowMode::Standard, false);
     } else if (stored == 2) {
@@ -34,8 +33,7 @@ void WindowModes::clickActive() {
 
 void WindowModes::set(WindowMode mode, bool write) {
     if (write) {
-        files_.writeNumber(nameInFolder(programFolder_, settings::kPlayerActive),
-                           mode == WindowMode::Active ? 2 : 1);
+        settings_.writeNumber(settings::kPlayerActive, mode == WindowMode::Active ? 2 : 1);
     }
     mode_ = mode;
     emit modeChanged(mode);

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include "platform/settings_store.h"
+
 namespace quel {
 
 class Files;
@@ -53,8 +55,7 @@ signals:
 private:
     void set(WindowMode mode, bool write);
 
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     bool slideInWorks_;
     WindowMode mode_ = WindowMode::None;
 };

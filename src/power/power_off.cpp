@@ -41,7 +41,7 @@ QString powerActionName(PowerAction kind) {
 }
 
 PowerOff::PowerOff(Power& power, Files& files, QString programFolder, QObject* parent)
-    : QObject(parent), power_(power), files_(files), programFolder_(std::move(programFolder)) {
+    : QObject(parent), power_(power), settings_(files, std::move(programFolder)) {
     for (const PowerAction action : kAllKinds) {
         QTimer* timer = new QTimer(this);
         timer->setObjectName(QStringLiteral("Timer1"));
@@ -54,7 +54,7 @@ PowerOff::PowerOff(Power& power, Files& files, QString programFolder, QObject* p
 
 void PowerOff::load() {
     for (const PowerAction action : kAllKinds)
-        kind(action).setting = files_.readField(nameInFolder(programFolder_, powerSettingsFile(action)));
+        kind(action).setting = settings_.text(powerSettingsFile(action));
 }
 
 const QString& PowerOff::setting(PowerAction action) const {
@@ -62,7 +62,7 @@ const QString& PowerOff::setting(PowerAction action) const {
 }
 
 bool PowerOff::changeSetting(PowerAction action, const QString& setting) {
-    if (!files_.writeText(programFolder_ + QLatin1Char('/') + powerSettingsFile(action), setting))
+    if (!settings_.writeText(powerSettingsFile(action), setting))
         return false;
     kind(action).setting = setting;
     return true;

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "platform/settings_store.h"
 #include "power/power_rules.h"
 #include "schedule/vocabulary.h"
 
@@ -102,8 +103,7 @@ private:
     void answered(PowerAction action, std::optional<quint64> window, bool ok, const QString& error);
 
     Power& power_;
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     bool automaticCount_ = true;
     std::array<Kind, 3> kinds_;
 };

@@ -13,11 +13,7 @@ RadioSetting radio::settingOf(std::optional<qint16> radioNumber, const std::opti
 }
 
 RadioControl::RadioControl(LineIn& lineIn, Files& files, QString programFolder, QObject* parent)
-    : QObject(parent),
-      lineIn_(lineIn),
-      files_(files),
-      programFolder_(std::move(programFolder)),
-      setting_(read()) {
+    : QObject(parent), lineIn_(lineIn), settings_(files, std::move(programFolder)), setting_(read()) {
     connect(&lineIn_, &LineIn::finished, this, &RadioControl::answered);
     connect(&lineIn_, &LineIn::sourcesListed, this, &RadioControl::sourcesListed);
 }
@@ -55,9 +51,8 @@ bool RadioControl::save(const RadioSetting& setting) {
     const QString source = setting.setUp ? setting.source : QString();
     // The source first: should Radio.txt then fail, it still holds what it held, with its meaning.
     const bool written =
-        files_.writeText(programFolder_ + QLatin1Char('/') + settings::kRadioSource, source) &&
-        files_.writeNumber(programFolder_ + QLatin1Char('/') + settings::kRadio,
-                           setting.setUp ? radio::kSetUp : radio::kNotSetUp);
+        settings_.writeText(settings::kRadioSource, source) &&
+        settings_.writeNumber(settings::kRadio, setting.setUp ? radio::kSetUp : radio::kNotSetUp);
     const bool wasSetUp = setting_.setUp;
     setting_ = read();
     // A radio left playing when its line is given up could no longer be silenced by any entry.
@@ -69,10 +64,9 @@ bool RadioControl::save(const RadioSetting& setting) {
 }
 
 RadioSetting RadioControl::read() const {
-    const std::optional<qint16> number =
-        fileformat::toNumber(files_.readField(nameInFolder(programFolder_, settings::kRadio)));
-    const std::optional<QByteArray> source =
-        files_.read(nameInFolder(programFolder_, settings::kRadioSource));
+    const std::optional<qint16> number = settings_.number(settings::kRadio);
+    // Only a source that was read counts: a missing or unreadable file is "not set up".
+    const std::optional<QByteArray> source = settings_.files().read(settings_.pathForReading(settings::kRadioSource));
     return radio::settingOf(
         number,
         source ? std::optional<QString>(fileformat::firstField(fileformat::decode(*source))) : std::nullopt);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/line_in.h"
+#include "platform/settings_store.h"
 
 namespace quel {
 
@@ -60,8 +61,7 @@ private:
     void post(bool on, const QString& failure);
 
     LineIn& lineIn_;
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     RadioSetting setting_;
     // What each request still unanswered was for, in order: an entry's on or off, or nothing for the
     // silencing a save does.

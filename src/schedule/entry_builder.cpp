@@ -62,7 +62,9 @@ std::pair<QString, std::optional<Refusal>> attributeOf(const EditorValues& v) {
             // A year holding a separator or a quote would break the entry like a comment would.
             const bool unfit = std::any_of(kNotInComment.begin(), kNotInComment.end(),
                                            [&](QChar c) { return v.year.contains(c); });
-            if (v.year.size() != kYearLength || unfit)
+            const bool digits =
+                std::all_of(v.year.begin(), v.year.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+            if (v.year.size() != kYearLength || unfit || !digits)
                 return {QString(), Refusal{QStringLiteral("年份要为四位数,如2003"), MessageIcon::Warning,
                                            EditorField::Year, true}};
             if (v.dateMonth.isEmpty())
@@ -155,6 +157,15 @@ BuiltEntry refused(Refusal refusal) {
     return BuiltEntry{QString(), std::move(refusal)};
 }
 
+// A Chinese input method types full-width digits; the tick reads ASCII ones only, so a year typed that way
+// made an entry that never rang.
+EditorValues withAsciiDigits(EditorValues v) {
+    for (QString* field : {&v.hour, &v.minute, &v.second, &v.monthDay, &v.yearMonth, &v.yearDay, &v.year,
+                           &v.dateMonth, &v.dateDay})
+        *field = asciiDigits(*field);
+    return v;
+}
+
 }  // namespace
 
 QString pathRefusalText(const QString& path) {
@@ -165,7 +176,8 @@ bool pathFitsInEntry(const QString& path) {
     return !path.contains(kQuote) && !path.contains(grammar::kEntryMark);
 }
 
-BuiltEntry buildEntry(const EditorValues& v, const QStringList& entries) {
+BuiltEntry buildEntry(const EditorValues& typed, const QStringList& entries) {
+    const EditorValues v = withAsciiDigits(typed);
     if (v.hour.isEmpty() || v.minute.isEmpty() || v.second.isEmpty())
         return refused(warning(QStringLiteral("你没有选择要定义的时间!")));
     const QString time = timeText(v.hour, v.minute, v.second);
@@ -191,7 +203,11 @@ BuiltEntry buildEntry(const EditorValues& v, const QStringList& entries) {
     }
     if (entries.size() >= kMaxEntries)
         return refused(warning(QStringLiteral("每张时间表最多只能有100个时间项！")));
-    return BuiltEntry{joinEntry({time, comment, attribute, response}), std::nullopt};
+    const QString entry = joinEntry({time, comment, attribute, response});
+    // The last word: an entry the tick could never fire (a date that does not exist) is not added.
+    if (const QString why = whyNeverRings(entry); !why.isEmpty())
+        return refused(warning(why));
+    return BuiltEntry{entry, std::nullopt};
 }
 
 }  // namespace quel

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -166,7 +167,16 @@ void EntryEditor::buildResponses(QWidget* frame) {
         auto* b = named(new QRadioButton(QString::fromUtf8(r.caption)), r.name);
         response_->addButton(b, int(r.option));
         if (!r.box) {
-            resp->addWidget(b, row, col);
+            QWidget* cell = b;
+            if (r.option == ResponseOption::ChosenTone) {
+                cell = new QWidget;
+                auto* beside = new QHBoxLayout(cell);
+                beside->setContentsMargins(0, 0, 0, 0);
+                beside->addWidget(b);
+                chosenToneName_ = named(new QLabel, "chosenToneName");
+                beside->addWidget(chosenToneName_, 1);
+            }
+            resp->addWidget(cell, row, col);
             col = 1 - col;
             if (!col)
                 ++row;
@@ -286,6 +296,14 @@ void EntryEditor::enableRecurrenceFields() {
 void EntryEditor::takeDefaultTone() {
     defaultTone_->setChecked(true);
     choices_.takeDefaultTone();
+    showChosenTone();
+}
+
+void EntryEditor::showChosenTone() {
+    const bool chosen = chosenTone_->isChecked() && !choices_.chosenTone().isEmpty();
+    const QString path = chosen ? choices_.chosenTone() : QString();
+    chosenToneName_->setText(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+    chosenToneName_->setToolTip(path);
 }
 
 void EntryEditor::chooseTone() {
@@ -293,6 +311,7 @@ void EntryEditor::chooseTone() {
     chosenTone_->setChecked(true);
     if (choices_.chooseTone(wasInForce) == EntryChoices::ToneChoice::DefaultAgain)
         defaultTone_->setChecked(true);
+    showChosenTone();
 }
 
 void EntryEditor::chooseFile(QRadioButton* option) {

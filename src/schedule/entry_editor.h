@@ -5,6 +5,7 @@
 #include "schedule/entry_builder.h"
 
 class QButtonGroup;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -39,6 +40,7 @@ private:
     void takeDefaultTone();
     void chooseTone();
     void chooseFile(QRadioButton* option);
+    void showChosenTone();
 
     EntryChoices& choices_;
     QListWidget* hours_;
@@ -54,8 +56,11 @@ private:
     QLineEdit* year_;
     QComboBox* dateMonth_;
     QComboBox* dateDay_;
-    QRadioButton* defaultTone_ = nullptr;   // Option1
-    QRadioButton* chosenTone_ = nullptr;    // Option2
+    QRadioButton* defaultTone_ = nullptr;  // Option1
+    QRadioButton* chosenTone_ = nullptr;   // Option2
+    // The file name of the chosen tone beside 选择乐音, its whole path as the tip: the tone column of the
+    // list shows only part of a long path.
+    QLabel* chosenToneName_ = nullptr;
     QLineEdit* program_ = nullptr;          // Text6
     QLineEdit* staticPlayList_ = nullptr;   // Text7
     QLineEdit* table_ = nullptr;            // Text8

@@ -1,5 +1,8 @@
 #include "schedule/entry_grammar.h"
 
+#include <QDate>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace quel {
@@ -133,6 +136,123 @@ ResponseClass responseClass(QStringView response) {
     if (response.startsWith(kShutdown))
         return ResponseClass::Shutdown;
     return ResponseClass::Other;
+}
+
+namespace {
+
+constexpr int kHoursPerDay = 24;
+constexpr int kSixty = 60;
+constexpr int kMonthsPerYear = 12;
+constexpr int kLongestMonth = 31;
+// A leap year, so that 2月29日 of 每年 counts as a day that comes.
+constexpr int kLeapYear = 2000;
+constexpr qsizetype kYearDigits = 4;
+
+// Only ASCII digits, as the tick reads them: a sign, a space or a full-width digit never matches.
+std::optional<int> plainNumber(QStringView text) {
+    if (text.isEmpty() || text.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+bool inRange(std::optional<int> n, int low, int high) {
+    return n && *n >= low && *n <= high;
+}
+
+// "H:MM:SS" or "HH:MM:SS" exactly as the program clock spells it.
+bool isClockText(QStringView time) {
+    const qsizetype hourDigits = time.size() - 6;
+    if (hourDigits != 1 && hourDigits != 2)
+        return false;
+    if (time[hourDigits] != u':' || time[hourDigits + 3] != u':')
+        return false;
+    const std::optional<int> hour = plainNumber(time.first(hourDigits));
+    const int lowestHour = hourDigits == 1 ? 0 : 10;
+    return inRange(hour, lowestHour, kHoursPerDay - 1) &&
+           inRange(plainNumber(time.sliced(hourDigits + 1, 2)), 0, kSixty - 1) &&
+           inRange(plainNumber(time.sliced(hourDigits + 4, 2)), 0, kSixty - 1);
+}
+
+// The month between `from` and the first 月 and the day up to the first 日 after it; what follows the
+// 日 is not read, as the tick does not read it.
+std::optional<QDate> monthAndDay(QStringView attribute, qsizetype from, int year) {
+    const qsizetype monthMark = attribute.indexOf(kMonthMark);
+    const qsizetype dayMark = attribute.indexOf(kDayMark);
+    if (monthMark < from || dayMark <= monthMark)
+        return std::nullopt;
+    const std::optional<int> month = plainNumber(attribute.sliced(from, monthMark - from));
+    const std::optional<int> day = plainNumber(attribute.sliced(monthMark + 1, dayMark - monthMark - 1));
+    if (!inRange(month, 1, kMonthsPerYear) || !inRange(day, 1, kLongestMonth))
+        return std::nullopt;
+    return QDate(year, *month, *day);
+}
+
+const QString kNeverSuffix = QStringLiteral("，这一项永远不会响。");
+
+QString attributeProblem(QStringView attribute) {
+    if (attribute == kEveryDay || std::find(kWeekdays.begin(), kWeekdays.end(), attribute) != kWeekdays.end())
+        return QString();
+    const QString noSuchDay =
+        QStringLiteral("属性“") + attribute.toString() + QStringLiteral("”的日子不存在");
+    if (attribute.startsWith(kMonthly)) {
+        // The tick drops every 日 and reads what is left as the day.
+        const QString rest = attribute.sliced(kMonthly.size()).toString().remove(kDayMark);
+        if (inRange(plainNumber(rest), 1, kLongestMonth))
+            return QString();
+    } else if (attribute.startsWith(kYearly)) {
+        const std::optional<QDate> date = monthAndDay(attribute, kYearly.size(), kLeapYear);
+        if (date && date->isValid())
+            return QString();
+        if (date)
+            return noSuchDay;
+    } else if (attribute.size() > kYearDigits) {
+        const std::optional<int> year = plainNumber(attribute.first(kYearDigits));
+        const std::optional<QDate> date =
+            year ? monthAndDay(attribute, kYearDigits + 1, *year) : std::nullopt;
+        if (date && date->isValid())
+            return QString();
+        if (date)
+            return noSuchDay;
+    }
+    return QStringLiteral("属性“") + attribute.toString() +
+           QStringLiteral("”不是每天、星期几、每月某日、每年某月某日或某年某月某日（数字用半角）");
+}
+
+}  // namespace
+
+QString whyNeverRings(const QString& entry) {
+    const qsizetype star = entry.indexOf(kAfterTime);
+    const qsizetype gt = entry.indexOf(kAfterComment);
+    const qsizetype lt = entry.indexOf(kAfterAttribute);
+    if (star < 0 || gt < star || lt < gt)
+        return QStringLiteral("缺少分隔符 * > < 或次序不对") + kNeverSuffix;
+    const EntryFields f = splitEntry(entry);
+    if (!isClockText(f.time))
+        return QStringLiteral("时间“") + f.time + QStringLiteral("”不是“时:分:秒”（如 8:05:00）") +
+               kNeverSuffix;
+    if (const QString problem = attributeProblem(f.attribute); !problem.isEmpty())
+        return problem + kNeverSuffix;
+    const ParsedResponse response = parseResponse(f.response);
+    if (response.kind == ResponseKind::RunProgram && response.payload.trimmed().isEmpty())
+        return QStringLiteral("执行程序后没有要执行的程序") + kNeverSuffix;
+    if (response.kind == ResponseKind::OpenTable && response.payload.trimmed().isEmpty())
+        return QStringLiteral("打开表后没有要打开的时间表") + kNeverSuffix;
+    return QString();
+}
+
+QString asciiDigits(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+            c = QChar(u'0' + (c.unicode() - 0xFF10));
+    }
+    return out;
 }
 
 }  // namespace quel

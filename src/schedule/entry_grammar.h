@@ -112,6 +112,15 @@ QString responseText(ResponseKind kind, const QString& payload = QString());
 inline constexpr qsizetype kMaxCommandLength = 500;
 inline constexpr qsizetype kMaxTablePathLength = 500;
 
+// Why a table's entry can never fire, in the operator's words; empty for an entry that can. The tick
+// compares a Time with the program clock's text ("8:05:00", the hour without a leading zero) and knows
+// the Attribute forms 每天, 星期X, 每月D日, 每年M月D日 and YYYY年M月D日 with ASCII digits; an entry
+// made by hand outside them stays in the table and silently never rings.
+QString whyNeverRings(const QString& entry);
+
+// Full-width digits (as a Chinese input method types them) as ASCII digits; everything else as it is.
+QString asciiDigits(const QString& text);
+
 // Two entries due at the same moment of the same recurrence may coexist only when their classes differ.
 enum class ResponseClass { BroadcastOn, BroadcastOff, Shutdown, Other };
 ResponseClass responseClass(QStringView response);

@@ -4,6 +4,12 @@
 
 namespace quel {
 
+void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.column() == middleElided_)
+        option->textElideMode = Qt::ElideMiddle;
+}
+
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
     QStyledItemDelegate::paint(painter, option, index);

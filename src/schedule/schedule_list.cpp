@@ -53,6 +53,7 @@ ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
     list_->setColumnWidth(TimeColumn, kTimeWidth);
     list_->header()->setStretchLastSection(true);
     grid_ = new GridDelegate(list_);
+    grid_->setMiddleElidedColumn(ResponseColumn);
     list_->setItemDelegate(grid_);
     // Following the selection rather than only mouse clicks keeps the selected text on the highlighted
     // row when the operator moves it with the keyboard.
@@ -98,6 +99,7 @@ void ScheduleList::refill() {
         auto* row = new QTreeWidgetItem(
             QStringList{QString::number(number++), comment, f.attribute, f.time, f.response});
         row->setData(NumberColumn, kEntryRole, entry);
+        showNeverRings(row, whyNeverRings(entry));
         showMark(row);
         rows.append(row);
     }
@@ -146,6 +148,17 @@ void ScheduleList::showMark(QTreeWidgetItem* row) const {
     font.setBold(marked);
     for (int c = NumberColumn; c <= ResponseColumn; ++c)
         row->setFont(c, font);
+}
+
+void ScheduleList::showNeverRings(QTreeWidgetItem* row, const QString& why) const {
+    // A file edited by hand may hold an entry the tick never fires; greyed with the reason, it is seen
+    // before the bell fails to ring. Otherwise the tip gives the whole response, which the column may cut.
+    const QBrush grey = list_->palette().brush(QPalette::Disabled, QPalette::Text);
+    for (int c = NumberColumn; c <= ResponseColumn; ++c) {
+        if (!why.isEmpty())
+            row->setForeground(c, grey);
+        row->setToolTip(c, why.isEmpty() && c == ResponseColumn ? row->text(c) : why);
+    }
 }
 
 void ScheduleList::takeSelection() {

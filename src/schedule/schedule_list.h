@@ -57,6 +57,7 @@ private:
     void setSelectedEntryText(const QString& text);
     void switchGrid();
     void showMark(QTreeWidgetItem* row) const;
+    void showNeverRings(QTreeWidgetItem* row, const QString& why) const;
 
     QTreeWidget* list_;
     GridDelegate* grid_;

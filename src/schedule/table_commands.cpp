@@ -21,8 +21,7 @@ TableCommands::TableCommands(TableDocument& table, Dialogs& dialogs, Files& file
     : QObject(parent),
       table_(table),
       dialogs_(dialogs),
-      files_(files),
-      programFolder_(std::move(programFolder)),
+      settings_(files, std::move(programFolder)),
       title_(std::move(title)) {}
 
 BuiltEntry TableCommands::add(const EditorValues& values) {
@@ -80,7 +79,7 @@ void TableCommands::newTable() {
             return;
         if (QFileInfo(path).suffix().isEmpty())
             path += kTableSuffix;
-        if (files_.exists(path) &&
+        if (settings_.files().exists(path) &&
             !ask(path + QStringLiteral("已存在，真的要覆盖它吗？"), MessageIcon::Warning))
             continue;
         if (!table_.create(path))
@@ -95,7 +94,7 @@ void TableCommands::openTable() {
             {QStringLiteral("选择要打开的全天时间表文件(*.DTT):"), tablesFolder(), kTableFilter});
         if (path.isEmpty())
             return;
-        if (files_.exists(path)) {
+        if (settings_.files().exists(path)) {
             table_.load(path);
             return;
         }
@@ -110,7 +109,7 @@ void TableCommands::makeDefault() {
         say(pathRefusalText(path), MessageIcon::Warning);
         return;
     }
-    const QString settingsFile = programFolder_ + QLatin1Char('/') + settings::kDefaultDtt;
+    const QString settingsFile = settings_.pathForWriting(settings::kDefaultDtt);
     if (!table_.makeDefault(settingsFile)) {
         writeFailed(settingsFile);
         return;
@@ -151,7 +150,7 @@ void TableCommands::writeFailed(const QString& path) {
 }
 
 QString TableCommands::tablesFolder() const {
-    return programFolder_ + QLatin1Char('/') + installed::kTables;
+    return settings_.folder() + QLatin1Char('/') + installed::kTables;
 }
 
 }  // namespace quel

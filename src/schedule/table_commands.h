@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/settings_store.h"
 #include "schedule/entry_builder.h"
 
 namespace quel {
@@ -51,8 +52,7 @@ private:
 
     TableDocument& table_;
     Dialogs& dialogs_;
-    Files& files_;
-    QString programFolder_;
+    SettingsStore settings_;
     QString title_;
 };
 

@@ -1,5 +1,7 @@
 #include "schedule/table_file.h"
 
+#include "schedule/entry_grammar.h"
+
 namespace quel {
 
 namespace {
@@ -18,7 +20,14 @@ bool opensWithoutClosing(const QString& text) {
 }  // namespace
 
 QString tableTextFromBytes(const QByteArray& bytes) {
-    const QString text = fileformat::decode(bytes);
+    QString text = fileformat::decode(bytes);
+    // A stray byte before the opening quote (an editor's mark, a bad copy) belongs to no entry. Read as
+    // an unquoted value, the table would keep the quotes and ring, yet refuse every edit, since a table
+    // text holding a quote can never be written back.
+    const qsizetype quote = text.indexOf(kQuote);
+    const qsizetype bar = text.indexOf(grammar::kEntryMark);
+    if (quote > 0 && (bar < 0 || quote < bar))
+        text.remove(0, quote);
     QString value = fileformat::firstField(text);
     if (opensWithoutClosing(text)) {
         while (value.endsWith(QLatin1Char('\n')) || value.endsWith(QLatin1Char('\r')))

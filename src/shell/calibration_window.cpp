@@ -12,12 +12,13 @@
 #include "engine/clock_tick.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "shell/info/version.h"
 
 namespace quel {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quelbrook");
+const QString kTitle = version::title();
 
 }  // namespace
 
@@ -25,9 +26,8 @@ FormJustTimeByHand::FormJustTimeByHand(ClockTick& tick, Files& files, Dialogs& d
                                        QWidget* parent)
     : QWidget(parent, Qt::Window),
       tick_(tick),
-      files_(files),
+      settings_(files, std::move(programFolder)),
       dialogs_(dialogs),
-      programFolder_(std::move(programFolder)),
       Slider1(new QSlider(Qt::Horizontal, this)),
       Label3(named(new QLabel(QString(), this), QStringLiteral("Label3"))),
       Command1(new QPushButton(QStringLiteral("保存此间隔设置并退出"), this)) {
@@ -75,7 +75,7 @@ void FormJustTimeByHand::intervalChosen(int ms) {
 void FormJustTimeByHand::save() {
     const int value = Slider1->value();
     const QString text = QStringLiteral("内部时间间隔") + QString::number(value);
-    if (files_.writeNumber(programFolder_ + QLatin1Char('/') + settings::kInterval, value)) {
+    if (settings_.writeNumber(settings::kInterval, value)) {
         dialogs_.message(kTitle, text + QStringLiteral("已设置好并保存到文件中！"), MessageIcon::Information);
     } else {
         // Nothing was stored, so the next start would not use this pace: say so, and stay open so the

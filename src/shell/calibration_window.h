@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "platform/settings_store.h"
+
 class QCloseEvent;
 class QLabel;
 class QPushButton;
@@ -36,9 +38,8 @@ private:
     void save();
 
     ClockTick& tick_;
-    Files& files_;
+    SettingsStore settings_;
     Dialogs& dialogs_;
-    QString programFolder_;
     QSlider* Slider1;
     QLabel* Label3;
     QPushButton* Command1;

@@ -133,7 +133,7 @@ void MainWindow::buildFace() {
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     title_->setFont(big);
-    edition_ = named(new QLabel(QStringLiteral("『Quelbrook 7.0版』")), "Label9");
+    edition_ = named(new QLabel(version::edition()), "Label9");
     edition_->setToolTip(QStringLiteral("点击鼠标右键可以退出本程序"));
     for (QLabel* l : {title_, edition_})
         l->installEventFilter(this);
@@ -156,6 +156,8 @@ void MainWindow::buildFace() {
     auto* tableRow = new QHBoxLayout;
     tableName_ = named(new QLabel, "Label2");
     tableRow->addWidget(tableName_, 1);
+    startTable_ = named(new QLabel, "LabelStartTable");
+    tableRow->addWidget(startTable_);
     makeDefault_ = named(new QPushButton(QStringLiteral("默认")), "Command7");
     tableButtons_ = {named(new QPushButton(QStringLiteral("新建")), "Command5"),
                      named(new QPushButton(QStringLiteral("打开")), "Command6"), makeDefault_,
@@ -250,6 +252,14 @@ void MainWindow::showCurrentTable() {
     // A follower's default table is the source's choice.
     makeDefault_->setEnabled(!table_.isDefault() && !(campus_ && campus_->campus().editingLocked()));
     makeDefault_->setToolTip(QStringLiteral("当前默认的全天时间表文件是：") + table_.defaultPath());
+    // An operator who opened another table and added a bell would otherwise lose it, without a word,
+    // at the next start, which loads the default table again.
+    const bool shownLoadsAtStart = table_.isDefault();
+    startTable_->setText(QStringLiteral("开机加载：") + fileNamePart(table_.defaultPath()) +
+                         (shownLoadsAtStart ? QString() : QStringLiteral("（不是本表，按“默认”改为本表）")));
+    startTable_->setToolTip(QStringLiteral("下次启动时加载：") + table_.defaultPath());
+    startTable_->setStyleSheet(shownLoadsAtStart ? QString()
+                                                 : QStringLiteral("color: #b00000; font-weight: bold;"));
 }
 
 void MainWindow::hideToTray() {

@@ -109,6 +109,8 @@ private:
     QLabel* status_ = nullptr;            // Label5
     ElidedLabel* next_ = nullptr;         // what rings next
     QLabel* tableName_ = nullptr;         // Label2
+    // The table the next start loads: a table opened with 打开 rings only until then.
+    QLabel* startTable_ = nullptr;
     QPushButton* makeDefault_ = nullptr;  // Command7
     QPointer<FormJustTimeByHand> calibration_;
     QString defaultRing_;

@@ -22,6 +22,8 @@
 #include "platform/settings_names.h"
 #include "radio/radio_control.h"
 #include "schedule/entry_grammar.h"
+#include "platform/settings_store.h"
+#include "platform/window_place.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -37,6 +39,7 @@ const QString kProgramEnded = QStringLiteral("程序退出");
 // A sound that has played this long without a failure did play; a file that cannot is told within
 // milliseconds.
 constexpr qint64 kSoundPlayedSeconds = 10;
+const QString kCannotSave = QStringLiteral("设置无法保存");
 
 QString resyncText(const ProgramClock& from, const ProgramClock& to, ResyncReason reason) {
     QString why;
@@ -80,9 +83,8 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
       parts_(parts),
       history_(std::make_unique<History>(
           parts.platform.clock, parts.platform.programFolder + QLatin1Char('/') + settings::kHistoryFolder)),
-      keepAwake_(new KeepAwake(parts.platform.sleepInhibitor, parts.platform.files,
-                               parts.platform.programFolder + QLatin1Char('/') + settings::kKeepAwake,
-                               this)) {
+      keepAwake_(new KeepAwake(parts.platform.sleepInhibitor,
+                               SettingsStore(parts.platform.files, parts.platform.programFolder), this)) {
     wireHistory();
     wireMenus();
     connect(&parts_.tick, &ClockTick::secondDone, this, &Unattended::showNext);
@@ -112,9 +114,8 @@ void Unattended::load() {
 }
 
 void Unattended::readOnTheSecond() {
-    const bool onTheSecond =
-        readSwitch(parts_.platform.files,
-                   parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond, false);
+    const bool onTheSecond = readSwitch(SettingsStore(parts_.platform.files, parts_.platform.programFolder),
+                                        settings::kOnTheSecond, false);
     parts_.menus.onTheSecond->setChecked(onTheSecond);
     parts_.tick.setOnTheSecond(onTheSecond);
 }
@@ -144,6 +145,12 @@ void Unattended::wireHistory() {
             [this] { history_->record(HistoryKind::Alarm, parts_.alarm.userRing()); });
     connect(&parts_.alarmPanel, &AlarmPanel::countDownEnded, this,
             [this] { history_->record(HistoryKind::CountDown, parts_.alarm.userRing()); });
+    // A setting that could not be written holds until the next start only; the operator learns it now,
+    // not when the next start brings the old one back.
+    connect(&parts_.chime, &Chime::notSaved, this,
+            [&h](const QString& path) { h.record(HistoryKind::Chime, path, Outcome::Failed, kCannotSave); });
+    connect(&parts_.alarm, &Alarm::notSaved, this,
+            [&h](const QString& path) { h.record(HistoryKind::Alarm, path, Outcome::Failed, kCannotSave); });
     for (Media* player : {&parts_.tonePlayer, &parts_.chimePlayer}) {
         auto* fallback = new ToneFallback(*player, this);
         fallbacks_ << fallback;
@@ -308,9 +315,9 @@ void Unattended::notifyFailure(const HistoryEvent& event) {
 }
 
 void Unattended::setOnTheSecond(bool on) {
-    const QString path = parts_.platform.programFolder + QLatin1Char('/') + settings::kOnTheSecond;
-    if (!writeSwitch(parts_.platform.files, path, on)) {
-        reportUnsaved(*parts_.menus.onTheSecond, parts_.tick.onTheSecond(), path);
+    const SettingsStore store(parts_.platform.files, parts_.platform.programFolder);
+    if (!writeSwitch(store, settings::kOnTheSecond, on)) {
+        reportUnsaved(*parts_.menus.onTheSecond, parts_.tick.onTheSecond(), store.pathForWriting(settings::kOnTheSecond));
         return;
     }
     parts_.tick.setOnTheSecond(on);
@@ -329,9 +336,7 @@ void Unattended::openHistory() {
         historyWindow_ = new HistoryWindow(*history_, &parts_.window);
         historyWindow_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    historyWindow_->show();
-    historyWindow_->raise();
-    historyWindow_->activateWindow();
+    showOver(historyWindow_, &parts_.window);
 }
 
 }  // namespace quel

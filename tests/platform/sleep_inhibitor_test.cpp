@@ -95,7 +95,7 @@ void SleepInhibitorTest::keepAwakeTakesTheHoldAtStartAndLetsGoWhenTurnedOff() {
     DiskFiles files;
     const QString setting = dir.filePath(QStringLiteral("KeepAwake.txt"));
     LogindInhibitor inhibitor(connection_);
-    KeepAwake keepAwake(inhibitor, files, setting);
+    KeepAwake keepAwake(inhibitor, SettingsStore(files, dir.path()));
     keepAwake.load();  // no setting yet: on
     QVERIFY(keepAwake.isOn());
     QTRY_COMPARE_WITH_TIMEOUT(holds().size(), 1, kWait);
@@ -115,7 +115,7 @@ void SleepInhibitorTest::keepAwakeTurnedOffAtStartAsksNothing() {
     const QString setting = dir.filePath(QStringLiteral("KeepAwake.txt"));
     QVERIFY(files.writeText(setting, QStringLiteral("NO")));
     LogindInhibitor inhibitor(connection_);
-    KeepAwake keepAwake(inhibitor, files, setting);
+    KeepAwake keepAwake(inhibitor, SettingsStore(files, dir.path()));
     keepAwake.load();
     QVERIFY(!keepAwake.isOn());
     QVERIFY(!inhibitor.isAsking());

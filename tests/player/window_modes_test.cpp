@@ -88,6 +88,20 @@ private slots:
         QCOMPARE(stored(dir), written);
     }
 
+    // A file carried over from Windows is read in its spelling, but the choice is written in the program's,
+    // so the settings files of a folder never end up spelled two ways by chance.
+    void aChoiceIsWrittenInTheProgramsSpelling() {
+        QTemporaryDir dir;
+        FakeFiles files;
+        files.write(dir.filePath(QStringLiteral("PLAYERACTIVE.TXT")), "1\r\n");
+        WindowModes modes(files, dir.path(), true);
+        modes.restore();
+        QCOMPARE(modes.mode(), WindowMode::Standard);
+        modes.clickActive();
+        QCOMPARE(stored(dir), QStringLiteral("2\r\n"));
+        QCOMPARE(files.read(dir.filePath(QStringLiteral("PLAYERACTIVE.TXT"))).value_or("none"), "1\r\n");
+    }
+
     void theSlideInFollowsTheMouse_data() {
         QTest::addColumn<bool>("out");  // the window waits beyond the edge
         QTest::addColumn<QPoint>("mouse");

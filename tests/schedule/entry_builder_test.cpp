@@ -118,9 +118,17 @@ void EntryBuilderTest::composesTheEntry_data() {
     }) << QStringList() << QStringLiteral("8:05:00*没有注释>每年9月1日<") + kRing;
     QTest::addRow("one date") << onDate(QStringLiteral("2004")) << QStringList()
                               << QStringLiteral("8:05:00*没有注释>2004年9月1日<") + kRing;
-    QTest::addRow("a four-letter year that is no number is taken")
-        << onDate(QStringLiteral("abcd")) << QStringList()
-        << QStringLiteral("8:05:00*没有注释>abcd年9月1日<") + kRing;
+    // As a Chinese input method types them: the tick reads ASCII digits only.
+    QTest::addRow("a full-width year") << onDate(QStringLiteral("２０２６")) << QStringList()
+                                       << QStringLiteral("8:05:00*没有注释>2026年9月1日<") + kRing;
+    QTest::addRow("full-width digits in every numeric field") << values([](EditorValues& v) {
+        v.hour = QStringLiteral("１３");
+        v.minute = QStringLiteral("５");
+        v.second = QStringLiteral("０");
+        v.recurrence = Recurrence::EveryYear;
+        v.yearMonth = QStringLiteral("１２");
+        v.yearDay = QStringLiteral("２５");
+    }) << QStringList() << QStringLiteral("13:05:00*没有注释>每年12月25日<") + kRing;
     QTest::addRow("the fields of other recurrences are ignored") << values([](EditorValues& v) {
         v.weekday = QStringLiteral("三");
         v.year = QStringLiteral("04");
@@ -255,10 +263,14 @@ void EntryBuilderTest::refusesWithTheFirstFailingCheck_data() {
     QTest::addRow("04, before the missing month: focus, cleared")
         << onDate(QStringLiteral("04"), QString()) << QStringList() << badYear << W << EditorField::Year
         << true;
-    for (const char* year : {"20|4", "2*04", "2>04", "2<04", "20\"4"}) {
+    for (const char* year : {"20|4", "2*04", "2>04", "2<04", "20\"4", "abcd", "２０x６", "20 6", "+204"}) {
         QTest::addRow("year %s", year)
             << onDate(QString::fromUtf8(year)) << QStringList() << badYear << W << EditorField::Year << true;
     }
+    QTest::addRow("a date that never comes")
+        << onDate(QStringLiteral("2026"), QStringLiteral("2"), QStringLiteral("30")) << QStringList()
+        << QStringLiteral("属性“2026年2月30日”的日子不存在，这一项永远不会响。") << W << EditorField::None
+        << false;
     QTest::addRow("no month of the date")
         << onDate(QStringLiteral("2004"), QString()) << QStringList() << noMonth << W << none << false;
     QTest::addRow("no day of the date") << onDate(QStringLiteral("2004"), QStringLiteral("9"), QString())

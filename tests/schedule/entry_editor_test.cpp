@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -30,6 +31,8 @@ private slots:
     void defaultToneSoundsOnAMousePress();
     void chosenToneOpensTheToneDialogAndSoundsTheChoice();
     void cancelledToneFallsBackOnlyTheFirstTime();
+    void theChosenTonesFileNameShowsBesideItsOption_data();
+    void theChosenTonesFileNameShowsBesideItsOption();
     void arrowKeysThroughTheToneOptionsSoundAndAskNothing();
     void fileOptionsFillTheirBoxes_data();
     void fileOptionsFillTheirBoxes();
@@ -132,6 +135,34 @@ void EntryEditorTest::cancelledToneFallsBackOnlyTheFirstTime() {
     QVERIFY(option("Option2")->isChecked());
     QCOMPARE(choices_->chosenTone(), QStringLiteral("/music/a.wav"));
     QCOMPARE(dialogs_->fileDialogs.size(), 3);
+}
+
+// Tone entries differ only at the end of a long path, which the list cuts; the editor names the file.
+void EntryEditorTest::theChosenTonesFileNameShowsBesideItsOption_data() {
+    QTest::addColumn<QStringList>("answers");  // one per press of 选择乐音; empty: cancelled
+    QTest::addColumn<bool>("thenDefault");
+    QTest::addColumn<QString>("name");
+    QTest::addRow("a chosen file") << QStringList{"/usr/share/quelbrook/toll/A/上课.wav"} << false
+                                   << "上课.wav";
+    QTest::addRow("cancelled at once") << QStringList{""} << false << "";
+    QTest::addRow("cancelled after a choice keeps it") << QStringList{"/m/a.wav", ""} << false << "a.wav";
+    QTest::addRow("another choice replaces it") << QStringList{"/m/a.wav", "/m/b.wav"} << false << "b.wav";
+    QTest::addRow("默认乐音 afterwards") << QStringList{"/m/a.wav"} << true << "";
+}
+
+void EntryEditorTest::theChosenTonesFileNameShowsBesideItsOption() {
+    QFETCH(QStringList, answers);
+    QFETCH(bool, thenDefault);
+    QFETCH(QString, name);
+    for (const QString& answer : answers) {
+        dialogs_->fileAnswers = {answer};
+        press("Option2");
+    }
+    if (thenDefault)
+        press("Option1");
+    const QLabel* shown = find<QLabel>("chosenToneName");
+    QCOMPARE(shown->text(), name);
+    QCOMPARE(shown->toolTip(), name.isEmpty() ? QString() : choices_->chosenTone());
 }
 
 void EntryEditorTest::arrowKeysThroughTheToneOptionsSoundAndAskNothing() {

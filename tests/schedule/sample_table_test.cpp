@@ -61,6 +61,9 @@ private slots:
             QVERIFY2(
                 f.attribute == grammar::kEveryDay || std::ranges::count(grammar::kWeekdays, f.attribute) == 1,
                 qPrintable(entry));
+            // The first table a new operator opens shows no greyed row.
+            QVERIFY2(whyNeverRings(entry).isEmpty(),
+                     qPrintable(entry + QLatin1Char(' ') + whyNeverRings(entry)));
         }
     }
 

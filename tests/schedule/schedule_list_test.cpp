@@ -52,6 +52,8 @@ private slots:
     void refillAndFilterChangeClearTheSelection();
     void selectsAnEntryByItsText();
     void gridSwitchInvertsTheGridLines();
+    void entriesThatCanNeverFireAreGreyedWithTheReason_data();
+    void entriesThatCanNeverFireAreGreyedWithTheReason();
 
 private:
     void click(int row);
@@ -217,6 +219,37 @@ void ScheduleListTest::gridSwitchInvertsTheGridLines() {
     grid->click();
     QVERIFY(!panel_->gridLines());
     QCOMPARE(list()->viewport()->grab().toImage(), plain);
+}
+
+void ScheduleListTest::entriesThatCanNeverFireAreGreyedWithTheReason_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("greyed");
+    const QString longPath =
+        QStringLiteral("/usr/share/quelbrook/toll/A/") + QString(200, u'x') + "/上课.wav";
+    QTest::addRow("a well-formed entry") << kDaily << false;
+    QTest::addRow("a long tone path keeps its whole text") << "8:00:00*c>每天<" + longPath << false;
+    QTest::addRow("a full-width year") << QStringLiteral("7:00:00*c>２００４年9月1日<关机") << true;
+    QTest::addRow("an hour with a leading zero") << QStringLiteral("08:00:00*c>每天<关机") << true;
+    QTest::addRow("no attribute mark") << QStringLiteral("8:00:00*c<关机") << true;
+}
+
+void ScheduleListTest::entriesThatCanNeverFireAreGreyedWithTheReason() {
+    QFETCH(QString, entry);
+    QFETCH(bool, greyed);
+    showEntries({entry});
+    const QTreeWidgetItem* row = list()->topLevelItem(0);
+    QVERIFY(row);
+    const QString why = whyNeverRings(entry);
+    QCOMPARE(!why.isEmpty(), greyed);
+    const QColor normal = row->foreground(ScheduleList::NumberColumn).color();
+    for (int c = ScheduleList::NumberColumn; c <= ScheduleList::ResponseColumn; ++c) {
+        QCOMPARE(row->toolTip(c), greyed || c != ScheduleList::ResponseColumn ? why : row->text(c));
+        QCOMPARE(row->foreground(c).color(), normal);
+    }
+    QCOMPARE(normal == list()->palette().color(QPalette::Disabled, QPalette::Text), greyed);
+    // Deletion finds the entry by its text, so no cell may hold a shortened one.
+    QCOMPARE(row->data(ScheduleList::NumberColumn, Qt::UserRole).toString(), entry);
+    QCOMPARE(row->text(ScheduleList::ResponseColumn), splitEntry(entry).response);
 }
 
 QTEST_MAIN(ScheduleListTest)

@@ -41,6 +41,18 @@ private slots:
                  QByteArray("\"|9:00:00*b>每天<校时|8:00:00*a>每天<校时|7:00:00*c>每天<校时\"\r\n"));
     }
 
+    // Read as the tick reads it, the table takes edits too; the stray byte belonged to no entry.
+    void aStrayByteBeforeTheQuoteStillLetsTheTableBeEdited() {
+        files_.write(path_, QByteArray("\xFF\"|9:00:00*b>每天<校时\"\r\n"));
+        TableDocument doc(files_);
+        doc.load(path_);
+        QCOMPARE(doc.entries(), QStringList{"9:00:00*b>每天<校时"});
+        QVERIFY(doc.add(QStringLiteral("7:00:00*c>每天<校时")));
+        QCOMPARE(*files_.read(path_), QByteArray("\"|9:00:00*b>每天<校时|7:00:00*c>每天<校时\"\r\n"));
+        QVERIFY(doc.remove(QStringLiteral("9:00:00*b>每天<校时")));
+        QCOMPARE(doc.entries(), QStringList{"7:00:00*c>每天<校时"});
+    }
+
     void aFailedWriteChangesNothing_data() {
         QTest::addColumn<bool>("unwritable");
         QTest::addColumn<QString>("added");

@@ -69,6 +69,12 @@ void TableFileTest::readsTableText_data() {
         << QByteArray("\"|a|b\r\n") << QStringLiteral("|a|b");
     QTest::addRow("a file cut short by a crash keeps what it has")
         << QByteArray("\"|a|b") << QStringLiteral("|a|b");
+    QTest::addRow("a stray byte before the opening quote belongs to no entry")
+        << QByteArray("\xFF\"|a|b\"\r\n") << QStringLiteral("|a|b");
+    QTest::addRow("a stray letter before the quote, and a comma in an entry")
+        << QByteArray("x\"|a,b\"\r\n") << QStringLiteral("|a,b");
+    QTest::addRow("a quote only inside an unquoted table stays")
+        << QByteArray("|a\"b\r\n") << QStringLiteral("|a\"b");
     QTest::addRow("an unquoted value runs to the first comma")
         << QByteArray("|a|b,c\r\n") << QStringLiteral("|a|b");
 }

@@ -177,6 +177,30 @@ private slots:
                  (chosen.isEmpty() ? QStringList{} : QStringList{"m1 file " + ring, "m1 play"}));
     }
 
+    // The choice still holds for this run, so the menu alone would never show that the file kept the old one.
+    void aChoiceThatCannotBeWrittenIsTold_data() {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("file");
+        QTest::addRow("a unit") << "Hou"
+                                << "timeset.txt";
+        QTest::addRow("another ring") << "RingChoose"
+                                      << "Userwav.txt";
+        QTest::addRow("the built-in ring") << "humor"
+                                           << "Userwav.txt";
+    }
+    void aChoiceThatCannotBeWrittenIsTold() {
+        QFETCH(QString, clicked);
+        QFETCH(QString, file);
+        alarm_->applyRings("/music/bell.ogg", builtIn());
+        fake_->dialogs.fileAnswers.push_back("/music/other.ogg");
+        const QString path = dir_.path() + '/' + file;
+        fake_->files.unwritable.insert(path);
+        QSignalSpy told(alarm_.get(), &quel::Alarm::notSaved);
+        item(clicked)->trigger();
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.first().first().toString(), path);
+    }
+
     void defaultRingRestoresTheBuiltInSound() {
         alarm_->applyRings("/music/bell.ogg", builtIn());
         item("humor")->trigger();

@@ -172,6 +172,27 @@ private slots:
         QVERIFY(fake_->files.writes.isEmpty());
         QCOMPARE(ticked(), (QStringList{"MenuTollOn", "MenuTollRingChooseA"}));
     }
+
+    void aChoiceThatCannotBeWrittenIsTold_data() {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<bool>("unwritable");
+        QTest::addRow("switched off, not written") << "MenuTollOff" << true;
+        QTest::addRow("another sound, not written") << "MenuTollRingChooseB" << true;
+        QTest::addRow("switched off, written") << "MenuTollOff" << false;
+    }
+    void aChoiceThatCannotBeWrittenIsTold() {
+        QFETCH(QString, clicked);
+        QFETCH(bool, unwritable);
+        chime_->applyTollSetting("开" + prefix('A'));
+        const QString path = dir_.path() + "/Toll.txt";
+        if (unwritable)
+            fake_->files.unwritable.insert(path);
+        QSignalSpy told(chime_.get(), &quel::Chime::notSaved);
+        item(clicked)->trigger();
+        QCOMPARE(told.size(), unwritable ? 1 : 0);
+        if (unwritable)
+            QCOMPARE(told.first().first().toString(), path);
+    }
 };
 
 QTEST_MAIN(ChimeMenuTest)

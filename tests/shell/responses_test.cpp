@@ -2,7 +2,9 @@
 // program clock to a sound, a started program or another table.
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -10,6 +12,7 @@
 #include <QtTest>
 
 #include "engine/clock_tick.h"
+#include "engine/say_time.h"
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
 #include "schedule/schedule_list.h"
@@ -137,33 +140,91 @@ private slots:
         QVERIFY2(status.endsWith(QStringLiteral(" 内部>8:30:00 开机>3:4:6 星期三")), qPrintable(status));
     }
 
-    // Broadcasts, the radio, power-off and the spoken time are carried out by windows that are not
-    // built yet: their entries fire and are accepted, and nothing happens.
-    void responsesOfWindowsStillToComeDoNothingYet_data() {
-        QTest::addColumn<QString>("response");
-        QTest::addRow("static broadcast") << QStringLiteral("播音开-静态/lists/a.PLF");
-        QTest::addRow("dynamic broadcast") << QStringLiteral("播音开-动态/lists/a.PLF");
-        QTest::addRow("broadcast off") << QStringLiteral("播音关");
-        QTest::addRow("radio on") << QStringLiteral("收音机开");
-        QTest::addRow("radio off") << QStringLiteral("收音机关");
-        QTest::addRow("shutdown") << QStringLiteral("关机");
-        QTest::addRow("restart") << QStringLiteral("重启");
-        QTest::addRow("logoff") << QStringLiteral("注销");
-        QTest::addRow("male voice") << QStringLiteral("中文男声报时");
-        QTest::addRow("female voice") << QStringLiteral("中文女声报时");
+    // Each response reaches the feature that carries it out, on the fakes of the services it uses.
+    void eachResponseReachesItsFeature_data() {
+        QTest::addColumn<QString>("entries");  // after the program folder's own entries
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("played");  // a file some media component opened; <dir> is the folder
+        QTest::addColumn<QStringList>("lineIn");
+        QTest::addColumn<QStringList>("power");
+        const QString at = QStringLiteral("|8:30:00*没有注释>每天<");
+        const QString list = QStringLiteral("<dir>/PlayListFile/a.PLF");
+        QTest::addRow("static broadcast plays the list")
+            << at + "播音开-静态" + list << 1 << "<dir>/music/a.wav" << QStringList() << QStringList();
+        QTest::addRow("dynamic broadcast plays the list")
+            << at + "播音开-动态" + list << 1 << "<dir>/music/a.wav" << QStringList() << QStringList();
+        QTest::addRow("broadcast off stops it") << at + "播音开-静态" + list + "|8:30:01*没有注释>每天<播音关"
+                                                << 2 << "stop" << QStringList() << QStringList();
+        QTest::addRow("radio on switches the line in")
+            << at + "收音机开" << 1 << "" << QStringList{"on radio"} << QStringList();
+        QTest::addRow("radio off switches it off")
+            << at + "收音机关" << 1 << "" << QStringList{"off"} << QStringList();
+        QTest::addRow("shutdown") << at + "关机" << 1 << "" << QStringList() << QStringList{"shutdown"};
+        QTest::addRow("restart") << at + "重启" << 1 << "" << QStringList() << QStringList{"restart"};
+        QTest::addRow("logoff") << at + "注销" << 1 << "" << QStringList() << QStringList{"logoff"};
+        QTest::addRow("male voice speaks the time")
+            << at + "中文男声报时" << 1 << "<dir>/<male>" << QStringList() << QStringList();
+        QTest::addRow("female voice speaks the time")
+            << at + "中文女声报时" << 1 << "<dir>/<female>" << QStringList() << QStringList();
     }
-    void responsesOfWindowsStillToComeDoNothingYet() {
-        QFETCH(QString, response);
-        Fixture f(QStringLiteral("|8:30:00*没有注释>每天<") + response);
-        const QString status = label(*f.window, "Label5");
-        f.tick();
-        QVERIFY(f.fake.media.log.isEmpty());
+    void eachResponseReachesItsFeature() {
+        QFETCH(QString, entries);
+        QFETCH(int, ticks);
+        QFETCH(QString, played);
+        QFETCH(QStringList, lineIn);
+        QFETCH(QStringList, power);
+        Fixture f;
+        const auto expand = [&](QString s) {
+            return s.replace("<dir>", f.dir.path())
+                .replace("<male>", sayTimeFiles(Voice::Male, {8, 30, 0}).first())
+                .replace("<female>", sayTimeFiles(Voice::Female, {8, 30, 0}).first());
+        };
+        // What the features need to act at all: a list with a track, the spoken numbers, a radio line
+        // that is set up, and power-off without the count-down window.
+        DiskFiles files;
+        QDir(f.dir.path()).mkpath(QStringLiteral("music"));
+        QDir(f.dir.path()).mkpath(QStringLiteral("PlayListFile"));
+        files.write(f.path(QStringLiteral("music/a.wav")), QByteArray("RIFF"));
+        files.writeText(f.path(QStringLiteral("PlayListFile/a.PLF")),
+                        QLatin1Char('|') + f.path("music/a.wav"));
+        for (Voice voice : {Voice::Male, Voice::Female}) {
+            for (const QString& word : sayTimeFiles(voice, {8, 30, 0})) {
+                QDir(f.dir.path()).mkpath(QFileInfo(word).path());
+                files.write(f.path(word), QByteArray("RIFF"));
+            }
+        }
+        files.writeText(f.path(settings::kRadioSource), QStringLiteral("radio"));
+        files.writeNumber(f.path(settings::kRadio), 0);
+        for (const QString& name : {settings::kShut, settings::kRestart, settings::kLogoff})
+            files.writeText(f.path(name), QStringLiteral("关60"));
+        f.writeTable(settings::kDefaultTable, expand(entries));
+        f.start();
+        f.fake.lineIn.requests.clear();
+
+        for (int i = 0; i < ticks; ++i)
+            f.tick();
+        if (!played.isEmpty()) {
+            const QString seen =
+                played == QLatin1String("stop") ? played : QStringLiteral("file ") + expand(played);
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                std::any_of(f.fake.media.log.begin(), f.fake.media.log.end(),
+                            [&](const QString& line) { return line.endsWith(QLatin1Char(' ') + seen); }),
+                qPrintable(f.fake.media.log.join(QLatin1Char('\n'))), 5000);
+        }
+        // The player window shows while a broadcast plays, and goes with 播音关.
+        const bool broadcasting =
+            entries.contains(QStringLiteral("播音开")) && !entries.contains(QStringLiteral("播音关"));
+        const auto playerShown = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+                return w->objectName() == QLatin1String("FromPlayer") && w->isVisible();
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(playerShown(), broadcasting, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.fake.lineIn.requests, lineIn, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.fake.power.calls, power, 5000);
+        // Nothing of it was meant for the tone player's plain sound or a program.
         QVERIFY(f.fake.launcher.runs.isEmpty());
-        QVERIFY(f.fake.dialogs.messages.isEmpty());
-        QCOMPARE(f.window->table().entries().size(), 1);
-        QVERIFY(f.window->clockTick().isActive());
-        // The entry fired: the status line of a quiet tick was not written.
-        QCOMPARE(label(*f.window, "Label5"), status);
     }
 };
 

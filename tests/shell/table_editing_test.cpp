@@ -121,6 +121,7 @@ private slots:
     void newTableAsksBeforeReplacingAndAddsTheExtension();
     void openAsksAgainForAMissingFile();
     void openCancelledChangesNothing();
+    void theTableLoadedAtStartIsAlwaysNamed();
     void makeDefaultWritesTheSettingAndDisablesItself();
     void makeDefaultRefusesAPathWithAQuote();
 };
@@ -440,6 +441,28 @@ void TableEditingTest::openAsksAgainForAMissingFile() {
     QCOMPARE(f.fake.dialogs.fileDialogs.size(), 3);
     QCOMPARE(f.table().currentPath(), f.defaultTable());
     QVERIFY(!f.find<QPushButton>("Command7")->isEnabled());
+}
+
+// Opening another table and adding a bell works until the next start, which loads the default table:
+// the window says which that is, and plainly when it is not the table shown.
+void TableEditingTest::theTableLoadedAtStartIsAlwaysNamed() {
+    Fixture f;
+    f.start();
+    const auto* label = f.find<QLabel>("LabelStartTable");
+    QCOMPARE(label->text(), QStringLiteral("开机加载：Default.DTT"));
+    QCOMPARE(label->toolTip(), QStringLiteral("下次启动时加载：") + f.defaultTable());
+
+    const QString other = f.path(QStringLiteral("DayTimeTable/Sample.DTT"));
+    DiskFiles().writeText(other, QStringLiteral("|7:00:00*没有注释>每天<关机"));
+    f.fake.dialogs.fileAnswers = {other};
+    f.press("Command6");
+    QCOMPARE(label->text(), QStringLiteral("开机加载：Default.DTT（不是本表，按“默认”改为本表）"));
+    QVERIFY(label->styleSheet().contains(QStringLiteral("bold")));
+
+    f.press("Command7");
+    QCOMPARE(label->text(), QStringLiteral("开机加载：Sample.DTT"));
+    QCOMPARE(label->toolTip(), QStringLiteral("下次启动时加载：") + other);
+    QVERIFY(label->styleSheet().isEmpty());
 }
 
 void TableEditingTest::openCancelledChangesNothing() {

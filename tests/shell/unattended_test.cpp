@@ -268,6 +268,29 @@ private slots:
                         : QStringList());
     }
 
+    // A menu choice that could not be written would come back changed at the next start.
+    void aSettingThatCannotBeWrittenIsAFailure_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("line");
+        QTest::addRow("the chime switched on") << "MenuTollOn" << settings::kToll << "整点敲钟";
+        QTest::addRow("the alarm's unit") << "Hou" << settings::kTimeSet << "闹铃";
+    }
+    void aSettingThatCannotBeWrittenIsAFailure() {
+        QFETCH(QString, item);
+        QFETCH(QString, file);
+        QFETCH(QString, line);
+        Fixture f;
+        f.fake.files.unwritable << f.path(file);
+        f.start(kTable);
+        f.window->menus().action(item)->trigger();
+        const QString failure =
+            line + QLatin1Char('\t') + f.path(file) + QStringLiteral("\t失败：设置无法保存");
+        QCOMPARE(f.history(), QStringList{failure});
+        QCOMPARE(f.fake.tray.warnings,
+                 QStringList{QStringLiteral("Quelbrook ") + QString(failure).replace('\t', ' ')});
+    }
+
     void aTableThatCannotBeReadIsAFailure() {
         Fixture f;
         f.fake.files.unreadable << f.path(settings::kDefaultTable);

@@ -13,13 +13,6 @@
 #include "shell/info/placement.h"
 #include "shell/info/version.h"
 
-#if defined(QUELBROOK_VERSION_MAJOR)
-static_assert(quel::version::kMajor == QUELBROOK_VERSION_MAJOR &&
-                  quel::version::kMinor == QUELBROOK_VERSION_MINOR &&
-                  quel::version::kRevision == QUELBROOK_VERSION_PATCH,
-              "version.h and the CMake project version disagree");
-#endif
-
 namespace quel {
 
 namespace {
