@@ -16,6 +16,7 @@
 
 #include "platform/media.h"
 #include "platform/named.h"
+#include "platform/window_place.h"
 #include "player/form_select_files.h"
 #include "player/play_list.h"
 #include "player/playback.h"
@@ -299,9 +300,7 @@ void FromPlayer::openSelector() {
     if (!selector_) {
         selector_ = new FormSelectFiles(list_, this);
     }
-    selector_->show();
-    selector_->raise();
-    selector_->activateWindow();
+    showOver(selector_, this);
 }
 
 // A selector left open must not add to the list that replaced the one it was opened for. If a dialog

@@ -66,7 +66,8 @@ bool RadioControl::save(const RadioSetting& setting) {
 RadioSetting RadioControl::read() const {
     const std::optional<qint16> number = settings_.number(settings::kRadio);
     // Only a source that was read counts: a missing or unreadable file is "not set up".
-    const std::optional<QByteArray> source = settings_.files().read(settings_.pathForReading(settings::kRadioSource));
+    const std::optional<QByteArray> source =
+        settings_.files().read(settings_.pathForReading(settings::kRadioSource));
     return radio::settingOf(
         number,
         source ? std::optional<QString>(fileformat::firstField(fileformat::decode(*source))) : std::nullopt);

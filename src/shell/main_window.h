@@ -104,11 +104,11 @@ private:
     CampusShell* campus_ = nullptr;
     TableButtons tableButtons_;
     AlarmPanel* alarmPanel_ = nullptr;
-    QLabel* title_ = nullptr;             // Label1
-    QLabel* edition_ = nullptr;           // Label9
-    QLabel* status_ = nullptr;            // Label5
-    ElidedLabel* next_ = nullptr;         // what rings next
-    QLabel* tableName_ = nullptr;         // Label2
+    QLabel* title_ = nullptr;      // Label1
+    QLabel* edition_ = nullptr;    // Label9
+    QLabel* status_ = nullptr;     // Label5
+    ElidedLabel* next_ = nullptr;  // what rings next
+    QLabel* tableName_ = nullptr;  // Label2
     // The table the next start loads: a table opened with 打开 rings only until then.
     QLabel* startTable_ = nullptr;
     QPushButton* makeDefault_ = nullptr;  // Command7

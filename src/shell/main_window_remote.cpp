@@ -8,6 +8,7 @@
 #include "shell/app.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
+#include "shell/remote_page_wiring.h"
 #include "shell/remote_wiring.h"
 #include "shell/unattended.h"
 
@@ -35,6 +36,8 @@ ShellRemote& MainWindow::attachRemote() {
     trayItem->setObjectName(QStringLiteral("MenuEmergency"));
     menus_->tray->insertAction(menus_->tray->actions().value(0), trayItem);
     connect(trayItem, &QAction::triggered, &emergency, &EmergencyBroadcast::start);
+    // The page for a phone acts through the same actions as the command line and D-Bus.
+    remotePage_->feature().setActions(remote_);
     return *remote_;
 }
 

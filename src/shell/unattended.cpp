@@ -20,10 +20,10 @@
 #include "platform/media.h"
 #include "platform/platform.h"
 #include "platform/settings_names.h"
-#include "radio/radio_control.h"
-#include "schedule/entry_grammar.h"
 #include "platform/settings_store.h"
 #include "platform/window_place.h"
+#include "radio/radio_control.h"
+#include "schedule/entry_grammar.h"
 #include "schedule/schedule_list.h"
 #include "schedule/table_document.h"
 #include "shell/info/version.h"
@@ -317,7 +317,8 @@ void Unattended::notifyFailure(const HistoryEvent& event) {
 void Unattended::setOnTheSecond(bool on) {
     const SettingsStore store(parts_.platform.files, parts_.platform.programFolder);
     if (!writeSwitch(store, settings::kOnTheSecond, on)) {
-        reportUnsaved(*parts_.menus.onTheSecond, parts_.tick.onTheSecond(), store.pathForWriting(settings::kOnTheSecond));
+        reportUnsaved(*parts_.menus.onTheSecond, parts_.tick.onTheSecond(),
+                      store.pathForWriting(settings::kOnTheSecond));
         return;
     }
     parts_.tick.setOnTheSecond(on);

@@ -5,9 +5,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "history/history_line.h"
