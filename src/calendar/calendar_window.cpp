@@ -25,18 +25,6 @@ const QString kTitle = QStringLiteral("日历");
 const QString kSilent = QStringLiteral("（不打铃）");
 const QString kUnchanged = QStringLiteral("（不换表）");
 
-QString categoryText(SchoolCategory c) {
-    switch (c) {
-        case SchoolCategory::Vacation:
-            return QStringLiteral("假期");
-        case SchoolCategory::Season:
-            return QStringLiteral("作息");
-        case SchoolCategory::Override:
-            break;
-    }
-    return QStringLiteral("调整");
-}
-
 QString dayText(const QDate& d) {
     return QStringLiteral("%1月%2日").arg(d.month()).arg(d.day());
 }
@@ -106,7 +94,7 @@ CalendarWindow::CalendarWindow(CalendarDocument& document, Dialogs& dialogs, con
     category_ = new QComboBox(this);
     category_->setObjectName(QStringLiteral("ComboCategory"));
     for (SchoolCategory c : {SchoolCategory::Vacation, SchoolCategory::Season, SchoolCategory::Override}) {
-        category_->addItem(categoryText(c), static_cast<int>(c));
+        category_->addItem(categoryName(c), static_cast<int>(c));
     }
     summary_ = new QLineEdit(this);
     summary_->setObjectName(QStringLiteral("TextSummary"));
@@ -205,7 +193,7 @@ void CalendarWindow::refresh() {
     events_->clear();
     for (const SchoolEvent& e : calendar.school().events) {
         auto* item = new QTreeWidgetItem(events_);
-        item->setText(0, categoryText(e.category));
+        item->setText(0, categoryName(e.category));
         item->setText(1, e.summary);
         item->setText(2, e.start.toString(Qt::ISODate));
         item->setText(3, e.end.addDays(-1).toString(Qt::ISODate));
@@ -356,7 +344,7 @@ void CalendarWindow::importSchool() {
         auto* combo = new QComboBox(list);
         for (SchoolCategory c :
              {SchoolCategory::Vacation, SchoolCategory::Season, SchoolCategory::Override}) {
-            combo->addItem(categoryText(c), static_cast<int>(c));
+            combo->addItem(categoryName(c), static_cast<int>(c));
         }
         combo->setCurrentIndex(combo->findData(static_cast<int>(f.suggested)));
         list->setItemWidget(item, 2, combo);

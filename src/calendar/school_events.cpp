@@ -25,18 +25,6 @@ struct IcalFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
 };
 
-QString categoryName(SchoolCategory c) {
-    switch (c) {
-        case SchoolCategory::Vacation:
-            return QStringLiteral("假期");
-        case SchoolCategory::Season:
-            return QStringLiteral("作息");
-        case SchoolCategory::Override:
-            break;
-    }
-    return QStringLiteral("调整");
-}
-
 std::optional<SchoolCategory> categoryOf(const QStringList& categories) {
     for (const QString& c : categories) {
         for (SchoolCategory k :
@@ -114,6 +102,18 @@ std::optional<int> weekdayValue(const std::optional<QString>& text) {
 }
 
 }  // namespace
+
+QString categoryName(SchoolCategory c) {
+    switch (c) {
+        case SchoolCategory::Vacation:
+            return QStringLiteral("假期");
+        case SchoolCategory::Season:
+            return QStringLiteral("作息");
+        case SchoolCategory::Override:
+            break;
+    }
+    return QStringLiteral("调整");
+}
 
 std::variant<SchoolCalendarRead, CalendarError> readSchoolCalendar(const QByteArray& bytes) {
     if (bytes.trimmed().isEmpty()) {

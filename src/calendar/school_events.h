@@ -18,6 +18,9 @@ enum class SchoolCategory {
     Override,  // 调整: one day (or a few) the operator set by hand
 };
 
+// The category as iCalendar files and the window name it: 假期, 作息, 调整.
+QString categoryName(SchoolCategory c);
+
 // One all-day event of the school's calendar.
 struct SchoolEvent {
     SchoolCategory category = SchoolCategory::Override;
