@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "fuzz_check.h"
-#include "platform/process_launcher.h"
+#include "platform/command_words.h"
 
 using namespace quel;
 

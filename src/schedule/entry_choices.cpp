@@ -2,9 +2,9 @@
 
 #include <QDir>
 
+#include "platform/command_words.h"
 #include "platform/dialogs.h"
 #include "platform/media.h"
-#include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 
 namespace quel {
