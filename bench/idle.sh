@@ -26,23 +26,29 @@ QUELBROOK_HOME="$home" QT_QPA_PLATFORM=$qpa QUELBROOK_AUDIO_SINK=fakeaudiosink \
 pid=$!
 sleep 15  # the splash stands five seconds; start-up threads of the media framework end after it
 
-switches() {  # "tid count" per thread: voluntary + involuntary context switches, each one a wakeup
+# "tid count" per thread: its voluntary context switches, each one a wakeup from sleep. Involuntary
+# ones are the machine's other work taking the core away, not the program waking: counted apart.
+switches() {
   for s in /proc/$pid/task/*/status; do
-    awk -v t="$(basename "$(dirname "$s")")" '/ctxt_switches/ {n += $2} END {print t, n}' "$s"
+    awk -v t="$(basename "$(dirname "$s")")" '/^voluntary_ctxt_switches/ {n += $2} END {print t, n}' "$s"
   done
+}
+preemptions() {
+  cat /proc/$pid/task/*/status | awk '/^nonvoluntary_ctxt_switches/ {n += $2} END {print n}'
 }
 cpu_ticks() { awk '{print $14 + $15}' /proc/$pid/stat; }
 rss_kb() { awk '/VmRSS/ {print $2}' /proc/$pid/status; }
 
 echo "RSS after start-up: $(( $(rss_kb) / 1024 )) MB"
-switches > "$home/before"; c0=$(cpu_ticks)
+switches > "$home/before"; c0=$(cpu_ticks); p0=$(preemptions)
 sleep "$seconds"
-switches > "$home/after"; c1=$(cpu_ticks)
+switches > "$home/after"; c1=$(cpu_ticks); p1=$(preemptions)
 # Threads that started meanwhile count whole; a thread that ended takes its count with it.
 woke=$(awk 'NR == FNR {before[$1] = $2; next} {total += $2 - before[$1]} END {print total}' "$home/before" "$home/after")
 hz=$(getconf CLK_TCK)
 awk -v c=$((c1 - c0)) -v hz="$hz" -v s="$seconds" 'BEGIN {printf "CPU share: %.3f%% of one core\n", 100 * c / hz / s}'
 awk -v w="$woke" -v s="$seconds" 'BEGIN {printf "wakeups per second: %.2f\n", w / s}'
+awk -v p=$((p1 - p0)) -v s="$seconds" 'BEGIN {printf "preemptions per second (other work on the machine, not counted): %.2f\n", p / s}'
 echo "threads: $(ls /proc/$pid/task | wc -l)"
 # The busiest threads, by name, so a wakeup has an owner.
 awk 'NR == FNR {before[$1] = $2; next} {print $2 - before[$1], $1}' "$home/before" "$home/after" | sort -rn | head -3 |

@@ -40,6 +40,13 @@ double toSeconds(gint64 nanoseconds) {
 
 }  // namespace
 
+// What the check of a file name (or of a sequence's names) found: the URIs that may play, in order,
+// and the first fault of those that may not.
+struct GstMedia::Checked {
+    QList<QByteArray> playable;
+    std::optional<MediaFault> fault;
+};
+
 // One bus message on its way to the Qt thread. It holds its own reference, so a message that is
 // never delivered (the component was destroyed first) is still released.
 class GstMedia::BusEvent final : public QEvent {
@@ -124,6 +131,7 @@ bool GstMedia::ensurePipeline() {
         qCDebug(lcMedia) << "No audiopanorama element: balance has no effect";
     }
 
+    g_signal_connect(pipeline_, "about-to-finish", G_CALLBACK(&GstMedia::onAboutToFinish), this);
     attachBus();
     applyVolume();
     applyBalance();
@@ -251,23 +259,29 @@ void GstMedia::setFileName(const QString& path) {
         changeState(GST_STATE_PLAYING);
         return;
     }
-    load(path, Phase::Playing);
+    load({path}, Phase::Playing);
+}
+
+bool GstMedia::setFileNames(const QStringList& paths) {
+    load(paths, Phase::Playing);
+    return true;
 }
 
 void GstMedia::cue(const QString& path) {
     if (path.isEmpty()) {
         if (phase_ == Phase::Cued) {
-            load(QString(), Phase::Idle);
+            load({}, Phase::Idle);
         }
         return;
     }
     if (phase_ == Phase::Playing || phase_ == Phase::Paused || (phase_ == Phase::Cued && path == fileName_)) {
         return;
     }
-    load(path, Phase::Cued);
+    load({path}, Phase::Cued);
 }
 
-void GstMedia::load(const QString& path, Phase target) {
+void GstMedia::load(const QStringList& paths, Phase target) {
+    const QString path = paths.value(0);
     if (path.isEmpty() && !fileName_.isEmpty()) {
         qCDebug(lcMedia).noquote() << "Closed" << fileName_;
     }
@@ -278,7 +292,8 @@ void GstMedia::load(const QString& path, Phase target) {
     pendingSeek_.reset();
     halt();
     opened_ = false;
-    pendingUri_.clear();
+    pendingUris_.clear();
+    setFollowing({});
     if (path.isEmpty()) {
         phase_ = Phase::Idle;
         return;
@@ -288,46 +303,52 @@ void GstMedia::load(const QString& path, Phase target) {
         fail({MediaFault::Kind::Output, media_reason::kNoOutput});
         return;
     }
-    const QByteArray uri = mediaUri(path);
-    if (uri.isEmpty()) {
+    for (const QString& each : paths) {
+        if (QByteArray uri = mediaUri(each); !uri.isEmpty()) {
+            pendingUris_ << uri;
+        }
+    }
+    if (pendingUris_.isEmpty()) {
         fail({MediaFault::Kind::File, media_reason::kMissing});
         return;
     }
-    gchar* local = g_filename_from_uri(uri.constData(), nullptr, nullptr);
-    if (!local) {
-        // A stream of the network: GStreamer opens it asynchronously by itself.
-        hand(uri);
-        return;
-    }
-    const QByteArray localPath(local);
-    g_free(local);
-    pendingUri_ = uri;
 
     // The check runs on a thread of its own, which may outlive the component (a share that never
     // answers keeps it for good), so it holds nothing of it. A local disk answers within the short
     // wait and the file is handed on at once; a late answer is posted to the application and dropped
-    // once this name is gone, and one that never comes fails the file after kCheckTimeoutMs.
+    // once this name is gone, and one that never comes fails the file after kCheckTimeoutMs. A stream
+    // of the network is not checked: GStreamer opens it asynchronously by itself.
     struct Check {
         std::mutex mutex;
         std::condition_variable answered;
         bool done = false;
         bool late = false;
-        std::optional<MediaFault> fault;
+        Checked result;
     };
     const auto check = std::make_shared<Check>();
     const quint64 serial = nameSerial_;
-    std::thread([localPath, check, serial, self = QPointer<GstMedia>(this)] {
-        const std::optional<MediaFault> fault = checkLocalFile(localPath);
+    std::thread([uris = pendingUris_, check, serial, self = QPointer<GstMedia>(this)] {
+        Checked result;
+        for (const QByteArray& uri : uris) {
+            gchar* local = g_filename_from_uri(uri.constData(), nullptr, nullptr);
+            const std::optional<MediaFault> fault = local ? checkLocalFile(QByteArray(local)) : std::nullopt;
+            g_free(local);
+            if (!fault) {
+                result.playable << uri;
+            } else if (!result.fault) {
+                result.fault = fault;
+            }
+        }
         std::lock_guard lock(check->mutex);
         check->done = true;
-        check->fault = fault;
+        check->result = result;
         check->answered.notify_all();
         if (check->late) {
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [fault, serial, self] {
+                [result, serial, self] {
                     if (self) {
-                        self->checked(serial, fault);
+                        self->checked(serial, result);
                     }
                 },
                 Qt::QueuedConnection);
@@ -337,29 +358,44 @@ void GstMedia::load(const QString& path, Phase target) {
     std::unique_lock lock(check->mutex);
     if (check->answered.wait_for(lock, std::chrono::milliseconds(kCheckWaitMs),
                                  [&check] { return check->done; })) {
-        const std::optional<MediaFault> fault = check->fault;
+        const Checked result = check->result;
         lock.unlock();
-        checked(serial, fault);
+        checked(serial, result);
         return;
     }
     check->late = true;
     lock.unlock();
     QTimer::singleShot(kCheckTimeoutMs, this, [this, serial] {
-        checked(serial, MediaFault{MediaFault::Kind::File, media_reason::kUnreachable});
+        checked(serial, Checked{{}, MediaFault{MediaFault::Kind::File, media_reason::kUnreachable}});
     });
 }
 
-void GstMedia::checked(quint64 serial, const std::optional<MediaFault>& fault) {
-    if (serial != nameSerial_ || opened_ || pendingUri_.isEmpty()) {
+void GstMedia::checked(quint64 serial, const Checked& result) {
+    if (serial != nameSerial_ || opened_ || pendingUris_.isEmpty()) {
         return;  // another name was written, or the check of this one already answered
     }
-    const QByteArray uri = pendingUri_;
-    pendingUri_.clear();
-    if (fault) {
-        fail(*fault);
+    pendingUris_.clear();
+    if (result.playable.isEmpty()) {
+        fail(result.fault.value_or(MediaFault{MediaFault::Kind::File, media_reason::kMissing}));
         return;
     }
-    hand(uri);
+    setFollowing(result.playable.mid(1));
+    hand(result.playable.first());
+}
+
+void GstMedia::setFollowing(QList<QByteArray> uris) {
+    std::lock_guard lock(followingMutex_);
+    following_ = std::move(uris);
+}
+
+// playbin asks for the next file on its streaming thread while the last buffers of the one playing are
+// still queued, so the next one follows on the same running stream with no gap.
+void GstMedia::onAboutToFinish(GstElement* playbin, gpointer self) {
+    auto* media = static_cast<GstMedia*>(self);
+    std::lock_guard lock(media->followingMutex_);
+    if (!media->following_.isEmpty()) {
+        g_object_set(playbin, "uri", media->following_.takeFirst().constData(), nullptr);
+    }
 }
 
 // The file reaches the pipeline, which then goes where the operator's calls meanwhile left it.
@@ -410,6 +446,7 @@ void GstMedia::halt() {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         ++generation_;
     }
+    setFollowing({});
 }
 
 void GstMedia::noteFault(const MediaFault& fault) {
@@ -439,7 +476,7 @@ void GstMedia::fail(const MediaFault& fault) {
         fileName_.clear();
         ++nameSerial_;
         opened_ = false;
-        pendingUri_.clear();
+        pendingUris_.clear();
         phase_ = Phase::Idle;
         return;
     }

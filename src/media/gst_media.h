@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <mutex>
@@ -44,6 +45,7 @@ public:
     void setMute(bool mute) override;
     void setVideoEnabled(bool enabled) override { video_ = enabled; }
     void cue(const QString& path) override;
+    bool setFileNames(const QStringList& paths) override;
 
     // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
     static constexpr int kEndedState = 8;
@@ -66,9 +68,12 @@ private:
     bool ensurePipeline();
     void attachBus();
     void detachBus();
-    void load(const QString& path, Phase target);
-    void checked(quint64 serial, const std::optional<MediaFault>& fault);
+    struct Checked;
+    void load(const QStringList& paths, Phase target);
+    void checked(quint64 serial, const Checked& result);
     void hand(const QByteArray& uri);
+    void setFollowing(QList<QByteArray> uris);
+    static void onAboutToFinish(GstElement* playbin, gpointer self);
     bool changeState(GstState state);
     void start();
     void halt();
@@ -97,7 +102,7 @@ private:
     quint64 nameSerial_ = 0;         // moves on with every file name written
     bool failReported_ = false;      // of the name last written
     bool opened_ = false;            // the pipeline holds the name last written, which passed its check
-    QByteArray pendingUri_;          // waits for its check
+    QList<QByteArray> pendingUris_;  // wait for their check
     bool startLogged_ = false;       // of the name last written
     int volume_ = kFullVolume;
     int balance_ = 0;
@@ -116,6 +121,11 @@ private:
     std::mutex notedMutex_;
     std::optional<MediaFault> notedFault_;
     quint64 notedGeneration_ = 0;
+
+    // The files of a sequence still to come, taken one at a time on the streaming thread just before
+    // the one playing runs out.
+    std::mutex followingMutex_;
+    QList<QByteArray> following_;
 };
 
 // Makes the GStreamer media components. Making one is cheap: GStreamer starts only when a component

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace quel {
@@ -63,6 +64,12 @@ public:
     // Not for a PulseAudio output yet: pulsesink starts a file it held that way only after as long
     // again as it held it (bench/bench_tone_audible measures it), so the program cues nothing.
     virtual void cue(const QString&) {}
+    // Plays `paths` one after another as one stream, without a gap between them: the spoken time is
+    // words in files of their own, and a pause at each seam is heard. fileName() names the first;
+    // endOfStream comes once, after the last. Files that cannot play are left out; failed() names the
+    // first path when none can. False when this component plays one file at a time, and then nothing
+    // changed.
+    virtual bool setFileNames(const QStringList&) { return false; }
 
 signals:
     // Once each time the open file has played to its end; never for pause, stop or a new file name.

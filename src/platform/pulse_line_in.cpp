@@ -12,6 +12,7 @@
 #include <pulse/proplist.h>
 
 #include "platform/log.h"
+#include "platform/program_title.h"
 
 namespace quel {
 
@@ -19,7 +20,7 @@ Q_LOGGING_CATEGORY(lcLineIn, "quel.linein")
 
 namespace {
 
-constexpr char kApplicationName[] = "Quelbrook";
+constexpr const char* kApplicationName = kProgramTitle;
 constexpr char kApplicationId[] = "quelbrook.radio";
 // Our mark on the loopback's playback stream, and the source it was made from: the source does not
 // change while it lives, since the loopback may not be moved to another one.

@@ -4,6 +4,8 @@
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
 
+#include "platform/program_title.h"
+
 namespace quel {
 
 // Keeps the desktop's automatic suspend away while the bells must ring. Asking may take a moment;
@@ -37,7 +39,7 @@ public:
     bool isAsking() const { return asking_; }
 
     static inline const QString kWhat = QStringLiteral("sleep:idle");
-    static inline const QString kWho = QStringLiteral("Quelbrook");
+    static inline const QString kWho = programTitle();
     static inline const QString kWhy = QStringLiteral("按时间表打铃");
     static inline const QString kMode = QStringLiteral("block");
 

@@ -10,7 +10,8 @@ Announcement::Announcement(Media& media, QObject* parent) : QObject(parent), med
             next();
         }
     });
-    // A file that cannot play is skipped as if it had ended.
+    // A file that cannot play is skipped as if it had ended; a whole stream's failure means none of
+    // its files could.
     connect(&media_, &Media::failed, this, [this](const QString& path) {
         if (owns() && path == media_.fileName()) {
             next();
@@ -40,6 +41,13 @@ void Announcement::stop() {
 void Announcement::next() {
     if (index_ + 1 < paths_.size()) {
         ++index_;
+        // As one stream where the component can: the words then follow each other without a pause.
+        if (paths_.size() - index_ > 1 && media_.setFileNames(paths_.mid(index_))) {
+            const QString first = paths_.at(index_);
+            paths_ = {first};
+            index_ = 0;
+            return;
+        }
         media_.setFileName(paths_.at(index_));
         return;
     }

@@ -12,12 +12,13 @@
 
 #include "platform/dialogs.h"
 #include "platform/named.h"
+#include "platform/program_title.h"
 
 namespace quel {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quelbrook");
+const QString kTitle = programTitle();
 constexpr int kPictureSize = 48;
 
 struct WindowTexts {

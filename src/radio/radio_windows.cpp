@@ -10,12 +10,13 @@
 #include "platform/launcher.h"
 #include "platform/named.h"
 #include "platform/platform.h"
+#include "platform/program_title.h"
 
 namespace quel {
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quelbrook");
+const QString kTitle = programTitle();
 // The desktop's volume control, where the operator sees which input the radio comes in on.
 const QString kVolumeControl = QStringLiteral("pavucontrol");
 

@@ -82,6 +82,12 @@ int runProgram(int argc, char** argv) {
     if (command.kind != CommandLine::Kind::StartProgram)
         return runCommandLine(argc, argv, command);
 
+    // The window is still all day but for the clock's label. On X11, Qt hands each repaint over in
+    // shared memory and waits for the server's word that it was read: two more wakeups a second for
+    // one label. A repaint that small costs nothing sent over the socket. The operator's own choice
+    // of the variable stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(version::kTitle);
     QApplication::setApplicationVersion(version::text());

@@ -56,6 +56,8 @@ private slots:
     void dropsTheEndOfAFileThatWasLetGo();
     void volumeBalanceAndMuteShapeTheSamples_data();
     void volumeBalanceAndMuteShapeTheSamples();
+    void playsASequenceAsOneStream_data();
+    void playsASequenceAsOneStream();
 
 private:
     QString path(const QString& name) const { return dir_.filePath(name); }
@@ -452,6 +454,47 @@ void GstMediaTest::volumeBalanceAndMuteShapeTheSamples() {
     QVERIFY(sink.frames() >= qint64(kShort * quel::testing::kToneRate * 0.9));
     QVERIFY2(qAbs(sink.peak(0) - left) < tolerance, qPrintable(QString::number(sink.peak(0))));
     QVERIFY2(qAbs(sink.peak(1) - right) < tolerance, qPrintable(QString::number(sink.peak(1))));
+}
+
+void GstMediaTest::playsASequenceAsOneStream_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<double>("seconds");  // heard in all; 0 when nothing can play
+    const QString shortWav = QStringLiteral("short.wav");
+    const QString one = QStringLiteral("one.wav");
+    const QString missing = QStringLiteral("missing.wav");
+    QTest::addRow("each file once, in order") << QStringList{shortWav, one, shortWav} << 2 * kShort + kOne;
+    QTest::addRow("a missing file in the middle is left out")
+        << QStringList{shortWav, missing, one} << kShort + kOne;
+    QTest::addRow("a missing first file is left out") << QStringList{missing, one} << kOne;
+    QTest::addRow("a folder is left out")
+        << QStringList{one, QStringLiteral("上课 铃"), shortWav} << kOne + kShort;
+    QTest::addRow("none can play") << QStringList{missing, QStringLiteral("gone.wav")} << 0.0;
+}
+
+void GstMediaTest::playsASequenceAsOneStream() {
+    QFETCH(QStringList, names);
+    QFETCH(double, seconds);
+    MeasuringSink sink;
+    GstMedia media(sink.element());
+    QSignalSpy ended(&media, &Media::endOfStream);
+    QSignalSpy failed(&media, &Media::failed);
+    QStringList paths;
+    for (const QString& name : names) {
+        paths << path(name);
+    }
+
+    QVERIFY(media.setFileNames(paths));
+    QCOMPARE(media.fileName(), paths.first());
+    if (seconds == 0.0) {
+        QVERIFY(failed.wait(kWait));
+        QCOMPARE(failed.first().first().toString(), paths.first());
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, kWait);
+    QCOMPARE(failed.count(), 0);
+    // Decoded without a clock, so a missing or repeated file shows in the count, not in the time.
+    const double heard = double(sink.frames()) / quel::testing::kToneRate;
+    QVERIFY2(qAbs(heard - seconds) < 0.02, qPrintable(QString::number(heard)));
 }
 
 QTEST_GUILESS_MAIN(GstMediaTest)

@@ -22,7 +22,11 @@ struct EndWatchBin {
 struct EndWatchBinClass {
     GstBinClass parent_class;
 };
+// GLib's type macro casts its functions C-style in our own lines.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wold-style-cast"
 G_DEFINE_TYPE(EndWatchBin, end_watch_bin, GST_TYPE_BIN)
+#pragma GCC diagnostic pop
 
 void end_watch_bin_handle_message(GstBin* bin, GstMessage* message) {
     const bool end = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;

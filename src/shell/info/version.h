@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/program_title.h"
+
 namespace quel::version {
 
 // The numbers come from CMake's project(VERSION), which the package and the metainfo take too, so
@@ -13,13 +15,13 @@ namespace quel::version {
 
 // The title and version that the main window's caption and label, the tray tip, the single-instance
 // notice, the splash and the about window all show.
-inline constexpr char kTitle[] = "Quelbrook";
+inline constexpr auto& kTitle = kProgramTitle;
 inline constexpr int kMajor = QUELBROOK_VERSION_MAJOR;
 inline constexpr int kMinor = QUELBROOK_VERSION_MINOR;
 inline constexpr int kRevision = QUELBROOK_VERSION_PATCH;
 
 inline QString title() {
-    return QString::fromLatin1(kTitle);
+    return programTitle();
 }
 
 // "7.0.253"

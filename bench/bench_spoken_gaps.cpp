@@ -1,0 +1,209 @@
+// The pauses inside a spoken announcement: its word files played as one stream and one file after
+// another, against the same words joined into one file beforehand (the anchor), on a private
+// PulseAudio server's null sink whose monitor is recorded. Each word is an unbroken tone, so any quiet
+// stretch between the first and the last sound is a seam that was heard.
+//
+//   bench_spoken_gaps [runs [words]]      prints, per way: the announcement's length beyond the joined
+//                                         file's, and the longest and the summed quiet seam
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include "fakes/private_pulse.h"
+#include "media/audio_sink.h"
+#include "media/gst_backend.h"
+#include "media/gst_media.h"
+#include "media/tone_files.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using quel::testing::ToneFormat;
+
+constexpr int kRate = 44100;
+constexpr int kFragmentFrames = 64;
+constexpr float kThreshold = 0.05f;           // the tones peak at 0.5
+constexpr int kSeamFrames = kRate / 1000;     // quiet for a millisecond is a seam; a sine's zero is far shorter
+constexpr double kWordSeconds = 0.25;
+
+// Records the null sink's monitor while it lives.
+class Recorder {
+public:
+    explicit Recorder(const QByteArray& server) {
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
+        const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
+                                        std::uint32_t(-1), std::uint32_t(kFragmentFrames * sizeof(float))};
+        int error = 0;
+        stream_ = pa_simple_new(server.constData(), "bench", PA_STREAM_RECORD, "speakers.monitor", "seams",
+                                &format, nullptr, &attributes, &error);
+        if (stream_)
+            thread_ = std::thread([this] { run(); });
+    }
+    ~Recorder() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (stream_)
+            pa_simple_free(stream_);
+    }
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+    bool ok() const { return stream_ != nullptr; }
+    std::vector<float> take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(samples_, {});
+    }
+
+private:
+    void run() {
+        std::vector<float> fragment(kFragmentFrames);
+        while (!stop_) {
+            int error = 0;
+            if (pa_simple_read(stream_, fragment.data(), fragment.size() * sizeof(float), &error) < 0)
+                return;
+            std::lock_guard lock(mutex_);
+            samples_.insert(samples_.end(), fragment.begin(), fragment.end());
+        }
+    }
+
+    pa_simple* stream_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<float> samples_;
+};
+
+struct Heard {
+    double lengthMs = 0;   // from the first sound to the last
+    double longestSeamMs = 0;
+    double seamsMs = 0;
+};
+
+Heard analyse(const std::vector<float>& samples) {
+    Heard heard;
+    const auto loud = [](float s) { return std::fabs(s) >= kThreshold; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+    if (first == samples.end())
+        return heard;
+    const auto end = last.base();
+    heard.lengthMs = 1000.0 * double(end - first) / kRate;
+    long quiet = 0;
+    for (auto it = first; it != end; ++it) {
+        if (!loud(*it)) {
+            ++quiet;
+            continue;
+        }
+        if (quiet >= kSeamFrames) {
+            const double ms = 1000.0 * double(quiet) / kRate;
+            heard.seamsMs += ms;
+            heard.longestSeamMs = std::max(heard.longestSeamMs, ms);
+        }
+        quiet = 0;
+    }
+    return heard;
+}
+
+void spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    while (!done() && Clock::now() < until) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+// Plays one announcement and gives what the monitor heard of it.
+Heard listen(Recorder& recorder, quel::GstMedia& media, const std::function<void()>& start) {
+    bool ended = false;
+    const auto connection = QObject::connect(&media, &quel::Media::endOfStream, [&ended] { ended = true; });
+    spinUntil([] { return false; }, std::chrono::milliseconds(300));
+    recorder.take();
+    start();
+    spinUntil([&ended] { return ended; }, std::chrono::seconds(20));
+    QObject::disconnect(connection);
+    spinUntil([] { return false; }, std::chrono::milliseconds(400));  // the sink's queue drains
+    media.setFileName(QString());
+    return analyse(recorder.take());
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int words = argc > 2 ? std::max(2, std::atoi(argv[2])) : 6;
+    if (!quel::fakes::PrivatePulse::available()) {
+        std::printf("skipped: no pulseaudio\n");
+        return 0;
+    }
+    quel::fakes::PrivatePulse pulse;
+    QString why;
+    if (!pulse.start(&why)) {
+        std::printf("skipped: the private sound server did not start: %s\n", qPrintable(why));
+        return 0;
+    }
+    qputenv(quel::kAudioSinkVariable, "pulsesink");
+    if (!quel::initMedia())
+        return 1;
+    QTemporaryDir dir;
+    QStringList parts;
+    for (int i = 0; i < words; ++i) {
+        parts << dir.filePath(QStringLiteral("word%1.wav").arg(i));
+        if (!quel::testing::writeTone(parts.last(), ToneFormat::Wav, kWordSeconds).isEmpty())
+            return 1;
+    }
+    const QString joined = dir.filePath(QStringLiteral("joined.wav"));
+    if (!quel::testing::writeTone(joined, ToneFormat::Wav, kWordSeconds * words).isEmpty())
+        return 1;
+    Recorder recorder(pulse.server());
+    if (!recorder.ok()) {
+        std::printf("cannot read the monitor\n");
+        return 1;
+    }
+
+    quel::GstMedia media;
+    int next = 0;
+    QObject::connect(&media, &quel::Media::endOfStream, [&] {
+        if (next > 0 && next < parts.size())
+            media.setFileName(parts.at(next++));
+    });
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"the words joined beforehand (anchor)", [&] { next = 0; media.setFileName(joined); }},
+        {"one stream of the word files", [&] { next = 0; media.setFileNames(parts); }},
+        {"one word file after another", [&] { next = 1; media.setFileName(parts.first()); }},
+    };
+    double anchor = 0;
+    for (const auto& [name, start] : ways) {
+        std::vector<double> length, longest, seams;
+        for (int i = 0; i < runs; ++i) {
+            const Heard heard = listen(recorder, media, start);
+            length.push_back(heard.lengthMs);
+            longest.push_back(heard.longestSeamMs);
+            seams.push_back(heard.seamsMs);
+        }
+        if (anchor == 0)
+            anchor = median(length);
+        std::printf("%-38s %d words: length %+7.1f ms beyond the anchor, longest seam %5.1f ms, seams %6.1f ms "
+                    "(medians of %d)\n",
+                    name, words, median(length) - anchor, median(longest), median(seams), runs);
+    }
+    return 0;
+}
