@@ -25,7 +25,7 @@ public:
     const QStringList& entries() const { return table_.entries; }
     // In the order the entries were added, as the file holds them.
     const QString& tableText() const { return table_.tableText; }
-    TableFileState fileState() const { return table_.fileState; }
+    ReadStatus fileState() const { return table_.fileState; }
     // A file that exists but could not be read still holds its entries on disk.
     bool mayOverwriteFile() const { return table_.mayOverwriteFile(); }
     // Counts every load and every write, so a command that asked the operator a question can tell
