@@ -54,6 +54,9 @@ QVariant ListFilterModel::data(const QModelIndex& index, int role) const {
 }
 
 bool ListFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    // 全部 needs no fields: a long table then shows without splitting every entry.
+    if (filter_ == ListFilter::All)
+        return true;
     const QModelIndex cell = sourceModel()->index(sourceRow, 0, sourceParent);
     return passesFilter(filter_, splitEntry(cell.data(TableDocument::EntryTextRole).toString()));
 }

@@ -8,7 +8,8 @@
 namespace quel {
 
 // The rows of the schedule list over the table document: the entries that pass the list filter, the
-// entry that rings next in bold and the entries that can never ring in grey. The look belongs to the list, not to the table, so the document stays free of it.
+// entry that rings next in bold and the entries that can never ring in grey. The look belongs to the list,
+// not to the table, so the document stays free of it.
 class ListFilterModel : public QSortFilterProxyModel {
     Q_OBJECT
 public:
