@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fuzz::MemoryFiles files(path, bytes);
 
     ScheduleTable table;
-    FUZZ_CHECK(table.load(files, path) == TableFileState::Read);
+    FUZZ_CHECK(table.load(files, path) == ReadStatus::Read);
     FUZZ_CHECK(table.mayOverwriteFile());
     const QString& text = table.tableText;
     FUZZ_CHECK(text == tableTextFromBytes(bytes));

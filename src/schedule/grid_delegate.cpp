@@ -8,6 +8,16 @@ void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     QStyledItemDelegate::initStyleOption(option, index);
     if (index.column() == middleElided_)
         option->textElideMode = Qt::ElideMiddle;
+    if (index.column() == numbered_) {
+        option->text = QString::number(index.row() + 1);
+        option->features |= QStyleOptionViewItem::HasDisplay;
+    }
+}
+
+QString GridDelegate::shownText(const QModelIndex& index) const {
+    QStyleOptionViewItem option;
+    initStyleOption(&option, index);
+    return option.text;
 }
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

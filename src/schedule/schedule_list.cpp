@@ -5,19 +5,16 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
-#include "schedule/entry_grammar.h"
 #include "schedule/grid_delegate.h"
+#include "schedule/list_filter_model.h"
 
 namespace quel {
 
 namespace {
 
-// The row keeps its own entry text, so a selection names the entry exactly even when a hand-edited
-// entry lacks a separator and the cells alone could not rebuild it.
-constexpr int kEntryRole = Qt::UserRole;
 constexpr int kOptionsPerRow = 7;
 constexpr int kNumberWidth = 48;
 constexpr int kCommentWidth = 140;
@@ -34,12 +31,11 @@ qsizetype optionIndex(ListFilter filter) {
 
 }  // namespace
 
-ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
-    : QWidget(parent), entries_(sortedEntries) {
-    list_ = new QTreeWidget(this);
+ScheduleList::ScheduleList(TableDocument& table, QWidget* parent) : QWidget(parent) {
+    list_ = new QTreeView(this);
+    rows_ = new ListFilterModel(this);
+    rows_->setSourceModel(&table);
     list_->setObjectName(QStringLiteral("ListView1"));
-    list_->setHeaderLabels({QStringLiteral("序号"), QStringLiteral("注释"), QStringLiteral("属性"),
-                            QStringLiteral("时间"), QStringLiteral("响应方式")});
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setItemsExpandable(false);
@@ -47,17 +43,23 @@ ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setModel(rows_);
+    // The widths are set once the view has its columns; the model keeps its five through every load.
     list_->setColumnWidth(NumberColumn, kNumberWidth);
     list_->setColumnWidth(CommentColumn, kCommentWidth);
     list_->setColumnWidth(AttributeColumn, kAttributeWidth);
     list_->setColumnWidth(TimeColumn, kTimeWidth);
     list_->header()->setStretchLastSection(true);
+    rows_->setNeverRingsBrush(list_->palette().brush(QPalette::Disabled, QPalette::Text));
     grid_ = new GridDelegate(list_);
     grid_->setMiddleElidedColumn(ResponseColumn);
+    grid_->setNumberedColumn(NumberColumn);
     list_->setItemDelegate(grid_);
     // Following the selection rather than only mouse clicks keeps the selected text on the highlighted
     // row when the operator moves it with the keyboard.
-    connect(list_, &QTreeWidget::itemSelectionChanged, this, &ScheduleList::takeSelection);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ScheduleList::takeSelection);
+    connect(&table, &TableDocument::changed, this, &ScheduleList::startOver);
 
     auto* filters = new QGroupBox(this);
     filters->setObjectName(QStringLiteral("listFilterFrame"));
@@ -66,7 +68,7 @@ ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
         const ListFilterOption& option = kListFilterOptions[i];
         auto* button = new QRadioButton(option.caption, filters);
         button->setObjectName(QLatin1String(option.objectName));
-        button->setChecked(option.filter == filter_);
+        button->setChecked(option.filter == rows_->filter());
         const ListFilter filter = option.filter;
         connect(button, &QRadioButton::clicked, this, [this, filter] { setFilter(filter); });
         filterLayout->addWidget(button, int(i / kOptionsPerRow), int(i % kOptionsPerRow));
@@ -86,48 +88,29 @@ ScheduleList::ScheduleList(const QStringList& sortedEntries, QWidget* parent)
     layout->addLayout(controls);
 }
 
-void ScheduleList::refill() {
-    refilling_ = true;
-    list_->clear();
-    QList<QTreeWidgetItem*> rows;
-    int number = 1;
-    for (const QString& entry : entries_) {
-        const EntryFields f = splitEntry(entry);
-        if (!passesFilter(filter_, f))
-            continue;
-        const QString comment = f.comment == grammar::kNoComment ? QString() : f.comment;
-        auto* row = new QTreeWidgetItem(
-            QStringList{QString::number(number++), comment, f.attribute, f.time, f.response});
-        row->setData(NumberColumn, kEntryRole, entry);
-        showNeverRings(row, whyNeverRings(entry));
-        showMark(row);
-        rows.append(row);
-    }
-    list_->addTopLevelItems(rows);
-    refilling_ = false;
-    setSelectedEntryText(QString());
+ListFilter ScheduleList::filter() const {
+    return rows_->filter();
 }
 
 void ScheduleList::setFilter(ListFilter filter) {
-    filter_ = filter;
     QRadioButton* option = filterOptions_[optionIndex(filter)];
     if (!option->isChecked())
         option->setChecked(true);
-    refill();
+    startingOver_ = true;
+    rows_->setFilter(filter);
+    startingOver_ = false;
+    startOver();
 }
 
 bool ScheduleList::selectEntry(const QString& entryText) {
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = list_->topLevelItem(i);
-        if (row->data(NumberColumn, kEntryRole).toString() != entryText)
-            continue;
-        list_->setCurrentItem(row);
-        list_->scrollToItem(row);
-        list_->setFocus();
-        takeSelection();
-        return true;
-    }
-    return false;
+    const QModelIndex row = rows_->firstRowOf(entryText);
+    if (!row.isValid())
+        return false;
+    list_->setCurrentIndex(row);
+    list_->scrollTo(row);
+    list_->setFocus();
+    takeSelection();
+    return true;
 }
 
 bool ScheduleList::gridLines() const {
@@ -135,38 +118,28 @@ bool ScheduleList::gridLines() const {
 }
 
 void ScheduleList::markEntry(const QString& entryText) {
-    if (entryText == marked_)
-        return;
-    marked_ = entryText;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i)
-        showMark(list_->topLevelItem(i));
+    rows_->markEntry(entryText);
 }
 
-void ScheduleList::showMark(QTreeWidgetItem* row) const {
-    const bool marked = !marked_.isEmpty() && row->data(NumberColumn, kEntryRole).toString() == marked_;
-    QFont font = list_->font();
-    font.setBold(marked);
-    for (int c = NumberColumn; c <= ResponseColumn; ++c)
-        row->setFont(c, font);
+const QString& ScheduleList::markedEntry() const {
+    return rows_->markedEntry();
 }
 
-void ScheduleList::showNeverRings(QTreeWidgetItem* row, const QString& why) const {
-    // A file edited by hand may hold an entry the tick never fires; greyed with the reason, it is seen
-    // before the bell fails to ring. Otherwise the tip gives the whole response, which the column may cut.
-    const QBrush grey = list_->palette().brush(QPalette::Disabled, QPalette::Text);
-    for (int c = NumberColumn; c <= ResponseColumn; ++c) {
-        if (!why.isEmpty())
-            row->setForeground(c, grey);
-        row->setToolTip(c, why.isEmpty() && c == ResponseColumn ? row->text(c) : why);
-    }
+// The rows were replaced or filtered anew: like a list filled afresh, it has no selection and no current
+// row, so the arrow keys start again from the top.
+void ScheduleList::startOver() {
+    startingOver_ = true;
+    list_->selectionModel()->clear();
+    startingOver_ = false;
+    setSelectedEntryText(QString());
 }
 
 void ScheduleList::takeSelection() {
-    if (refilling_)
+    if (startingOver_)
         return;
-    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
+    const QModelIndexList selected = list_->selectionModel()->selectedRows();
     setSelectedEntryText(selected.isEmpty() ? QString()
-                                            : selected.first()->data(NumberColumn, kEntryRole).toString());
+                                            : selected.first().data(TableDocument::EntryTextRole).toString());
 }
 
 void ScheduleList::setSelectedEntryText(const QString& text) {

@@ -1,36 +1,34 @@
 #pragma once
 
-#include <QStringList>
+#include <QString>
 #include <QWidget>
 #include <array>
 
 #include "schedule/list_filter.h"
+#include "schedule/table_document.h"
 
 class QCheckBox;
 class QRadioButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace quel {
 
 class GridDelegate;
+class ListFilterModel;
 
-// The schedule list of the main window: the entries of the current table that pass the chosen list
-// filter, the filter options and the grid switch.
+// The schedule list of the main window: a view of the table document's entries that pass the chosen
+// list filter, the filter options and the grid switch.
 class ScheduleList : public QWidget {
     Q_OBJECT
 public:
-    enum Column { NumberColumn, CommentColumn, AttributeColumn, TimeColumn, ResponseColumn };
+    using enum TableDocument::Column;
 
-    // Shows `sortedEntries`, which its owner keeps and changes; the list holds no copy of its own.
-    explicit ScheduleList(const QStringList& sortedEntries, QWidget* parent = nullptr);
+    // Shows the rows of `table`; every change of the table leaves nothing selected.
+    explicit ScheduleList(TableDocument& table, QWidget* parent = nullptr);
 
-    // Rebuilds the rows from the entries under the current filter; nothing is selected afterwards.
-    // The owner calls it whenever the entries changed.
-    void refill();
-
-    ListFilter filter() const { return filter_; }
-    // Checks the filter's option and refills, as a click on the option does.
+    ListFilter filter() const;
+    // Checks the filter's option and shows its rows, as a click on the option does; nothing is
+    // selected afterwards.
     void setFilter(ListFilter filter);
 
     // The entry text of the selected row, or empty.
@@ -41,33 +39,30 @@ public:
 
     bool gridLines() const;
 
-    // Marks the rows of this entry as what rings next; the empty text marks none. The mark outlives a
-    // refill, and the same entry again costs nothing.
+    // Marks the rows of this entry as what rings next; the empty text marks none. The mark outlives
+    // every change of the table and of the filter, and the same entry again costs nothing.
     void markEntry(const QString& entryText);
-    const QString& markedEntry() const { return marked_; }
+    const QString& markedEntry() const;
 
-    QTreeWidget* listView() const { return list_; }
+    QTreeView* listView() const { return list_; }
 
 signals:
     // The selected entry text changed.
     void selectionChanged();
 
 private:
+    void startOver();
     void takeSelection();
     void setSelectedEntryText(const QString& text);
     void switchGrid();
-    void showMark(QTreeWidgetItem* row) const;
-    void showNeverRings(QTreeWidgetItem* row, const QString& why) const;
 
-    QTreeWidget* list_;
+    QTreeView* list_;
+    ListFilterModel* rows_;
     GridDelegate* grid_;
     QCheckBox* gridSwitch_;
     std::array<QRadioButton*, kListFilterCount> filterOptions_{};
-    const QStringList& entries_;
-    ListFilter filter_ = ListFilter::All;
     QString selectedEntryText_;
-    QString marked_;
-    bool refilling_ = false;
+    bool startingOver_ = false;
 };
 
 }  // namespace quel

@@ -9,20 +9,19 @@ namespace quel {
 void ScheduleTable::reset() {
     tableText.clear();
     entries.clear();
-    fileState = TableFileState::Missing;
+    fileState = ReadStatus::Missing;
 }
 
-TableFileState ScheduleTable::load(const Files& files, const QString& path) {
+ReadStatus ScheduleTable::load(const Files& files, const QString& path) {
     reset();
-    const std::optional<QString> text = readTableText(files, path);
-    if (!text) {
-        fileState = files.exists(path) ? TableFileState::Unreadable : TableFileState::Missing;
+    // The read's own finding, taken at the moment of the read, rather than a second look at the path.
+    const ReadResult read = files.readFile(path, Files::kDocumentCap);
+    fileState = read.status;
+    if (read.status != ReadStatus::Read)
         return fileState;
-    }
-    tableText = *text;
+    tableText = tableTextFromBytes(read.bytes);
     entries = splitTableText(tableText);
     sortEntries(entries);
-    fileState = TableFileState::Read;
     return fileState;
 }
 

@@ -7,24 +7,22 @@
 
 namespace quel {
 
-// How the last load found the table file. A file that exists but could not be read must not be
-// overwritten: its entries are still on disk even though the table in memory is empty.
-enum class TableFileState { Read, Missing, Unreadable };
-
 // The current day time table in memory.
 struct ScheduleTable {
     // As last read from or written to the current file, entries in the order they were added.
     QString tableText;
     // Sorted; index 0 is the first entry.
     QStringList entries;
-    TableFileState fileState = TableFileState::Missing;
+    // How the last load found the file. One that stands there but could not be read must not be
+    // overwritten: its entries are still on disk even though the table in memory is empty.
+    ReadStatus fileState = ReadStatus::Missing;
 
     void reset();
     // Replaces the table with the file's; a missing or unreadable file gives the empty table.
-    TableFileState load(const Files& files, const QString& path);
+    ReadStatus load(const Files& files, const QString& path);
 
     qsizetype count() const { return entries.size(); }
-    bool mayOverwriteFile() const { return fileState != TableFileState::Unreadable; }
+    bool mayOverwriteFile() const { return fileState != ReadStatus::Unreadable; }
 };
 
 }  // namespace quel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +11,20 @@ namespace quel {
 
 // The current day time table: its file, its entries and the default table's path. Every change goes
 // to the file first and reaches memory only after the write succeeded, so what the tick fires is what
-// the file holds. Views listen to `changed()`; nobody keeps a second copy of the entries.
-class TableDocument : public QObject {
+// the file holds. Views read the entries through the model, one row per entry in the sorted order, and
+// listen to `changed()` for the path and the load; nobody keeps a second copy of the entries.
+class TableDocument : public QAbstractTableModel {
     Q_OBJECT
 public:
+    enum Column { NumberColumn, CommentColumn, AttributeColumn, TimeColumn, ResponseColumn, ColumnCount };
+    enum Role {
+        // The whole entry text: an entry is selected and deleted by it, and the cells of a hand-edited
+        // entry without a separator could not rebuild it.
+        EntryTextRole = Qt::UserRole,
+        // Why the tick can never fire the entry; empty for one that may ring.
+        NeverRingsRole,
+    };
+
     explicit TableDocument(Files& files, QObject* parent = nullptr);
 
     const QString& currentPath() const { return currentPath_; }
@@ -25,7 +35,7 @@ public:
     const QStringList& entries() const { return table_.entries; }
     // In the order the entries were added, as the file holds them.
     const QString& tableText() const { return table_.tableText; }
-    TableFileState fileState() const { return table_.fileState; }
+    ReadStatus fileState() const { return table_.fileState; }
     // A file that exists but could not be read still holds its entries on disk.
     bool mayOverwriteFile() const { return table_.mayOverwriteFile(); }
     // Counts every load and every write, so a command that asked the operator a question can tell
@@ -52,10 +62,18 @@ public:
     // Stores the current path in `settingsFile` as the table to load at the next start.
     bool makeDefault(const QString& settingsFile);
 
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
 signals:
     void changed();
 
 private:
+    void reload();
+    void replaceRows(ScheduleTable&& next);
+
     Files& files_;
     QString currentPath_;
     QString defaultPath_;

@@ -150,7 +150,7 @@ void MainWindow::buildFace() {
     next_ = named(new ElidedLabel, "LabelNext");
     layout->addWidget(next_, 1, 0, 1, 2);
 
-    list_ = new ScheduleList(table_.entries());
+    list_ = new ScheduleList(table_);
     layout->addWidget(list_, 2, 0);
 
     auto* tableRow = new QHBoxLayout;
@@ -188,10 +188,7 @@ void MainWindow::buildFace() {
 }
 
 void MainWindow::wireCommands() {
-    connect(&table_, &TableDocument::changed, this, [this] {
-        showCurrentTable();
-        list_->refill();
-    });
+    connect(&table_, &TableDocument::changed, this, &MainWindow::showCurrentTable);
     tableCommands_ = new TableCommands(table_, platform_.dialogs, platform_.files, platform_.programFolder,
                                        version::title(), this);
     wireTableCommands(*tableCommands_, *editor_, *list_, tableButtons_);

@@ -301,7 +301,7 @@ void Unattended::tableChanged() {
     const TableDocument& table = parts_.table;
     if (table.generation() != tableGeneration_) {
         tableGeneration_ = table.generation();
-        if (table.fileState() == TableFileState::Unreadable)
+        if (table.fileState() == ReadStatus::Unreadable)
             history_->record(HistoryKind::Table, table.currentPath(), Outcome::Failed, kCannotRead);
     }
     showNext();

@@ -1,13 +1,21 @@
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
+#include "fakes/fake_platform.h"
 #include "schedule/entry_grammar.h"
+#include "schedule/grid_delegate.h"
 #include "schedule/list_filter.h"
 #include "schedule/schedule_list.h"
+#include "schedule/table.h"
+#include "schedule/table_document.h"
+#include "schedule/table_file.h"
 
 using namespace quel;
 
@@ -19,20 +27,41 @@ const QString kTone = QStringLiteral("10:00:00*下课>每天</opt/q/timeup.mp3")
 const QString kOff = QStringLiteral("12:00:00*没有注释>每天<播音关");
 const QString kDate = QStringLiteral("7:00:00*开学>2004年9月1日<关机");
 
-QStringList columnTexts(const QTreeWidgetItem* row) {
+// The rows belong to the panel, which holds the view.
+QTreeView* listOf(const QModelIndex& row) {
+    return row.model()->parent()->findChild<QTreeView*>(QStringLiteral("ListView1"));
+}
+
+// What the cell shows, or the data of another role.
+QString text(const QModelIndex& row, int column, int role = Qt::DisplayRole) {
+    const QModelIndex cell = row.siblingAtColumn(column);
+    if (role != Qt::DisplayRole)
+        return cell.data(role).toString();
+    const auto* delegate = dynamic_cast<const GridDelegate*>(listOf(row)->itemDelegateForIndex(cell));
+    return delegate->shownText(cell);
+}
+
+QStringList columnTexts(const QModelIndex& row) {
     QStringList texts;
-    for (int c = 0; c < row->columnCount(); ++c)
-        texts << row->text(c);
+    for (int c = 0; c < row.model()->columnCount(); ++c)
+        texts << text(row, c);
+    return texts;
+}
+
+QStringList headerTexts(const QAbstractItemModel* model) {
+    QStringList texts;
+    for (int c = 0; c < model->columnCount(); ++c)
+        texts << model->headerData(c, Qt::Horizontal).toString();
     return texts;
 }
 
 // The entry text as the list's cells give it back: 注释 left empty stands for the placeholder.
-QString rebuiltFromCells(const QTreeWidgetItem* row) {
-    const QString comment = row->text(ScheduleList::CommentColumn);
-    return row->text(ScheduleList::TimeColumn) + QLatin1Char('*') +
+QString rebuiltFromCells(const QModelIndex& row) {
+    const QString comment = text(row, ScheduleList::CommentColumn);
+    return text(row, ScheduleList::TimeColumn) + QLatin1Char('*') +
            (comment.isEmpty() ? grammar::kNoComment : comment) + QLatin1Char('>') +
-           row->text(ScheduleList::AttributeColumn) + QLatin1Char('<') +
-           row->text(ScheduleList::ResponseColumn);
+           text(row, ScheduleList::AttributeColumn) + QLatin1Char('<') +
+           text(row, ScheduleList::ResponseColumn);
 }
 
 }  // namespace
@@ -50,6 +79,11 @@ private slots:
     void clickSelectsTheRowsEntryText();
     void keyboardMovesTheSelection();
     void refillAndFilterChangeClearTheSelection();
+    void everyChangeOfTheTableClearsTheSelection_data();
+    void everyChangeOfTheTableClearsTheSelection();
+    void editsRenumberAndKeepTheMark_data();
+    void editsRenumberAndKeepTheMark();
+    void aLoadKeepsTheColumnWidths();
     void selectsAnEntryByItsText();
     void gridSwitchInvertsTheGridLines();
     void entriesThatCanNeverFireAreGreyedWithTheReason_data();
@@ -57,20 +91,35 @@ private slots:
 
 private:
     void click(int row);
-    QTreeWidget* list() const { return panel_->findChild<QTreeWidget*>(QStringLiteral("ListView1")); }
+    QTreeView* list() const { return panel_->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    int rowCount() const { return list()->model()->rowCount(); }
+    QModelIndex row(int r) const { return list()->model()->index(r, 0); }
+    QModelIndexList selectedRows() const { return list()->selectionModel()->selectedRows(); }
     QRadioButton* option(const char* name) const {
         return panel_->findChild<QRadioButton*>(QLatin1String(name));
     }
-    QStringList entries_;
-    std::unique_ptr<ScheduleList> panel_;
+    // The table file holds `entries` in this order, which is also their sorted order.
     void showEntries(const QStringList& entries) {
-        entries_ = entries;
-        panel_->refill();
+        QVERIFY(files_.write(path_, *tableFileBytes(tableTextOf(entries))));
+        table_->load(path_);
     }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString path_;
+    fakes::FakeFiles files_;
+    std::unique_ptr<TableDocument> table_;
+    std::unique_ptr<QAbstractItemModelTester> tableTester_;
+    std::unique_ptr<QAbstractItemModelTester> rowsTester_;
+    std::unique_ptr<ScheduleList> panel_;
 };
 
 void ScheduleListTest::init() {
-    panel_ = std::make_unique<ScheduleList>(entries_);
+    dir_ = std::make_unique<QTemporaryDir>();
+    path_ = dir_->filePath(QStringLiteral("a.DTT"));
+    table_ = std::make_unique<TableDocument>(files_);
+    panel_ = std::make_unique<ScheduleList>(*table_);
+    tableTester_ = std::make_unique<QAbstractItemModelTester>(table_.get());
+    rowsTester_ = std::make_unique<QAbstractItemModelTester>(list()->model());
     panel_->resize(700, 400);
     panel_->show();
     QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
@@ -78,19 +127,20 @@ void ScheduleListTest::init() {
 }
 
 void ScheduleListTest::cleanup() {
+    rowsTester_.reset();
+    tableTester_.reset();
     panel_.reset();
+    table_.reset();
 }
 
-void ScheduleListTest::click(int row) {
-    QTreeWidgetItem* item = list()->topLevelItem(row);
-    QVERIFY(item);
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
+void ScheduleListTest::click(int r) {
+    QVERIFY(row(r).isValid());
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(row(r)).center());
 }
 
 void ScheduleListTest::startsWithTheDesignedControls() {
     QVERIFY(list());
-    const QTreeWidgetItem* header = list()->headerItem();
-    QCOMPARE(columnTexts(header), (QStringList{"序号", "注释", "属性", "时间", "响应方式"}));
+    QCOMPARE(headerTexts(list()->model()), (QStringList{"序号", "注释", "属性", "时间", "响应方式"}));
     QVERIFY(!list()->rootIsDecorated());
     for (const ListFilterOption& o : kListFilterOptions) {
         QRadioButton* button = option(o.objectName);
@@ -107,11 +157,10 @@ void ScheduleListTest::startsWithTheDesignedControls() {
 }
 
 void ScheduleListTest::showsEachEntryAsOneNumberedRow() {
-    QCOMPARE(list()->topLevelItemCount(), 5);
-    QCOMPARE(columnTexts(list()->topLevelItem(0)),
-             (QStringList{"1", "开学", "2004年9月1日", "7:00:00", "关机"}));
+    QCOMPARE(rowCount(), 5);
+    QCOMPARE(columnTexts(row(0)), (QStringList{"1", "开学", "2004年9月1日", "7:00:00", "关机"}));
     // The placeholder comment shows as an empty cell.
-    QCOMPARE(columnTexts(list()->topLevelItem(2)), (QStringList{"3", "", "每天", "8:00:00", "校时"}));
+    QCOMPARE(columnTexts(row(2)), (QStringList{"3", "", "每天", "8:00:00", "校时"}));
 }
 
 void ScheduleListTest::filterRefillsAndRenumbers_data() {
@@ -137,10 +186,10 @@ void ScheduleListTest::filterRefillsAndRenumbers() {
     option("Option25")->click();  // start from another filter, so the click really changes it
     option(qPrintable(optionName))->click();
     QCOMPARE(panel_->filter(), filter);
-    QCOMPARE(list()->topLevelItemCount(), times.size());
+    QCOMPARE(rowCount(), times.size());
     for (int i = 0; i < times.size(); ++i) {
-        QCOMPARE(list()->topLevelItem(i)->text(ScheduleList::NumberColumn), QString::number(i + 1));
-        QCOMPARE(list()->topLevelItem(i)->text(ScheduleList::TimeColumn), times[i]);
+        QCOMPARE(text(row(i), ScheduleList::NumberColumn), QString::number(i + 1));
+        QCOMPARE(text(row(i), ScheduleList::TimeColumn), times[i]);
     }
 }
 
@@ -165,9 +214,8 @@ void ScheduleListTest::clickSelectsTheRowsEntryText() {
     QCOMPARE(panel_->selectedEntryText(), entries[row]);
     QCOMPARE(changed.count(), 1);
     // Where the cells hold the whole entry, they rebuild the same text the selection gives.
-    const QTreeWidgetItem* item = list()->topLevelItem(row);
     if (splitEntry(entries[row]).comment != QString() && entries[row].contains(QLatin1Char('*')))
-        QCOMPARE(rebuiltFromCells(item), entries[row]);
+        QCOMPARE(rebuiltFromCells(this->row(row)), entries[row]);
 }
 
 void ScheduleListTest::keyboardMovesTheSelection() {
@@ -179,14 +227,14 @@ void ScheduleListTest::keyboardMovesTheSelection() {
 void ScheduleListTest::refillAndFilterChangeClearTheSelection() {
     click(1);
     QCOMPARE(panel_->selectedEntryText(), kWeekly);
-    panel_->refill();
+    table_->load(path_);
     QCOMPARE(panel_->selectedEntryText(), QString());
-    QVERIFY(list()->selectedItems().isEmpty());
+    QVERIFY(selectedRows().isEmpty());
 
     click(1);
     option("Option16")->click();
     QCOMPARE(panel_->selectedEntryText(), QString());
-    QVERIFY(list()->selectedItems().isEmpty());
+    QVERIFY(selectedRows().isEmpty());
 
     // A table without rows gives no selection even after a click on the empty list.
     showEntries({});
@@ -194,17 +242,101 @@ void ScheduleListTest::refillAndFilterChangeClearTheSelection() {
     QCOMPARE(panel_->selectedEntryText(), QString());
 }
 
+// The current row goes too, so the arrow keys start again from the top as in a list filled afresh.
+void ScheduleListTest::everyChangeOfTheTableClearsTheSelection_data() {
+    QTest::addColumn<QString>("change");
+    QTest::addRow("a load") << "load";
+    QTest::addRow("an entry added after the selected one") << "add";
+    QTest::addRow("another entry removed") << "remove";
+    QTest::addRow("the table made the default") << "default";
+}
+
+void ScheduleListTest::everyChangeOfTheTableClearsTheSelection() {
+    QFETCH(QString, change);
+    click(1);
+    QSignalSpy changed(panel_.get(), &ScheduleList::selectionChanged);
+    if (change == QStringLiteral("load"))
+        table_->load(path_);
+    else if (change == QStringLiteral("add"))
+        QVERIFY(table_->add(QStringLiteral("23:00:00*晚>每天<校时")));
+    else if (change == QStringLiteral("remove"))
+        QVERIFY(table_->remove(kOff));
+    else
+        QVERIFY(table_->makeDefault(dir_->filePath(QStringLiteral("DefaultDTT.txt"))));
+    QCOMPARE(panel_->selectedEntryText(), QString());
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(selectedRows().isEmpty());
+    QVERIFY(!list()->currentIndex().isValid());
+}
+
+// An edit announces only the rows that came or went; the numbers of the rows below it and the mark of
+// the next entry must still follow.
+void ScheduleListTest::editsRenumberAndKeepTheMark_data() {
+    QTest::addColumn<ListFilter>("filter");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QStringList>("times");
+    const QString early = QStringLiteral("9:00:00*课间>每天<校时");
+    QTest::addRow("全部, one added above the mark")
+        << ListFilter::All << "+" + early
+        << QStringList{"7:00:00", "9:30:00", "8:00:00", "9:00:00", "10:00:00", "12:00:00"};
+    QTest::addRow("每天, one added above the mark")
+        << ListFilter::EveryDay << "+" + early << QStringList{"8:00:00", "9:00:00", "10:00:00", "12:00:00"};
+    QTest::addRow("全部, one removed above the mark")
+        << ListFilter::All << "-" + kDaily << QStringList{"7:00:00", "9:30:00", "10:00:00", "12:00:00"};
+    QTest::addRow("播音, one added the filter hides")
+        << ListFilter::Broadcast << "+" + early << QStringList{"9:30:00", "12:00:00"};
+}
+
+void ScheduleListTest::editsRenumberAndKeepTheMark() {
+    QFETCH(ListFilter, filter);
+    QFETCH(QString, edit);
+    QFETCH(QStringList, times);
+    panel_->setFilter(filter);
+    panel_->markEntry(kTone);
+    const QString entry = edit.mid(1);
+    QVERIFY(edit.startsWith(QLatin1Char('+')) ? table_->add(entry) : table_->remove(entry));
+    QCOMPARE(rowCount(), times.size());
+    for (int i = 0; i < times.size(); ++i) {
+        QCOMPARE(text(row(i), ScheduleList::NumberColumn), QString::number(i + 1));
+        QCOMPARE(text(row(i), ScheduleList::TimeColumn), times[i]);
+        const bool marked = text(row(i), ScheduleList::NumberColumn, TableDocument::EntryTextRole) == kTone;
+        for (int c = ScheduleList::NumberColumn; c <= ScheduleList::ResponseColumn; ++c)
+            QCOMPARE(row(i).siblingAtColumn(c).data(Qt::FontRole).value<QFont>().bold(), marked);
+    }
+    // Bold on the screen too: the mark reaches the view's own font.
+    const QModelIndex tone = panel_->selectEntry(kTone) ? list()->currentIndex() : QModelIndex();
+    if (tone.isValid()) {
+        const QFont shown = tone.data(Qt::FontRole).value<QFont>().resolve(list()->font());
+        QVERIFY(shown.bold());
+        QCOMPARE(shown.family(), list()->font().family());
+        QCOMPARE(shown.pointSizeF(), list()->font().pointSizeF());
+    }
+}
+
+void ScheduleListTest::aLoadKeepsTheColumnWidths() {
+    const QHeaderView* header = list()->header();
+    const QList<int> before{header->sectionSize(0), header->sectionSize(1), header->sectionSize(2),
+                            header->sectionSize(3)};
+    QCOMPARE(before, (QList<int>{48, 140, 110, 80}));
+    showEntries({kTone});
+    showEntries({});
+    QCOMPARE((QList<int>{header->sectionSize(0), header->sectionSize(1), header->sectionSize(2),
+                         header->sectionSize(3)}),
+             before);
+    QVERIFY(header->stretchLastSection());
+}
+
 void ScheduleListTest::selectsAnEntryByItsText() {
     QVERIFY(panel_->selectEntry(kTone));
     QCOMPARE(panel_->selectedEntryText(), kTone);
-    QCOMPARE(list()->selectedItems().value(0), list()->topLevelItem(3));
+    QCOMPARE(selectedRows().value(0), row(3));
 
     panel_->setFilter(ListFilter::Shutdown);
     QVERIFY(option("Option18")->isChecked());
     QVERIFY(!option("Option8")->isChecked());
     QVERIFY(!panel_->selectEntry(kTone));
     QCOMPARE(panel_->selectedEntryText(), QString());
-    QVERIFY(list()->selectedItems().isEmpty());
+    QVERIFY(selectedRows().isEmpty());
 }
 
 void ScheduleListTest::gridSwitchInvertsTheGridLines() {
@@ -237,19 +369,20 @@ void ScheduleListTest::entriesThatCanNeverFireAreGreyedWithTheReason() {
     QFETCH(QString, entry);
     QFETCH(bool, greyed);
     showEntries({entry});
-    const QTreeWidgetItem* row = list()->topLevelItem(0);
-    QVERIFY(row);
+    const QModelIndex first = row(0);
+    QVERIFY(first.isValid());
     const QString why = whyNeverRings(entry);
     QCOMPARE(!why.isEmpty(), greyed);
-    const QColor normal = row->foreground(ScheduleList::NumberColumn).color();
+    const QColor normal = first.data(Qt::ForegroundRole).value<QBrush>().color();
     for (int c = ScheduleList::NumberColumn; c <= ScheduleList::ResponseColumn; ++c) {
-        QCOMPARE(row->toolTip(c), greyed || c != ScheduleList::ResponseColumn ? why : row->text(c));
-        QCOMPARE(row->foreground(c).color(), normal);
+        QCOMPARE(text(first, c, Qt::ToolTipRole),
+                 greyed || c != ScheduleList::ResponseColumn ? why : text(first, c));
+        QCOMPARE(first.siblingAtColumn(c).data(Qt::ForegroundRole).value<QBrush>().color(), normal);
     }
     QCOMPARE(normal == list()->palette().color(QPalette::Disabled, QPalette::Text), greyed);
     // Deletion finds the entry by its text, so no cell may hold a shortened one.
-    QCOMPARE(row->data(ScheduleList::NumberColumn, Qt::UserRole).toString(), entry);
-    QCOMPARE(row->text(ScheduleList::ResponseColumn), splitEntry(entry).response);
+    QCOMPARE(text(first, ScheduleList::NumberColumn, TableDocument::EntryTextRole), entry);
+    QCOMPARE(text(first, ScheduleList::ResponseColumn), splitEntry(entry).response);
 }
 
 QTEST_MAIN(ScheduleListTest)

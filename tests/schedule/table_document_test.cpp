@@ -1,3 +1,4 @@
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,59 @@ private slots:
         QCOMPARE(doc.generation(), generation);
         QCOMPARE(changed.count(), 0);
         QCOMPARE(*files_.read(path_), before);
+    }
+
+    // Views follow the rows an edit touched and start over only on a load.
+    void editsAnnounceOnlyTheRowsThatChanged_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QStringList>("announced");
+        const QString two = QStringLiteral("|9:00:00*b>每天<校时|8:00:00*a>每天<校时");
+        QTest::addRow("an entry added between two")
+            << two << "+8:30:00*c>每天<校时" << QStringList{"inserted 1-1"};
+        QTest::addRow("an entry added at the end")
+            << two << "+10:00:00*d>每天<校时" << QStringList{"inserted 2-2"};
+        QTest::addRow("the first entry removed")
+            << two << "-8:00:00*a>每天<校时" << QStringList{"removed 0-0"};
+        QTest::addRow("every copy of an entry removed")
+            << two + "|9:00:00*b>每天<校时|7:00:00*c>每天<校时"
+            << "-9:00:00*b>每天<校时" << QStringList{"removed 2-3"};
+        QTest::addRow("an entry that is not there removed") << two << "-9:00:00*x>每天<校时" << QStringList{};
+        QTest::addRow("the table cleared") << two << "clear" << QStringList{"removed 0-1"};
+        QTest::addRow("the table loaded again") << two << "load" << QStringList{"reset"};
+    }
+    void editsAnnounceOnlyTheRowsThatChanged() {
+        QFETCH(QString, table);
+        QFETCH(QString, edit);
+        QFETCH(QStringList, announced);
+        files_.writeText(path_, table);
+        TableDocument doc(files_);
+        doc.load(path_);
+        QAbstractItemModelTester tester(&doc, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QStringList seen;
+        connect(&doc, &QAbstractItemModel::rowsInserted, this,
+                [&seen](const QModelIndex&, int first, int last) {
+                    seen << QStringLiteral("inserted %1-%2").arg(first).arg(last);
+                });
+        connect(&doc, &QAbstractItemModel::rowsRemoved, this,
+                [&seen](const QModelIndex&, int first, int last) {
+                    seen << QStringLiteral("removed %1-%2").arg(first).arg(last);
+                });
+        connect(&doc, &QAbstractItemModel::modelReset, this, [&seen] { seen << QStringLiteral("reset"); });
+        connect(&doc, &QAbstractItemModel::dataChanged, this, [&seen] { seen << QStringLiteral("changed"); });
+        if (edit.startsWith(QLatin1Char('+')))
+            QVERIFY(doc.add(edit.mid(1)));
+        else if (edit.startsWith(QLatin1Char('-')))
+            QVERIFY(doc.remove(edit.mid(1)));
+        else if (edit == QStringLiteral("clear"))
+            QVERIFY(doc.clear());
+        else
+            doc.load(path_);
+        QCOMPARE(seen, announced);
+        QStringList rows;
+        for (int r = 0; r < doc.rowCount(); ++r)
+            rows << doc.index(r, TableDocument::ResponseColumn).data(TableDocument::EntryTextRole).toString();
+        QCOMPARE(rows, doc.entries());
     }
 
     void defaultIsComparedAsAPath() {

@@ -131,7 +131,7 @@ void TableFileTest::loadSortsEntriesAndKeepsFileOrder() {
     const QString fileOrder =
         QStringLiteral("|9:00:00*a>每月1日<校时|10:00:00*b>星期一<关机|8:00:00*c>每天<播音关");
     ScheduleTable table;
-    QCOMPARE(table.load(files_, write(*tableFileBytes(fileOrder))), TableFileState::Read);
+    QCOMPARE(table.load(files_, write(*tableFileBytes(fileOrder))), ReadStatus::Read);
     QCOMPARE(table.tableText, fileOrder);
     QCOMPARE(table.entries,
              (QStringList{"10:00:00*b>星期一<关机", "8:00:00*c>每天<播音关", "9:00:00*a>每月1日<校时"}));
@@ -158,12 +158,12 @@ void TableFileTest::loadTellsMissingFromUnreadable() {
 
     // A load replaces what was there, whatever the outcome.
     files_.unreadable << path;
-    QCOMPARE(table.load(files_, path), TableFileState::Unreadable);
+    QCOMPARE(table.load(files_, path), ReadStatus::Unreadable);
     QCOMPARE(table.count(), 0);
     QCOMPARE(table.tableText, QString());
     QVERIFY(!table.mayOverwriteFile());
 
-    QCOMPARE(table.load(files_, dir_->filePath(QStringLiteral("gone.DTT"))), TableFileState::Missing);
+    QCOMPARE(table.load(files_, dir_->filePath(QStringLiteral("gone.DTT"))), ReadStatus::Missing);
     QVERIFY(table.mayOverwriteFile());
 }
 

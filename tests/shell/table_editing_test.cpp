@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include "engine/clock_tick.h"
@@ -73,16 +73,18 @@ struct Fixture {
         find<QListWidget>("List2")->setCurrentRow(minute);
         find<QListWidget>("List3")->setCurrentRow(second);
     }
-    QTreeWidget* list() const { return find<QTreeWidget>("ListView1"); }
-    void clickRow(int row) {
-        QTreeWidgetItem* item = list()->topLevelItem(row);
-        list()->scrollToItem(item);
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(item).center());
+    QTreeView* list() const { return find<QTreeView>("ListView1"); }
+    int rowCount() const { return list()->model()->rowCount(); }
+    QModelIndex row(int r) const { return list()->model()->index(r, 0); }
+    QModelIndexList selectedRows() const { return list()->selectionModel()->selectedRows(); }
+    void clickRow(int r) {
+        list()->scrollTo(row(r));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(row(r)).center());
     }
     QStringList rowResponses() const {
         QStringList texts;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            texts << list()->topLevelItem(i)->text(4);
+        for (int i = 0; i < rowCount(); ++i)
+            texts << list()->model()->index(i, 4).data().toString();
         return texts;
     }
     const TableDocument& table() const { return window->table(); }
@@ -147,8 +149,8 @@ void TableEditingTest::addAsksWritesAndSelectsTheNewRow() {
     QCOMPARE(bytesOf(f.defaultTable()), quoted(QStringLiteral("|") + kDaily + QStringLiteral("|") + added));
     QCOMPARE(f.table().entries(), QStringList({added, kDaily}));
     QCOMPARE(f.rowResponses(), QStringList({QStringLiteral("中文男声报时"), QStringLiteral("校时")}));
-    QCOMPARE(f.list()->selectedItems().size(), 1);
-    QCOMPARE(f.list()->selectedItems().first(), f.list()->topLevelItem(0));
+    QCOMPARE(f.selectedRows().size(), 1);
+    QCOMPARE(f.selectedRows().first(), f.row(0));
 
     // The editor keeps its values, and the same moment is now taken.
     f.press("Command1");
@@ -176,8 +178,8 @@ void TableEditingTest::addUnderAFilterThatHidesTheEntryStoresItAndSelectsNothing
     f.fake.dialogs.answers = {Answer::Yes};
     f.press("Command1");
     QCOMPARE(f.table().entries().size(), 2);
-    QCOMPARE(f.list()->topLevelItemCount(), 0);
-    QVERIFY(f.list()->selectedItems().isEmpty());
+    QCOMPARE(f.rowCount(), 0);
+    QVERIFY(f.selectedRows().isEmpty());
     f.press("Command2");
     QCOMPARE(f.lastMessage().text, QStringLiteral("你没有选择要删除的时间!"));
 }
@@ -223,7 +225,7 @@ void TableEditingTest::deleteRemovesExactlyTheSelectedEntry() {
     QCOMPARE(bytesOf(f.defaultTable()), quoted(QStringLiteral("|") + ab));
     QCOMPARE(f.table().entries(), QStringList{ab});
     QCOMPARE(f.rowResponses(), QStringList{QStringLiteral("执行程序/bin/ab")});
-    QVERIFY(f.list()->selectedItems().isEmpty());
+    QVERIFY(f.selectedRows().isEmpty());
 }
 
 void TableEditingTest::deleteWithoutSelectionIsRefused() {
@@ -268,7 +270,7 @@ void TableEditingTest::clearLeavesZeroBytes() {
     QCOMPARE(f.lastMessage().icon, MessageIcon::Question);
     QCOMPARE(bytesOf(f.defaultTable()), QByteArray());
     QVERIFY(f.table().entries().isEmpty());
-    QCOMPARE(f.list()->topLevelItemCount(), 0);
+    QCOMPARE(f.rowCount(), 0);
     QCOMPARE(f.table().currentPath(), f.defaultTable());
     QCOMPARE(f.table().defaultPath(), f.defaultTable());
 }
@@ -279,8 +281,8 @@ void TableEditingTest::clearAnsweredNoChangesNothing() {
     f.clickRow(0);
     f.press("Command4");
     QVERIFY(f.fake.files.writes.isEmpty());
-    QCOMPARE(f.list()->topLevelItemCount(), 1);
-    QCOMPARE(f.list()->selectedItems().size(), 1);
+    QCOMPARE(f.rowCount(), 1);
+    QCOMPARE(f.selectedRows().size(), 1);
 }
 
 void TableEditingTest::unreadableTableIsNeverWritten_data() {
@@ -343,7 +345,7 @@ void TableEditingTest::failedWritesChangeNothing() {
     QCOMPARE(f.table().defaultPath(), f.defaultTable());
     QCOMPARE(bytesOf(current), before);
     QCOMPARE(f.table().entries(), QStringList{kDaily});
-    QCOMPARE(f.list()->topLevelItemCount(), 1);
+    QCOMPARE(f.rowCount(), 1);
     QCOMPARE(bytesOf(f.path(settings::kDefaultDtt)), quoted(f.defaultTable()));
     QCOMPARE(f.find<QPushButton>("Command7")->isEnabled(), current != f.defaultTable());
     QVERIFY(!QFile::exists(f.path(QStringLiteral("DayTimeTable/new.DTT"))));
@@ -406,7 +408,7 @@ void TableEditingTest::newTableAsksBeforeReplacingAndAddsTheExtension() {
     QCOMPARE(bytesOf(created), QByteArray("\"\"\r\n"));
     QCOMPARE(f.table().currentPath(), created);
     QVERIFY(f.table().entries().isEmpty());
-    QCOMPARE(f.list()->topLevelItemCount(), 0);
+    QCOMPARE(f.rowCount(), 0);
     QCOMPARE(f.find<QLabel>("Label2")->text(), QStringLiteral("文件:晚间.DTT"));
     QVERIFY(f.find<QPushButton>("Command7")->isEnabled());
 

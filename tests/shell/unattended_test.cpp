@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSemaphore>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -69,10 +70,11 @@ struct Fixture {
     }
     QStringList boldRows() const {
         QStringList rows;
-        auto* list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
-            if (list->topLevelItem(i)->font(3).bold())
-                rows << list->topLevelItem(i)->text(3);
+        const QAbstractItemModel* list = window->findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+        for (int i = 0; i < list->rowCount(); ++i) {
+            const QModelIndex time = list->index(i, 3);
+            if (time.data(Qt::FontRole).value<QFont>().bold())
+                rows << time.data().toString();
         }
         return rows;
     }
