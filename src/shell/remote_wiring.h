@@ -46,6 +46,7 @@ public:
     ~ShellRemote() override;
 
     EmergencyBroadcast& emergencyBroadcast() const { return *emergency_; }
+    Broadcaster& broadcaster() const { return parts_.broadcaster; }
 
     ActionResult ringNow(const QString& file) override;
     ActionResult next() override;
