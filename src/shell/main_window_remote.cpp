@@ -7,6 +7,7 @@
 #include "emergency/emergency.h"
 #include "platform/program_folder.h"
 #include "shell/app.h"
+#include "shell/calendar_wiring.h"
 #include "shell/info/version.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
@@ -70,8 +71,9 @@ ShellRemote& MainWindow::attachRemote() {
     remote_ = new ShellRemote(
         {platform_, store_, *tick_, table_, *mediaPlayer1_, *mediaPlayer2_, *alarm_, *broadcaster_, *radio_,
          *powerOff_, *unattended_, unattended_->history(), store_.pathForReading(installed::kAlarmSound),
-         dataDir + QStringLiteral("/emergency/evacuation.wav")},
+         dataDir + QStringLiteral("/emergency/evacuation.wav"), [this] { return calendar_->todayReason(); }},
         this);
+    connect(calendar_, &CalendarWiring::todayChosen, remote_, &RemoteActions::statusChanged);
     EmergencyBroadcast& emergency = remote_->emergencyBroadcast();
     // The button starts and ends it; the tray item only starts it, since ending it wants someone at
     // the window (or the command line, D-Bus, the page).
