@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/program_process.h"
 #include "fakes/private_bus.h"
 #include "fakes/private_pulse.h"
 #include "remote/dbus_control.h"
@@ -134,36 +135,16 @@ void waitFor(Clock::duration how) {
     spinUntil([&] { return Clock::now() > until; }, how + std::chrono::seconds(1));
 }
 
-// The real program with its own folder, sound server and bus, stopped by its process id.
+// The real program with its own folder, sound server and bus, set up before and shown hidden, as a
+// school's PC runs it.
 class Program {
 public:
-    Program(const quel::fakes::PrivatePulse& pulse, const quel::fakes::PrivateBus& bus) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUELBROOK_HOME"), home_.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QUELBROOK_AUDIO_SINK"), QStringLiteral("pulsesink"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path() + QStringLiteral("/.config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home_.path() + QStringLiteral("/.data"));
-        pulse.addClientEnvironment(env);
-        bus.pointAtThisBus(env);
-        env_ = env;
-        // Set up before, shown hidden: as a school's PC runs it.
-        writeSetting(QStringLiteral("ResetSystem.txt"), "1");
-        writeSetting(QStringLiteral("show.txt"), "\"hide\"");
-        process_.setProcessEnvironment(env_);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(QUELBROOK_EXE), {});
-    }
-    ~Program() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000))
-            process_.kill();
-        process_.waitForFinished(5000);
-    }
+    Program(const quel::fakes::PrivatePulse& pulse, const quel::fakes::PrivateBus& bus)
+        : program_(setUp(home_), environment(pulse, bus)) {}
     // `quelbrook ARGS` against this program; its exit status.
     int command(const QStringList& arguments) const {
         QProcess client;
-        client.setProcessEnvironment(env_);
+        client.setProcessEnvironment(program_.process.processEnvironment());
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         client.setStandardOutputFile(QProcess::nullDevice());
         client.start(QStringLiteral(QUELBROOK_EXE), arguments);
@@ -171,7 +152,7 @@ public:
             return -1;
         return client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1;
     }
-    qint64 pid() const { return process_.processId(); }
+    qint64 pid() const { return program_.process.processId(); }
     // The splash has handed over and the ways in answer.
     bool waitUntilReady() const {
         const auto deadline = Clock::now() + std::chrono::seconds(30);
@@ -184,15 +165,23 @@ public:
     }
 
 private:
-    void writeSetting(const QString& name, const QByteArray& value) const {
-        QFile f(home_.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(value + "\r\n");
+    static QString setUp(const QTemporaryDir& home) {
+        quel::e2e::writeFile(home.filePath(QStringLiteral("ResetSystem.txt")), "1\r\n");
+        quel::e2e::writeFile(home.filePath(QStringLiteral("show.txt")),
+                             quel::e2e::quoted(QStringLiteral("hide")));
+        return home.path();
+    }
+    static QProcessEnvironment environment(const quel::fakes::PrivatePulse& pulse,
+                                           const quel::fakes::PrivateBus& bus) {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("QUELBROOK_AUDIO_SINK"), QStringLiteral("pulsesink"));
+        pulse.addClientEnvironment(env);
+        bus.pointAtThisBus(env);
+        return env;
     }
 
     QTemporaryDir home_;
-    QProcessEnvironment env_;
-    QProcess process_;
+    quel::e2e::Program program_;
 };
 
 enum class Way { CommandLine, DBus };
@@ -220,9 +209,16 @@ void emergencyToAudible(benchmark::State& state, Way way) {
         return;
     }
     QDBusConnection client = bus.connection();
-    const auto call = [&](const QString& method) {
-        return client.asyncCall(QDBusMessage::createMethodCall(
-            quel::DBusControl::kService, quel::DBusControl::kPath, quel::DBusControl::kInterface, method));
+    // Starts or ends the emergency the way this run measures, and waits for the answer.
+    const auto emergency = [&](bool on) {
+        if (way == Way::CommandLine)
+            return program.command({QStringLiteral("emergency"),
+                                    on ? QStringLiteral("start") : QStringLiteral("stop")}) == 0;
+        QDBusPendingCall pending = client.asyncCall(QDBusMessage::createMethodCall(
+            quel::DBusControl::kService, quel::DBusControl::kPath, quel::DBusControl::kInterface,
+            on ? QStringLiteral("StartEmergency") : QStringLiteral("StopEmergency")));
+        spinUntil([&] { return pending.isFinished(); });
+        return !pending.isError();
     };
     waitFor(std::chrono::milliseconds(setting("QUEL_BENCH_FIRST_AFTER_MS", 5000)));
 
@@ -234,14 +230,7 @@ void emergencyToAudible(benchmark::State& state, Way way) {
         }
         listener.arm();
         const auto sent = Clock::now();
-        bool answered = true;
-        if (way == Way::CommandLine) {
-            answered = program.command({QStringLiteral("emergency"), QStringLiteral("start")}) == 0;
-        } else {
-            QDBusPendingCall pending = call(QStringLiteral("StartEmergency"));
-            spinUntil([&] { return pending.isFinished(); });
-            answered = !pending.isError();
-        }
+        const bool answered = emergency(true);
         if (!answered || !spinUntil([&] { return listener.heard(); })) {
             state.SkipWithError("the emergency tone was never heard");
             return;
@@ -249,12 +238,7 @@ void emergencyToAudible(benchmark::State& state, Way way) {
         const double ms = std::chrono::duration<double, std::milli>(listener.heardAt() - sent).count();
         runs.push_back(ms);
         state.SetIterationTime(ms / 1000.0);
-        if (way == Way::CommandLine) {
-            program.command({QStringLiteral("emergency"), QStringLiteral("stop")});
-        } else {
-            QDBusPendingCall pending = call(QStringLiteral("StopEmergency"));
-            spinUntil([&] { return pending.isFinished(); });
-        }
+        emergency(false);
         waitFor(kBetweenRuns);
     }
     if (runs.empty())
@@ -262,8 +246,7 @@ void emergencyToAudible(benchmark::State& state, Way way) {
     // The alarm must go on: the built-in tone's three pulses a loop, over two loops and a bit.
     const int before = listener.onsets();
     if (way == Way::DBus) {
-        QDBusPendingCall pending = call(QStringLiteral("StartEmergency"));
-        spinUntil([&] { return pending.isFinished(); });
+        emergency(true);
         spinUntil([&] { return listener.onsets() > before; });
         const auto first = listener.lastOnset();
         // The fourth pulse opens the second loop: one loop's length, gaps at its end included.
@@ -271,8 +254,7 @@ void emergencyToAudible(benchmark::State& state, Way way) {
         state.counters["loop_ms"] =
             std::chrono::duration<double, std::milli>(listener.lastOnset() - first).count();
         waitFor(kLoopCheck - (Clock::now() - first));
-        pending = call(QStringLiteral("StopEmergency"));
-        spinUntil([&] { return pending.isFinished(); });
+        emergency(false);
         state.counters["pulses_in_9s"] = listener.onsets() - before;
     }
     state.counters["first_ms"] = runs.front();

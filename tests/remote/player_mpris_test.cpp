@@ -28,11 +28,6 @@ using namespace quel::fakes;
 
 namespace {
 
-class GstFactory final : public MediaFactory {
-public:
-    std::unique_ptr<Media> create() override { return std::make_unique<GstMedia>(nullptr); }
-};
-
 const QStringList kTracks{QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.wav")};
 constexpr double kTrackSeconds = 10.0;  // long enough never to end while a row runs
 
@@ -236,7 +231,7 @@ private:
     }
 
     QTemporaryDir dir_;
-    GstFactory gst_;
+    GstMediaFactory gst_;
     std::unique_ptr<PrivateBus> bus_;
     std::unique_ptr<FakePlatform> fake_;
     std::unique_ptr<Platform> platform_;
