@@ -47,6 +47,8 @@ EmergencyBroadcast::EmergencyBroadcast(Media& siren, const SettingsStore& settin
       settings_(settings),
       builtIn_(std::move(builtInSound)),
       chosen_(settings.text(kSoundSetting)) {
+    // Prepared, the sound waits paused for hours; its start must not wait on how long that was.
+    siren_.setImmediate(true);
     connect(&siren_, &Media::endOfStream, this, &EmergencyBroadcast::onEnded);
     connect(&siren_, &Media::failed, this, &EmergencyBroadcast::onFailed);
 }
@@ -97,6 +99,9 @@ void EmergencyBroadcast::stop() {
         siren_.setMute(true);
         siren_.pause();
         siren_.setPosition(0);
+        // A sound chosen while the alarm sounded waits in its place for the next start.
+        if (prepared_ != sound())
+            prepare();
     }
     emit activeChanged(false);
 }

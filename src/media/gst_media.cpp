@@ -91,6 +91,35 @@ std::unique_ptr<Media> GstMediaFactory::create() {
     return std::make_unique<GstMedia>();
 }
 
+namespace {
+
+void unsync(GstElement* element) {
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "sync"))
+        g_object_set(element, "sync", FALSE, nullptr);
+}
+
+}  // namespace
+
+// The output, or every sink of a chain that names one.
+void GstMedia::playUnsynced(GstElement* sink) {
+    if (!GST_IS_BIN(sink)) {
+        unsync(sink);
+        return;
+    }
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync")) {
+        unsync(sink);  // autoaudiosink hands it to the output it picks
+        return;
+    }
+    GstIterator* sinks = gst_bin_iterate_sinks(GST_BIN(sink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(sinks, &item) == GST_ITERATOR_OK) {
+        unsync(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(sinks);
+}
+
 bool GstMedia::ensurePipeline() {
     if (pipeline_) {
         return true;
@@ -116,6 +145,15 @@ bool GstMedia::ensurePipeline() {
 
     GstElement* sink = audioSink_ ? audioSink_ : makeAudioSink(qgetenv(kAudioSinkVariable));
     audioSink_ = nullptr;
+    if (immediate_) {
+        // The automatic output, made here so that it can be told not to wait for the clock.
+        if (!sink) {
+            if (GstElement* automatic = gst_element_factory_make("autoaudiosink", nullptr))
+                sink = GST_ELEMENT(gst_object_ref_sink(automatic));
+        }
+        if (sink)
+            playUnsynced(sink);
+    }
     if (sink) {
         g_object_set(pipeline_, "audio-sink", sink, nullptr);
         gst_object_unref(sink);

@@ -44,6 +44,7 @@ public:
     void setBalance(int balance) override;
     void setMute(bool mute) override;
     void setVideoEnabled(bool enabled) override { video_ = enabled; }
+    void setImmediate(bool immediate) override { immediate_ = immediate; }
     void cue(const QString& path) override;
     bool setFileNames(const QStringList& paths) override;
 
@@ -66,6 +67,7 @@ private:
     class BusEvent;
 
     bool ensurePipeline();
+    static void playUnsynced(GstElement* sink);
     void attachBus();
     void detachBus();
     struct Checked;
@@ -108,6 +110,7 @@ private:
     int balance_ = 0;
     bool mute_ = false;
     bool video_ = false;
+    bool immediate_ = false;
 
     // Written on this object's thread, read by GStreamer's threads when they stamp a message.
     // `generation_` moves on whenever the pipeline goes to NULL (its threads are then joined, so every

@@ -57,6 +57,11 @@ public:
     // Whether video tracks show their picture (frameShown) as well as play their sound. Off unless
     // asked for, before the first file name is written: tones, the chime and the alarm stay sound only.
     virtual void setVideoEnabled(bool) {}
+    // For a sound that must be heard the moment it starts, however long it waited open and paused:
+    // the output plays each sample as soon as it has it instead of at its time on the clock. On a
+    // PulseAudio output that clock runs on while a file that never played waits paused, so the first
+    // start would wait as long again as the file waited. Sound only, before the first file name.
+    virtual void setImmediate(bool) {}
     // Opens `path` ahead of its time and holds it silent at its start, so that writing the same name
     // later (stop before it included) only has to start the sound. Nothing happens while another file
     // is playing or paused: a sound in progress is never cut off for one that is only due. The empty

@@ -22,6 +22,7 @@
 #include "shell/info/splash_window.h"
 #include "shell/info/version.h"
 #include "shell/main_window.h"
+#include "shell/player_mpris.h"
 #include "shell/remote_wiring.h"
 
 namespace quel {
@@ -132,6 +133,7 @@ int runProgram(int argc, char** argv) {
 
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<DBusControl> control;
+    std::unique_ptr<PlayerMpris> mpris;
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
@@ -143,6 +145,7 @@ int runProgram(int argc, char** argv) {
         // The ways in from afar; on a desktop without a session bus only the command line remains.
         control = std::make_unique<DBusControl>(main->attachRemote());
         control->publish(QDBusConnection::sessionBus());
+        mpris = std::make_unique<PlayerMpris>(main->remote()->broadcaster(), QDBusConnection::sessionBus());
     });
     splash->show();
     return app.exec();

@@ -94,7 +94,8 @@ void CalendarWiring::apply(const QDate& date, const DayPlan& plan) {
             parts_.table.load(table);
     }
     const QString why = describe(plan);
-    todayText_ = QStringLiteral("今天：") + (why.isEmpty() ? QStringLiteral("默认作息表") : why);
+    todayReason_ = why.isEmpty() ? QStringLiteral("默认作息表") : why;
+    todayText_ = QStringLiteral("今天：") + todayReason_;
     parts_.history.record(HistoryKind::Calendar, date.toString(Qt::ISODate) + QLatin1Char(' ') + todayText_);
     if (!label_) {
         label_ = new QLabel(&parts_.window);
@@ -102,6 +103,7 @@ void CalendarWiring::apply(const QDate& date, const DayPlan& plan) {
         parts_.window.statusBar()->addPermanentWidget(label_, 1);
     }
     label_->setText(todayText_);
+    emit todayChosen();
     const QString runsOut = dataRunsOutText(document_.calendar(), date);
     if (!runsOut.isEmpty() && warnedOn_ != date) {
         warnedOn_ = date;

@@ -44,6 +44,12 @@ public:
     const CalendarDocument& document() const { return document_; }
     // "今天：国庆节，不打铃"; empty while the calendar chose nothing.
     const QString& todayText() const { return todayText_; }
+    // Why today's table applies ("国庆节，不打铃", "默认作息表"); empty while the calendar chose nothing.
+    const QString& todayReason() const { return todayReason_; }
+
+signals:
+    // The calendar chose today's table anew; todayReason() tells why.
+    void todayChosen();
 
 private:
     void apply(const QDate& date, const DayPlan& plan);
@@ -60,6 +66,7 @@ private:
     QLabel* label_ = nullptr;
     QPointer<CalendarWindow> window_;
     QString todayText_;
+    QString todayReason_;
     QString silentNext_;
     QDate warnedOn_;
     bool chose_ = false;

@@ -172,6 +172,8 @@ ActionResult ShellRemote::emergency(bool on) {
 RemoteStatus ShellRemote::status() const {
     RemoteStatus s;
     s.todayTable = QFileInfo(parts_.table.currentPath()).fileName();
+    if (parts_.todayReason)
+        s.todayReason = parts_.todayReason();
     if (!parts_.unattended.nextText().isEmpty())
         s.nextEntries = QStringList{parts_.unattended.nextText()};
     if (PlayerSession* session = parts_.broadcaster.session())

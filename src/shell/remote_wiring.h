@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "remote/remote_actions.h"
@@ -35,6 +36,8 @@ struct RemoteParts {
     History& history;
     QString builtInTone;     // the built-in tone of `ring` without a file
     QString evacuationTone;  // the emergency's built-in sound
+    // Why today's table applies, as the school calendar chose it; empty while it chose nothing.
+    std::function<QString()> todayReason;
 };
 
 // RemoteActions over the program's features, and the emergency broadcast wired into them: while it
@@ -46,6 +49,7 @@ public:
     ~ShellRemote() override;
 
     EmergencyBroadcast& emergencyBroadcast() const { return *emergency_; }
+    Broadcaster& broadcaster() const { return parts_.broadcaster; }
 
     ActionResult ringNow(const QString& file) override;
     ActionResult next() override;

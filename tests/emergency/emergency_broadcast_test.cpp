@@ -192,6 +192,25 @@ private slots:
         QVERIFY(!emergency.holds(kind));
     }
 
+    // A sound chosen while the alarm sounds plays from the next start on, opened once the alarm ended
+    // so that the next start need not open it.
+    void aChoiceMadeWhileItSoundsWaitsPreparedForTheNextStart() {
+        touch(chosen_);
+        EmergencyBroadcast emergency(*media_, *settings_, builtIn_);
+        emergency.prepare();
+        emergency.start();
+        QVERIFY(emergency.chooseSound(chosen_));
+        log_.clear();
+        emergency.stop();
+        QCOMPARE(filesWritten(), QStringList{"chosen"});
+        QVERIFY(media_->muted);
+        log_.clear();
+        emergency.start();
+        QCOMPARE(filesWritten(), QStringList());
+        QCOMPARE(media_->fileName(), chosen_);
+        QVERIFY(!media_->muted);
+    }
+
     void aChoiceThatCannotBeWrittenChangesNothing() {
         EmergencyBroadcast emergency(*media_, *settings_, builtIn_);
         touch(chosen_);

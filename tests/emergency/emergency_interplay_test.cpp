@@ -1,6 +1,7 @@
 // The emergency broadcast in the running program, on fakes: what it silences when it starts, and what
 // the schedule does while it sounds and after it ended.
 
+#include <QAction>
 #include <QDir>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -11,6 +12,7 @@
 #include "fakes/fake_platform.h"
 #include "history/history.h"
 #include "platform/settings_names.h"
+#include "platform/settings_store.h"
 #include "power/power_off.h"
 #include "shell/main_window.h"
 #include "shell/remote_wiring.h"
@@ -142,6 +144,72 @@ private slots:
         QVERIFY(silenced.contains(QStringLiteral("off")));   // the radio's line
         QVERIFY(f.window->findChild<QPushButton*>(QStringLiteral("CommandEmergency"))->isChecked());
         QVERIFY(f.fake.power.calls.isEmpty());
+    }
+
+    // 紧急广播 → 选择警报声… and 恢复默认警报声: what the file then holds, what the next start plays, and
+    // what the operator is told when the choice cannot be written.
+    void chooseTheSound_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("picked");  // the file dialog's answer; empty for cancel
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("stored");  // EmergencySound.txt afterwards, "mine" for the earlier choice
+        QTest::addColumn<QString>("message");
+        QTest::addRow("a sound picked") << "MenuEmergencyChoose"
+                                        << "siren.wav" << true << "siren.wav"
+                                        << "";
+        QTest::addRow("the dialog cancelled") << "MenuEmergencyChoose"
+                                              << "" << true << "mine"
+                                              << "";
+        QTest::addRow("back to the built-in tone") << "MenuEmergencyDefault"
+                                                   << "" << true << ""
+                                                   << "";
+        QTest::addRow("a pick that cannot be written") << "MenuEmergencyChoose"
+                                                       << "siren.wav" << false << "mine"
+                                                       << "无法写入 EmergencySound.txt，警报声没有改变";
+        QTest::addRow("going back that cannot be written") << "MenuEmergencyDefault"
+                                                           << "" << false << "mine"
+                                                           << "无法写入 EmergencySound.txt，警报声没有改变";
+    }
+    void chooseTheSound() {
+        QFETCH(QString, item);
+        QFETCH(QString, picked);
+        QFETCH(bool, writable);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        Fixture f(QStringLiteral("|8:30:00*一>每天</sounds/one.wav"));
+        for (const QString& name : {QStringLiteral("mine.wav"), QStringLiteral("siren.wav")}) {
+            QFile sound(f.path(name));
+            QVERIFY(sound.open(QIODevice::WriteOnly));
+        }
+        EmergencyBroadcast& emergency = f.remote->emergencyBroadcast();
+        QVERIFY(emergency.chooseSound(f.path(QStringLiteral("mine.wav"))));
+        const QString setting = f.path(EmergencyBroadcast::kSoundSetting);
+        if (!writable)
+            f.fake.files.unwritable.insert(setting);
+        f.fake.dialogs.fileAnswers.push_back(picked.isEmpty() ? QString() : f.path(picked));
+        auto* action = f.window->findChild<QAction*>(item);
+        QVERIFY(action);
+        action->trigger();
+
+        const QString expected = stored == QLatin1String("mine") ? f.path(QStringLiteral("mine.wav"))
+                                 : stored.isEmpty()              ? QString()
+                                                                 : f.path(stored);
+        QCOMPARE(SettingsStore(f.fake.files, f.dir.path()).text(EmergencyBroadcast::kSoundSetting), expected);
+        QCOMPARE(emergency.chosenSound(), expected);
+        QStringList shown;
+        for (const auto& m : f.fake.dialogs.messages)
+            shown << m.text;
+        QCOMPARE(shown.join(QLatin1Char('\n')), message);
+        f.fake.media.log.clear();
+        QVERIFY(f.remote->emergency(true).ok);
+        // The next start plays the choice, from where it waits prepared.
+        QStringList siren;
+        for (const QString& line : f.fake.media.log) {
+            if (line.startsWith(kSiren))
+                siren << line;
+        }
+        QCOMPARE(siren, QStringList{kSiren + QStringLiteral("play")});
+        QCOMPARE(emergency.sound(), expected.isEmpty() ? emergency.builtInSound() : expected);
     }
 
     // Only the next bell is skipped, and the history says so.

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "fakes/private_bus.h"
+#include "playerctl.h"
 #include "remote/mpris_player.h"
 #include "remote/mpris_service.h"
 
@@ -146,7 +147,7 @@ private slots:
             player_->track_.artist = QStringLiteral("校合唱团");
             player_->track_.album = QStringLiteral("校园");
         }
-        const Run run = playerctl(command);
+        const testing::PlayerctlRun run = playerctl(command);
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out.trimmed(), shown);
     }
@@ -204,7 +205,7 @@ private slots:
     // Only while the player is loaded: afterwards the desktop shows no player.
     void onlyWhileLoaded() {
         service_->setPlayer(nullptr);
-        const Run run = playerctl({QStringLiteral("status")});
+        const testing::PlayerctlRun run = playerctl({QStringLiteral("status")});
         QVERIFY(run.exitCode != 0);
         QVERIFY(run.err.contains("No players found"));
         QVERIFY(service_->setPlayer(player_.get()));
@@ -230,28 +231,13 @@ private slots:
     }
 
 private:
-    struct Run {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         bus_->pointAtThisBus(env);
         return env;
     }
-    // playerctl waits on the bus while this thread's event loop lets the player answer.
-    Run playerctl(const QStringList& arguments) {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral("playerctl"),
-                QStringList{QStringLiteral("-p"), QStringLiteral("quelbrook")} + arguments);
-        const QDeadlineTimer deadline(10000);
-        while (p.state() != QProcess::NotRunning && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        p.waitForFinished(100);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+    testing::PlayerctlRun playerctl(const QStringList& arguments) {
+        return testing::playerctl(*bus_, arguments);
     }
     static QDBusMessage wait(QDBusPendingCall pending) {
         const QDeadlineTimer deadline(5000);
