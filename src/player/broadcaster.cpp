@@ -20,14 +20,22 @@ QString skippedTracksText(const QStringList& paths) {
     return QStringLiteral("%1 等 %2 首").arg(paths.first()).arg(paths.size());
 }
 
+Broadcaster::WindowMaker Broadcaster::playerWindow() {
+    return [](PlayerSession& session) { return new FromPlayer(session); };
+}
+
 Broadcaster::Broadcaster(Platform& platform, QObject* parent)
-    : Broadcaster(
-          platform, [](PlayerSession& session) { return new FromPlayer(session); }, parent) {}
+    : Broadcaster(platform, playerWindow(), parent) {}
 
 Broadcaster::Broadcaster(Platform& platform, WindowMaker makeWindow, QObject* parent)
+    : Broadcaster(platform, std::move(makeWindow), std::make_unique<WorkerListChecks>(), parent) {}
+
+Broadcaster::Broadcaster(Platform& platform, WindowMaker makeWindow, std::unique_ptr<ListChecks> checks,
+                         QObject* parent)
     : QObject(parent),
       platform_(platform),
       makeWindow_(std::move(makeWindow)),
+      checks_(std::move(checks)),
       resume_(named(new QTimer(this), "Timer2")) {
     resume_->setInterval(1000);
     connect(resume_, &QTimer::timeout, this, &Broadcaster::resumeTick);
@@ -41,14 +49,14 @@ void Broadcaster::load() {
     if (session_) {
         return;
     }
-    session_ = std::make_unique<PlayerSession>(platform_, shuffler_);
+    session_ = std::make_unique<PlayerSession>(platform_, shuffler_, *checks_);
     session_->playList().loadDefault();
     connect(&session_->playback(), &Playback::tracksSkipped, this, &Broadcaster::tracksSkipped);
     connect(&session_->playback(), &Playback::stoppedByOutput, this, [this](const QString& reason) {
         emit broadcastStopped(session_->playList().realFileName(), reason);
     });
     connect(
-        &session_->playList(), &PlayList::dialogsClosed, this,
+        &session_->listCommands(), &PlayListCommands::dialogsClosed, this,
         [this] {
             if (unloadPending_) {
                 unload();
@@ -98,7 +106,7 @@ void Broadcaster::broadcastOff() {
     if (!session_) {
         return;
     }
-    if (session_->playList().inDialog()) {
+    if (session_->listCommands().inDialog()) {
         session_->playback().stop();
         unloadPending_ = true;
         return;
@@ -112,7 +120,7 @@ void Broadcaster::unload() {
     if (!session_) {
         return;
     }
-    if (session_->playList().inDialog()) {
+    if (session_->listCommands().inDialog()) {
         session_->playback().stop();
         unloadPending_ = true;
         return;
@@ -157,7 +165,7 @@ void Broadcaster::announce(const QStringList& files) {
 
     // A second announcement while the first is pending keeps the first's view of the broadcast.
     if (!resume_->isActive()) {
-        resumeBroadcast_ = session_ && session_->playback().isOpen();
+        resumeBroadcast_ = session_ && (session_->playback().isOpen() || session_->playback().awaitsList());
     }
     load();
     if (std::exchange(hiddenByOperator_, false)) {

@@ -36,7 +36,8 @@ private:
 struct Fixture {
     Fixture()
         : fake(dir.path()),
-          broadcaster(fake.platform, [](PlayerSession&) { return nullptr; }),
+          broadcaster(
+              fake.platform, [](PlayerSession&) { return nullptr; }, std::make_unique<InlineListChecks>()),
           router(broadcaster),
           tick(fake.clock, fake.launcher, router.table, router) {
         DiskFiles disk;

@@ -12,7 +12,9 @@
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
 #include "player/form_select_files.h"
+#include "player/list_checks.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/shuffle.h"
 
 using namespace quel;
@@ -22,7 +24,9 @@ namespace {
 
 struct Fixture {
     explicit Fixture(const QStringList& files = {"b.MP3", "notes.txt", "d.Flac", "e.OGG", "Z.opus"})
-        : fake(dir.path()), list(fake.files, fake.dialogs, dir.path(), shuffler) {
+        : fake(dir.path()),
+          list(fake.files, dir.path(), shuffler, checks),
+          commands(list, fake.files, fake.dialogs) {
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         QDir(dir.path()).mkpath(QStringLiteral("music/sub"));
         // The list's one track lies in the music folder, so the selector opens there.
@@ -32,7 +36,7 @@ struct Fixture {
         DiskFiles().write(listFile(), QByteArray("\"|") + music(QStringLiteral("A.wav")).toUtf8() + "\"\r\n");
         DiskFiles().writeText(dir.path() + QLatin1Char('/') + settings::kDefaultPlf, listFile());
         list.loadDefault();
-        selector = new FormSelectFiles(list);
+        selector = new FormSelectFiles(commands);
         selector->show();
         fake.files.writes.clear();
     }
@@ -60,7 +64,9 @@ struct Fixture {
     QTemporaryDir dir;
     FakePlatform fake;
     Shuffler shuffler{1};
+    InlineListChecks checks;
     PlayList list;
+    PlayListCommands commands;
     QPointer<FormSelectFiles> selector;
 };
 

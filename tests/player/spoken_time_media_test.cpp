@@ -50,7 +50,8 @@ private slots:
         FakePlatform fake(dir_.path());
         GstFactory gst;
         Platform platform = fake.withMedia(gst);
-        Broadcaster broadcaster(platform, [](PlayerSession&) { return nullptr; });
+        Broadcaster broadcaster(
+            platform, [](PlayerSession&) { return nullptr; }, std::make_unique<InlineListChecks>());
         const QString list = dir_.filePath(QStringLiteral("PlayListFile/a.PLF"));
         QVERIFY(DiskFiles().writeText(list, '|' + dir_.filePath(QStringLiteral("track.wav"))));
         broadcaster.broadcastOn(list, PlayOrder::Stored);

@@ -27,9 +27,11 @@ QByteArray quoted(const QString& s) {
 struct Fixture {
     // The voice folder is spelt in another case than the program writes it, as a copied folder may be.
     explicit Fixture(bool withWindow = false)
-        : fake(dir.path()), broadcaster(fake.platform, [withWindow](PlayerSession& s) -> QWidget* {
-              return withWindow ? new FromPlayer(s) : nullptr;
-          }) {}
+        : fake(dir.path()),
+          broadcaster(
+              fake.platform,
+              [withWindow](PlayerSession& s) -> QWidget* { return withWindow ? new FromPlayer(s) : nullptr; },
+              std::make_unique<InlineListChecks>()) {}
     Fixture(const Fixture&) = delete;
 
     void setUp(const QStringList& missing = {}) {
@@ -232,8 +234,8 @@ private slots:
         }
         if (action >= 3) {
             f.fake.dialogs.fileAnswers.push_back(action == 3 ? f.list() : f.path("PlayListFile/新.PLF"));
-            action == 3 ? f.broadcaster.session()->playList().open()
-                        : f.broadcaster.session()->playList().createNew();
+            action == 3 ? f.broadcaster.session()->listCommands().open()
+                        : f.broadcaster.session()->listCommands().createNew();
             QVERIFY(!f.broadcaster.resumePending());
             f.seconds(20);
             QVERIFY(f.broadcaster.isLoaded());

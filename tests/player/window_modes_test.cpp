@@ -156,7 +156,8 @@ private slots:
     void theAudioPanelDrivesTheComponent() {
         QTemporaryDir dir;
         FakePlatform fake(dir.path());
-        Broadcaster broadcaster(fake.platform);
+        Broadcaster broadcaster(fake.platform, Broadcaster::playerWindow(),
+                                std::make_unique<InlineListChecks>());
         broadcaster.showPlayer();
         auto* window = qobject_cast<FromPlayer*>(broadcaster.window());
         FakeMedia& media = *fake.media.made.last();
@@ -188,7 +189,8 @@ private slots:
         QTemporaryDir dir;
         FakePlatform fake(dir.path());
         DiskFiles().write(dir.filePath(settings::kPlayerActive), "2\r\n");
-        Broadcaster broadcaster(fake.platform);
+        Broadcaster broadcaster(fake.platform, Broadcaster::playerWindow(),
+                                std::make_unique<InlineListChecks>());
         QSignalSpy loaded(&broadcaster, &Broadcaster::playerLoadedChanged);
         broadcaster.showPlayer();
         auto* window = qobject_cast<FromPlayer*>(broadcaster.window());
