@@ -35,6 +35,9 @@ struct ReadResult {
 };
 
 // Whole-file access. Every write is atomic: a crash leaves the old or the new file, never a torn one.
+// The const members only look at the file system and keep no state, so a worker thread may call them
+// (a play list's check does); implementations, fakes included, keep them so. Writes stay on the GUI
+// thread, where the commands that order them run.
 class Files {
 public:
     // Reads stop at a size cap, so a wrong file in the wrong place cannot exhaust memory. A settings
