@@ -51,7 +51,8 @@ struct Fixture {
     Fixture() : fake(dir.path()) {
         auto owned = std::make_unique<HeldChecks>();
         checks = owned.get();
-        broadcaster = std::make_unique<Broadcaster>(fake.platform, Broadcaster::playerWindow(), std::move(owned));
+        broadcaster =
+            std::make_unique<Broadcaster>(fake.platform, Broadcaster::playerWindow(), std::move(owned));
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         for (QChar c : QStringLiteral("abxy"))
             DiskFiles().write(track(c), "sound");
@@ -62,7 +63,9 @@ struct Fixture {
     }
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
     QString track(QChar c) const { return path(QString(c) + QStringLiteral(".wav")); }
-    QString listPath(const QString& name) const { return path(QStringLiteral("PlayListFile/") + name + ".PLF"); }
+    QString listPath(const QString& name) const {
+        return path(QStringLiteral("PlayListFile/") + name + ".PLF");
+    }
     void writeList(const QString& name, const QString& tracks) const {
         QString text;
         for (QChar c : tracks)
@@ -164,8 +167,10 @@ private slots:
 
         auto* window = qobject_cast<FromPlayer*>(f.broadcaster->window());
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("文件:") + file);
-        auto* shown = qobject_cast<QStringListModel*>(window->findChild<QListView*>(QStringLiteral("List1"))->model());
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("文件:") + file);
+        auto* shown =
+            qobject_cast<QStringListModel*>(window->findChild<QListView*>(QStringLiteral("List1"))->model());
         QCOMPARE(f.letters(shown->stringList()), tracks);
         QCOMPARE(!window->findChild<QLabel*>(QStringLiteral("LabelChecking"))->isHidden(), busy);
         QCOMPARE(f.letters({f.fake.media.made.first()->fileName()}), playing);
@@ -178,8 +183,25 @@ private slots:
         if (written.contains(QStringLiteral("day.PLF"))) {
             QFile day(f.listPath(QStringLiteral("day")));
             QVERIFY(day.open(QIODevice::ReadOnly));
-            QCOMPARE(day.readAll(), quoted(QLatin1Char('|') + f.track('a') + QLatin1Char('|') + f.track('b')));
+            QCOMPARE(day.readAll(),
+                     quoted(QLatin1Char('|') + f.track('a') + QLatin1Char('|') + f.track('b')));
         }
+    }
+
+    // The time is spoken while a broadcast's list is still being checked: the list does not sound
+    // over the words, and the broadcast starts again once they are over, as one that had begun would.
+    void aBroadcastStillCheckedWhenTheTimeIsSpokenResumesAfterIt() {
+        Fixture f;
+        f.broadcaster->broadcastOn(f.listPath(QStringLiteral("other")), PlayOrder::Stored);
+        f.broadcaster->announce({});
+        f.run(QStringLiteral("finish 1"));
+        FakeMedia& media = *f.fake.media.made.first();
+        QCOMPARE(media.fileName(), QString());
+        for (int second = 0; second < Broadcaster::kResumeSeconds; ++second)
+            f.broadcaster->resumeTick();
+        QVERIFY(f.broadcaster->isLoaded());
+        f.run(QStringLiteral("finish 2"));
+        QCOMPARE(media.fileName(), f.track('x'));
     }
 };
 
