@@ -166,8 +166,8 @@ void PlayListCommands::saveAs() {
         tell(texts::kListEmpty, MessageIcon::Information);
         return;
     }
-    const QString path = askPlayListPath(
-        {texts::kSaveAsTitle, list_.playListFolder(), texts::kSaveAsFilter}, PathQuestion::SaveAs);
+    const QString path = askPlayListPath({texts::kSaveAsTitle, list_.playListFolder(), texts::kSaveAsFilter},
+                                         PathQuestion::SaveAs);
     if (!path.isEmpty() && !list_.saveAs(path)) {
         writeFailed(path);
     }
