@@ -20,22 +20,14 @@ QString skippedTracksText(const QStringList& paths) {
     return QStringLiteral("%1 等 %2 首").arg(paths.first()).arg(paths.size());
 }
 
-Broadcaster::WindowMaker Broadcaster::playerWindow() {
-    return [](PlayerSession& session) { return new FromPlayer(session); };
-}
-
 Broadcaster::Broadcaster(Platform& platform, QObject* parent)
-    : Broadcaster(platform, playerWindow(), parent) {}
+    : Broadcaster(
+          platform, [](PlayerSession& session) { return new FromPlayer(session); }, parent) {}
 
 Broadcaster::Broadcaster(Platform& platform, WindowMaker makeWindow, QObject* parent)
-    : Broadcaster(platform, std::move(makeWindow), std::make_unique<WorkerListChecks>(), parent) {}
-
-Broadcaster::Broadcaster(Platform& platform, WindowMaker makeWindow, std::unique_ptr<ListChecks> checks,
-                         QObject* parent)
     : QObject(parent),
       platform_(platform),
       makeWindow_(std::move(makeWindow)),
-      checks_(std::move(checks)),
       resume_(named(new QTimer(this), "Timer2")) {
     resume_->setInterval(1000);
     connect(resume_, &QTimer::timeout, this, &Broadcaster::resumeTick);
@@ -49,7 +41,7 @@ void Broadcaster::load() {
     if (session_) {
         return;
     }
-    session_ = std::make_unique<PlayerSession>(platform_, shuffler_, *checks_);
+    session_ = std::make_unique<PlayerSession>(platform_, shuffler_);
     session_->playList().loadDefault();
     connect(&session_->playback(), &Playback::tracksSkipped, this, &Broadcaster::tracksSkipped);
     connect(&session_->playback(), &Playback::stoppedByOutput, this, [this](const QString& reason) {

@@ -8,7 +8,6 @@
 
 #include "platform/platform.h"
 #include "platform/play_order.h"
-#include "player/list_checks.h"
 #include "player/shuffle.h"
 
 class QTimer;
@@ -30,14 +29,9 @@ public:
     // Makes the window that shows a loaded player, or nothing where no window is wanted.
     using WindowMaker = std::function<QWidget*(PlayerSession&)>;
 
-    // The player window FromPlayer.
-    static WindowMaker playerWindow();
-
-    // The player window FromPlayer shows the player; lists are checked on a worker.
+    // The player window FromPlayer shows the player.
     explicit Broadcaster(Platform& platform, QObject* parent = nullptr);
     Broadcaster(Platform& platform, WindowMaker makeWindow, QObject* parent = nullptr);
-    Broadcaster(Platform& platform, WindowMaker makeWindow, std::unique_ptr<ListChecks> checks,
-                QObject* parent = nullptr);
     ~Broadcaster() override;
 
     bool isLoaded() const { return session_ != nullptr; }
@@ -88,8 +82,6 @@ private:
     Platform& platform_;
     WindowMaker makeWindow_;
     Shuffler shuffler_;
-    // Outlives every session: going away, it waits for the checks a session left running.
-    std::unique_ptr<ListChecks> checks_;
     std::unique_ptr<PlayerSession> session_;
     QPointer<QWidget> window_;
     bool unloadPending_ = false;

@@ -3,11 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QPromise>
 #include <QStandardPaths>
 
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
-#include "player/list_checks.h"
+#include "platform/worker.h"
 #include "player/shuffle.h"
 
 namespace quel {
@@ -29,13 +30,12 @@ QString lastOf(const QStringList& tracks) {
 
 }  // namespace
 
-PlayList::PlayList(Files& files, QString programFolder, Shuffler& shuffler, ListChecks& checks,
-                   QObject* parent)
+PlayList::PlayList(Files& files, QString programFolder, Shuffler& shuffler, Worker& worker, QObject* parent)
     : QObject(parent),
       files_(files),
       programFolder_(std::move(programFolder)),
       shuffler_(shuffler),
-      checks_(checks),
+      worker_(worker),
       playerPath_(startingPlayerPath()) {}
 
 PlayList::~PlayList() {
@@ -91,9 +91,14 @@ void PlayList::startLoad(const QString& path, Load kind) {
     const quint64 ticket = ++loads_;
     auto cancelled = std::make_shared<std::atomic_bool>(false);
     cancelCheck_ = cancelled;
+    auto promise = std::make_shared<QPromise<playlist::CheckedList>>();
+    QFuture<playlist::CheckedList> future = promise->future();
+    promise->start();
     const Files& files = files_;
-    QFuture<playlist::CheckedList> future = checks_.start(
-        [&files, path, cancelled] { return playlist::checkList(files, path, cancelled.get()); });
+    worker_.start([&files, path, cancelled, promise] {
+        promise->addResult(playlist::checkList(files, path, cancelled.get()));
+        promise->finish();
+    });
     setChecking(true);
     emit replaced();
     emit changed();

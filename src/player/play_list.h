@@ -14,8 +14,8 @@
 
 namespace quel {
 
-class ListChecks;
 class Shuffler;
+class Worker;
 
 // The player's current play list: its file, its tracks in stored and in play order, the default list
 // and how the last read found the file. Every edit writes the file first and changes memory only once
@@ -25,7 +25,7 @@ class Shuffler;
 class PlayList : public QObject {
     Q_OBJECT
 public:
-    PlayList(Files& files, QString programFolder, Shuffler& shuffler, ListChecks& checks,
+    PlayList(Files& files, QString programFolder, Shuffler& shuffler, Worker& worker,
              QObject* parent = nullptr);
     ~PlayList() override;
 
@@ -102,7 +102,7 @@ private:
     Files& files_;
     QString programFolder_;
     Shuffler& shuffler_;
-    ListChecks& checks_;
+    Worker& worker_;
 
     QString realFileName_;
     QStringList stored_;

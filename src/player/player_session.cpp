@@ -2,11 +2,11 @@
 
 namespace quel {
 
-PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, ListChecks& checks, QObject* parent)
+PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent)
     : QObject(parent),
       platform_(platform),
       media_(platform.media.create().release()),
-      list_(platform.files, platform.programFolder, shuffler, checks),
+      list_(platform.files, platform.programFolder, shuffler, platform.worker),
       commands_(list_, platform.files, platform.dialogs),
       playback_(*media_, list_),
       announcement_(*media_) {

@@ -10,7 +10,6 @@
 
 namespace quel {
 
-class ListChecks;
 class Shuffler;
 
 // What exists while the player is loaded: its own media component, its play list with the operator's
@@ -19,7 +18,7 @@ class Shuffler;
 class PlayerSession : public QObject {
     Q_OBJECT
 public:
-    PlayerSession(Platform& platform, Shuffler& shuffler, ListChecks& checks, QObject* parent = nullptr);
+    PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent = nullptr);
     ~PlayerSession() override;
 
     Platform& platform() const { return platform_; }

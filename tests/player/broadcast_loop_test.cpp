@@ -66,8 +66,7 @@ struct BroadcastLoopTest::Run {
     explicit Run(const QString& folder)
         : fake(folder),
           platform(fake.withMedia(gst)),
-          broadcaster(
-              platform, [](PlayerSession&) { return nullptr; }, std::make_unique<InlineListChecks>()) {}
+          broadcaster(platform, [](PlayerSession&) { return nullptr; }) {}
     Playback& playback() { return broadcaster.session()->playback(); }
     Media& media() { return broadcaster.session()->media(); }
     // Notes the file of every track opened and of every track whose sound began.

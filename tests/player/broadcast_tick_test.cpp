@@ -36,8 +36,7 @@ private:
 struct Fixture {
     Fixture()
         : fake(dir.path()),
-          broadcaster(
-              fake.platform, [](PlayerSession&) { return nullptr; }, std::make_unique<InlineListChecks>()),
+          broadcaster(fake.platform, [](PlayerSession&) { return nullptr; }),
           router(broadcaster),
           tick(fake.clock, fake.launcher, router.table, router) {
         DiskFiles disk;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QListView>
-#include <QPromise>
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,36 +22,13 @@ using namespace quel::fakes;
 
 namespace {
 
-class HeldChecks final : public ListChecks {
-public:
-    QFuture<playlist::CheckedList> start(Job job) override {
-        auto promise = std::make_shared<QPromise<playlist::CheckedList>>();
-        promise->start();
-        held.push_back({std::move(job), promise});
-        return promise->future();
-    }
-    void finish(int index) {
-        Held& h = held[index];
-        h.promise->addResult(h.job());
-        h.promise->finish();
-    }
-    struct Held {
-        Job job;
-        std::shared_ptr<QPromise<playlist::CheckedList>> promise;
-    };
-    std::vector<Held> held;
-};
-
 QByteArray quoted(const QString& s) {
     return '"' + s.toUtf8() + "\"\r\n";
 }
 
 struct Fixture {
-    Fixture() : fake(dir.path()) {
-        auto owned = std::make_unique<HeldChecks>();
-        checks = owned.get();
-        broadcaster =
-            std::make_unique<Broadcaster>(fake.platform, Broadcaster::playerWindow(), std::move(owned));
+    Fixture() : fake(dir.path()), broadcaster(fake.platform) {
+        fake.worker.hold = true;
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         for (QChar c : QStringLiteral("abxy"))
             DiskFiles().write(track(c), "sound");
@@ -81,14 +57,14 @@ struct Fixture {
     void run(const QString& step) {
         const QString verb = step.section(QLatin1Char(' '), 0, 0);
         const QString what = step.section(QLatin1Char(' '), 1);
-        PlayerSession& session = *broadcaster->session();
+        PlayerSession& session = *broadcaster.session();
         if (verb == QStringLiteral("finish")) {
-            checks->finish(what.toInt());
+            fake.worker.finish(what.toInt());
             // The result comes back through the event loop, as it does from the worker.
             QCoreApplication::processEvents();
             QCoreApplication::processEvents();
         } else if (verb == QStringLiteral("broadcast")) {
-            broadcaster->broadcastOn(listPath(what), PlayOrder::Stored);
+            broadcaster.broadcastOn(listPath(what), PlayOrder::Stored);
         } else if (verb == QStringLiteral("open")) {
             fake.dialogs.fileAnswers = {listPath(what)};
             session.listCommands().open();
@@ -104,8 +80,7 @@ struct Fixture {
 
     QTemporaryDir dir;
     FakePlatform fake;
-    HeldChecks* checks = nullptr;
-    std::unique_ptr<Broadcaster> broadcaster;
+    Broadcaster broadcaster;
 };
 
 }  // namespace
@@ -160,12 +135,12 @@ private slots:
         QFETCH(QStringList, written);
         QFETCH(int, messages);
         Fixture f;
-        f.broadcaster->showPlayer();
+        f.broadcaster.showPlayer();
         f.fake.files.writes.clear();
         for (const QString& step : steps)
             f.run(step);
 
-        auto* window = qobject_cast<FromPlayer*>(f.broadcaster->window());
+        auto* window = qobject_cast<FromPlayer*>(f.broadcaster.window());
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
                  QStringLiteral("文件:") + file);
@@ -192,14 +167,14 @@ private slots:
     // over the words, and the broadcast starts again once they are over, as one that had begun would.
     void aBroadcastStillCheckedWhenTheTimeIsSpokenResumesAfterIt() {
         Fixture f;
-        f.broadcaster->broadcastOn(f.listPath(QStringLiteral("other")), PlayOrder::Stored);
-        f.broadcaster->announce({});
+        f.broadcaster.broadcastOn(f.listPath(QStringLiteral("other")), PlayOrder::Stored);
+        f.broadcaster.announce({});
         f.run(QStringLiteral("finish 1"));
         FakeMedia& media = *f.fake.media.made.first();
         QCOMPARE(media.fileName(), QString());
         for (int second = 0; second < Broadcaster::kResumeSeconds; ++second)
-            f.broadcaster->resumeTick();
-        QVERIFY(f.broadcaster->isLoaded());
+            f.broadcaster.resumeTick();
+        QVERIFY(f.broadcaster.isLoaded());
         f.run(QStringLiteral("finish 2"));
         QCOMPARE(media.fileName(), f.track('x'));
     }

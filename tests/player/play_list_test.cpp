@@ -9,7 +9,6 @@
 #include "fakes/fake_platform.h"
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
-#include "player/list_checks.h"
 #include "player/play_list.h"
 #include "player/play_list_commands.h"
 #include "player/shuffle.h"
@@ -26,7 +25,7 @@ QByteArray quoted(const QString& s) {
 struct Fixture {
     Fixture()
         : fake(dir.path()),
-          list(fake.files, dir.path(), shuffler, checks),
+          list(fake.files, dir.path(), shuffler, fake.worker),
           commands(list, fake.files, fake.dialogs) {
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         QDir(dir.path()).mkpath(QStringLiteral("music"));
@@ -68,7 +67,6 @@ struct Fixture {
     QTemporaryDir dir;
     FakePlatform fake;
     Shuffler shuffler{42};
-    InlineListChecks checks;
     PlayList list;
     PlayListCommands commands;
 };

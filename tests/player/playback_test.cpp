@@ -9,7 +9,6 @@
 
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
-#include "player/list_checks.h"
 #include "player/play_list.h"
 #include "player/play_list_commands.h"
 #include "player/playback.h"
@@ -27,7 +26,7 @@ QByteArray quoted(const QString& s) {
 struct Fixture {
     explicit Fixture(const QString& tracks = QStringLiteral("abc"))
         : fake(dir.path()),
-          list(fake.files, dir.path(), shuffler, checks),
+          list(fake.files, dir.path(), shuffler, fake.worker),
           commands(list, fake.files, fake.dialogs),
           owned(fake.media.create()),
           media(*fake.media.made.first()),
@@ -65,7 +64,6 @@ struct Fixture {
     QTemporaryDir dir;
     FakePlatform fake;
     Shuffler shuffler{7};
-    InlineListChecks checks;
     PlayList list;
     PlayListCommands commands;
     std::unique_ptr<Media> owned;

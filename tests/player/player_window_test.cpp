@@ -31,9 +31,7 @@ QByteArray quoted(const QString& s) {
 }
 
 struct Fixture {
-    Fixture()
-        : fake(dir.path()),
-          broadcaster(fake.platform, Broadcaster::playerWindow(), std::make_unique<InlineListChecks>()) {
+    Fixture() : fake(dir.path()), broadcaster(fake.platform) {
         DiskFiles disk;
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         for (QChar c : QStringLiteral("abcxy"))

@@ -12,7 +12,6 @@
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
 #include "player/form_select_files.h"
-#include "player/list_checks.h"
 #include "player/play_list.h"
 #include "player/play_list_commands.h"
 #include "player/shuffle.h"
@@ -25,7 +24,7 @@ namespace {
 struct Fixture {
     explicit Fixture(const QStringList& files = {"b.MP3", "notes.txt", "d.Flac", "e.OGG", "Z.opus"})
         : fake(dir.path()),
-          list(fake.files, dir.path(), shuffler, checks),
+          list(fake.files, dir.path(), shuffler, fake.worker),
           commands(list, fake.files, fake.dialogs) {
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         QDir(dir.path()).mkpath(QStringLiteral("music/sub"));
@@ -64,7 +63,6 @@ struct Fixture {
     QTemporaryDir dir;
     FakePlatform fake;
     Shuffler shuffler{1};
-    InlineListChecks checks;
     PlayList list;
     PlayListCommands commands;
     QPointer<FormSelectFiles> selector;

@@ -50,8 +50,7 @@ private slots:
         FakePlatform fake(dir_.path());
         GstFactory gst;
         Platform platform = fake.withMedia(gst);
-        Broadcaster broadcaster(
-            platform, [](PlayerSession&) { return nullptr; }, std::make_unique<InlineListChecks>());
+        Broadcaster broadcaster(platform, [](PlayerSession&) { return nullptr; });
         const QString list = dir_.filePath(QStringLiteral("PlayListFile/a.PLF"));
         QVERIFY(DiskFiles().writeText(list, '|' + dir_.filePath(QStringLiteral("track.wav"))));
         broadcaster.broadcastOn(list, PlayOrder::Stored);

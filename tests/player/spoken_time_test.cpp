@@ -27,11 +27,9 @@ QByteArray quoted(const QString& s) {
 struct Fixture {
     // The voice folder is spelt in another case than the program writes it, as a copied folder may be.
     explicit Fixture(bool withWindow = false)
-        : fake(dir.path()),
-          broadcaster(
-              fake.platform,
-              [withWindow](PlayerSession& s) -> QWidget* { return withWindow ? new FromPlayer(s) : nullptr; },
-              std::make_unique<InlineListChecks>()) {}
+        : fake(dir.path()), broadcaster(fake.platform, [withWindow](PlayerSession& s) -> QWidget* {
+              return withWindow ? new FromPlayer(s) : nullptr;
+          }) {}
     Fixture(const Fixture&) = delete;
 
     void setUp(const QStringList& missing = {}) {

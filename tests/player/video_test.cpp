@@ -47,7 +47,7 @@ private slots:
         FakePlatform fake(dir_.path());
         GstFactory gst;
         Platform platform = fake.withMedia(gst);
-        Broadcaster broadcaster(platform, Broadcaster::playerWindow(), std::make_unique<InlineListChecks>());
+        Broadcaster broadcaster(platform);
         const QString list = dir_.filePath(QStringLiteral("PlayListFile/v.PLF"));
         QVERIFY(DiskFiles().writeText(list, '|' + dir_.filePath(QStringLiteral("clip.avi"))));
         broadcaster.broadcastOn(list, PlayOrder::Stored);

@@ -156,8 +156,7 @@ private slots:
     void theAudioPanelDrivesTheComponent() {
         QTemporaryDir dir;
         FakePlatform fake(dir.path());
-        Broadcaster broadcaster(fake.platform, Broadcaster::playerWindow(),
-                                std::make_unique<InlineListChecks>());
+        Broadcaster broadcaster(fake.platform);
         broadcaster.showPlayer();
         auto* window = qobject_cast<FromPlayer*>(broadcaster.window());
         FakeMedia& media = *fake.media.made.last();
@@ -189,8 +188,7 @@ private slots:
         QTemporaryDir dir;
         FakePlatform fake(dir.path());
         DiskFiles().write(dir.filePath(settings::kPlayerActive), "2\r\n");
-        Broadcaster broadcaster(fake.platform, Broadcaster::playerWindow(),
-                                std::make_unique<InlineListChecks>());
+        Broadcaster broadcaster(fake.platform);
         QSignalSpy loaded(&broadcaster, &Broadcaster::playerLoadedChanged);
         broadcaster.showPlayer();
         auto* window = qobject_cast<FromPlayer*>(broadcaster.window());
