@@ -52,6 +52,12 @@ public:
     // Whether anything stands at the path, readable or not (a dangling link included).
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
+    // What stands at the path, links followed; a dangling link counts as a file. One look where
+    // exists() and isDirectory() take two, for a check of many paths.
+    enum class Kind { Nothing, Folder, File };
+    virtual Kind kind(const QString& path) const {
+        return !exists(path) ? Kind::Nothing : isDirectory(path) ? Kind::Folder : Kind::File;
+    }
 
     // The whole content; nullopt when the file is missing or cannot be read.
     std::optional<QByteArray> read(const QString& path, qint64 cap = kSettingsCap) const;
@@ -69,6 +75,7 @@ public:
     bool write(const QString& path, const QByteArray& bytes) override;
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
+    Kind kind(const QString& path) const override;
 };
 
 // The newest end of a file that only grows, such as a log: its last `cap` bytes at most, and whether

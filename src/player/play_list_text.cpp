@@ -67,7 +67,7 @@ QStringList keptTracks(const QStringList& tracks, const Files& files, const std:
             bool stays = true;
             const qsizetype slash = track.lastIndexOf(kSlash);
             // A folder in a track's place is no track either.
-            if (track.startsWith(kSlash) && (!files.exists(track) || files.isDirectory(track))) {
+            if (track.startsWith(kSlash) && files.kind(track) != Files::Kind::File) {
                 const QString folder = slash == 0 ? QString(kSlash) : track.left(slash);
                 auto there = folderThere.constFind(folder);
                 if (there == folderThere.constEnd()) {
