@@ -197,6 +197,16 @@ bool DiskFiles::exists(const QString& path) const {
     return somethingAt(path);
 }
 
+Files::Kind DiskFiles::kind(const QString& path) const {
+    if (path.isEmpty())
+        return Kind::Nothing;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) == 0)
+        return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
+    return ::lstat(native.constData(), &info) == 0 ? Kind::File : Kind::Nothing;
+}
+
 bool DiskFiles::isDirectory(const QString& path) const {
     return QFileInfo(path).isDir();
 }

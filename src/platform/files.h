@@ -35,6 +35,9 @@ struct ReadResult {
 };
 
 // Whole-file access. Every write is atomic: a crash leaves the old or the new file, never a torn one.
+// The const members only look at the file system and keep no state, so a worker thread may call them
+// (a play list's check does); implementations, fakes included, keep them so. Writes stay on the GUI
+// thread, where the commands that order them run.
 class Files {
 public:
     // Reads stop at a size cap, so a wrong file in the wrong place cannot exhaust memory. A settings
@@ -49,6 +52,12 @@ public:
     // Whether anything stands at the path, readable or not (a dangling link included).
     virtual bool exists(const QString& path) const = 0;
     virtual bool isDirectory(const QString& path) const = 0;
+    // What stands at the path, links followed; a dangling link counts as a file. One look where
+    // exists() and isDirectory() take two, for a check of many paths.
+    enum class Kind { Nothing, Folder, File };
+    virtual Kind kind(const QString& path) const {
+        return !exists(path) ? Kind::Nothing : isDirectory(path) ? Kind::Folder : Kind::File;
+    }
 
     // The whole content; nullopt when the file is missing or cannot be read.
     std::optional<QByteArray> read(const QString& path, qint64 cap = kSettingsCap) const;
@@ -66,6 +75,7 @@ public:
     bool write(const QString& path, const QByteArray& bytes) override;
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
+    Kind kind(const QString& path) const override;
 };
 
 // The newest end of a file that only grows, such as a log: its last `cap` bytes at most, and whether

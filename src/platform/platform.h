@@ -11,6 +11,7 @@
 #include "platform/power.h"
 #include "platform/sleep_inhibitor.h"
 #include "platform/tray.h"
+#include "platform/worker.h"
 
 namespace quel {
 
@@ -28,6 +29,7 @@ struct Platform {
     LineIn& lineIn;
     Power& power;
     SleepInhibitor& sleepInhibitor;
+    Worker& worker;
     // The program folder: settings files, tables, play lists and sounds.
     QString programFolder;
     // The command that starts this program, for the autostart entry.

@@ -48,7 +48,7 @@ void Broadcaster::load() {
         emit broadcastStopped(session_->playList().realFileName(), reason);
     });
     connect(
-        &session_->playList(), &PlayList::dialogsClosed, this,
+        &session_->listCommands(), &PlayListCommands::dialogsClosed, this,
         [this] {
             if (unloadPending_) {
                 unload();
@@ -98,7 +98,7 @@ void Broadcaster::broadcastOff() {
     if (!session_) {
         return;
     }
-    if (session_->playList().inDialog()) {
+    if (session_->listCommands().inDialog()) {
         session_->playback().stop();
         unloadPending_ = true;
         return;
@@ -112,7 +112,7 @@ void Broadcaster::unload() {
     if (!session_) {
         return;
     }
-    if (session_->playList().inDialog()) {
+    if (session_->listCommands().inDialog()) {
         session_->playback().stop();
         unloadPending_ = true;
         return;
@@ -157,7 +157,7 @@ void Broadcaster::announce(const QStringList& files) {
 
     // A second announcement while the first is pending keeps the first's view of the broadcast.
     if (!resume_->isActive()) {
-        resumeBroadcast_ = session_ && session_->playback().isOpen();
+        resumeBroadcast_ = session_ && (session_->playback().isOpen() || session_->playback().awaitsList());
     }
     load();
     if (std::exchange(hiddenByOperator_, false)) {

@@ -14,6 +14,7 @@
 
 #include "platform/named.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/play_list_text.h"
 #include "player/player_texts.h"
 
@@ -81,7 +82,8 @@ QStringList FormSelectFiles::volumes() {
     return places;
 }
 
-FormSelectFiles::FormSelectFiles(PlayList& list, QWidget* parent) : QWidget(parent), list_(list) {
+FormSelectFiles::FormSelectFiles(PlayListCommands& commands, QWidget* parent)
+    : QWidget(parent), commands_(commands) {
     setObjectName(QStringLiteral("FormSelectFiles"));
     setWindowTitle(QStringLiteral("曲目选择器：<支持Alt，Shift,双击，框选，全选等多种选择方式>"));
     // Its own window, above the player that stays on top.
@@ -115,7 +117,7 @@ FormSelectFiles::FormSelectFiles(PlayList& list, QWidget* parent) : QWidget(pare
     layout->addLayout(right, 2);
 
     drives_->addItems(volumes());
-    const QString start = startFolder(list_.playerPath());
+    const QString start = startFolder(commands_.list().playerPath());
     // The volume that holds the starting folder: the longest root it lies under.
     int best = -1;
     for (int i = 0; i < drives_->count(); ++i) {
@@ -182,17 +184,17 @@ void FormSelectFiles::confirm() {
         }
     }
     if (!refused.isEmpty()) {
-        const quint64 loads = list_.loadCount();
+        const EditMark asked = commands_.list().mark();
         const QPointer<FormSelectFiles> self(this);
-        list_.tell(texts::kCannotListNames + QLatin1Char('\n') + refused.join(QLatin1Char('\n')),
-                   MessageIcon::Warning);
+        commands_.tell(texts::kCannotListNames + QLatin1Char('\n') + refused.join(QLatin1Char('\n')),
+                       MessageIcon::Warning);
         // The schedule may have put another list in place meanwhile; these tracks were not for it.
-        if (!self || list_.loadCount() != loads) {
+        if (!self || commands_.list().mark() != asked) {
             return;
         }
     }
     close();
-    list_.add(chosen);
+    commands_.add(chosen);
 }
 
 }  // namespace quel

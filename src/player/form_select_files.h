@@ -10,14 +10,14 @@ class QListWidget;
 
 namespace quel {
 
-class PlayList;
+class PlayListCommands;
 
 // The track selector: media files of one folder at a time, picked in any number and added to the
 // player's list in the order the folder lists them. Opens in the folder of the list's last track.
 class FormSelectFiles : public QWidget {
     Q_OBJECT
 public:
-    explicit FormSelectFiles(PlayList& list, QWidget* parent = nullptr);
+    explicit FormSelectFiles(PlayListCommands& commands, QWidget* parent = nullptr);
 
     // The file patterns of the list, matched without regard to case.
     static const QStringList& patterns();
@@ -34,7 +34,7 @@ private:
     void chooseDrive(int row);
     void confirm();
 
-    PlayList& list_;
+    PlayListCommands& commands_;
     QComboBox* drives_ = nullptr;  // Drive1
     QLabel* path_ = nullptr;
     QListWidget* folders_ = nullptr;  // Dir1

@@ -14,11 +14,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "platform/media.h"
 #include "platform/named.h"
 #include "platform/window_place.h"
 #include "player/form_select_files.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/playback.h"
 #include "player/player_session.h"
 #include "player/video_view.h"
@@ -48,8 +48,8 @@ FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
     : QWidget(parent),
       session_(session),
       list_(session.playList()),
-      playback_(session.playback()),
-      media_(session.media()) {
+      commands_(session.listCommands()),
+      playback_(session.playback()) {
     setObjectName(QStringLiteral("FromPlayer"));
     setWindowTitle(QStringLiteral("实时播音器<框内点右键控制窗体>"));
     // Once, before the window first shows: changing the flag of a shown window hides and re-shows it.
@@ -67,8 +67,12 @@ FromPlayer::~FromPlayer() = default;
 
 void FromPlayer::buildFace() {
     auto* layout = new QVBoxLayout(this);
+    auto* heading = new QHBoxLayout;
     fileName_ = named(new QLabel, "Label1");
-    layout->addWidget(fileName_);
+    checking_ = named(new QLabel(QStringLiteral("正在检查曲目…")), "LabelChecking");
+    heading->addWidget(fileName_, 1);
+    heading->addWidget(checking_);
+    layout->addLayout(heading);
 
     tracks_ = named(new QListView, "List1");
     model_ = new QStringListModel(this);
@@ -145,18 +149,19 @@ void FromPlayer::wire() {
     connect(add_, &QPushButton::clicked, this, &FromPlayer::openSelector);
     connect(remove_, &QPushButton::clicked, this, [this] {
         const int line = selectedLine();
-        list_.remove(line >= 0 ? model_->index(line).data().toString() : QString(), playback_.playingTrack());
+        commands_.remove(line >= 0 ? model_->index(line).data().toString() : QString(),
+                         playback_.playingTrack());
     });
-    connect(clear_, &QPushButton::clicked, this, [this] { list_.clear(playback_.isPlaying()); });
-    connect(open_, &QPushButton::clicked, &list_, &PlayList::open);
-    connect(saveAs_, &QPushButton::clicked, &list_, &PlayList::saveAs);
-    connect(createNew_, &QPushButton::clicked, &list_, &PlayList::createNew);
-    connect(makeDefault_, &QPushButton::clicked, &list_, &PlayList::makeDefault);
+    connect(clear_, &QPushButton::clicked, this, [this] { commands_.clear(playback_.isPlaying()); });
+    connect(open_, &QPushButton::clicked, &commands_, &PlayListCommands::open);
+    connect(saveAs_, &QPushButton::clicked, &commands_, &PlayListCommands::saveAs);
+    connect(createNew_, &QPushButton::clicked, &commands_, &PlayListCommands::createNew);
+    connect(makeDefault_, &QPushButton::clicked, &commands_, &PlayListCommands::makeDefault);
     // The two boxes act as buttons: a click switches the order and the box stays clear.
     for (QCheckBox* box : {toStored_, toShuffled_}) {
         connect(box, &QCheckBox::clicked, this, [this, box] {
             box->setChecked(false);
-            list_.switchOrder();
+            commands_.switchOrder();
         });
     }
     connect(throughToEnd_, &QRadioButton::clicked, this,
@@ -175,7 +180,7 @@ void FromPlayer::wire() {
 
     connect(&list_, &PlayList::changed, this, &FromPlayer::showList);
     connect(&list_, &PlayList::replaced, this, &FromPlayer::closeSelector);
-    connect(&list_, &PlayList::dialogsClosed, this, [this] {
+    connect(&commands_, &PlayListCommands::dialogsClosed, this, [this] {
         if (closeSelectorPending_) {
             closeSelector();
         }
@@ -183,7 +188,7 @@ void FromPlayer::wire() {
     connect(&playback_, &Playback::changed, this, &FromPlayer::showPlayback);
     connect(&playback_, &Playback::trackOpened, this, &FromPlayer::setUpDisplay);
     // The picture shows from the first frame of a track with video until that track is over.
-    connect(&media_, &Media::frameShown, video_, &VideoView::showFrame);
+    connect(&playback_, &Playback::frameShown, video_, &VideoView::showFrame);
     connect(&playback_, &Playback::trackOpened, video_, &VideoView::clear);
     connect(&playback_, &Playback::changed, this, [this] {
         if (!playback_.isOpen()) {
@@ -199,6 +204,12 @@ void FromPlayer::showList() {
     const QString file = list_.realFileName();
     fileName_->setText(QStringLiteral("文件:") + fileNamePart(file));
     fileName_->setToolTip(QStringLiteral("当前播放列表文件：") + file);
+    // The name shows at once; until the tracks are checked the edits that write the file wait.
+    const bool checking = list_.isChecking();
+    checking_->setVisible(checking);
+    for (QPushButton* b : {add_, remove_, clear_, saveAs_}) {
+        b->setEnabled(!checking);
+    }
     makeDefault_->setEnabled(!list_.isDefault());
     makeDefault_->setToolTip(QStringLiteral("当前的默认播放列表文件是：") + list_.defaultPath());
     const bool shuffled = list_.order() == PlayOrder::Shuffled;
@@ -298,7 +309,7 @@ void FromPlayer::selectLine(int line) {
 
 void FromPlayer::openSelector() {
     if (!selector_) {
-        selector_ = new FormSelectFiles(list_, this);
+        selector_ = new FormSelectFiles(commands_, this);
     }
     showOver(selector_, this);
 }
@@ -309,7 +320,7 @@ void FromPlayer::closeSelector() {
     if (!selector_) {
         return;
     }
-    if (list_.inDialog()) {
+    if (commands_.inDialog()) {
         closeSelectorPending_ = true;
         selector_->hide();
         return;

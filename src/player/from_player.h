@@ -18,10 +18,10 @@ class QTimer;
 
 namespace quel {
 
-class Media;
 class Playback;
 class PlayerSession;
 class PlayList;
+class PlayListCommands;
 class VideoView;
 class WindowModes;
 
@@ -71,9 +71,10 @@ private:
 
     PlayerSession& session_;
     PlayList& list_;
+    PlayListCommands& commands_;
     Playback& playback_;
-    Media& media_;
     QLabel* fileName_ = nullptr;   // Label1
+    QLabel* checking_ = nullptr;   // the busy mark while the list's tracks are checked
     QListView* tracks_ = nullptr;  // List1
     VideoView* video_ = nullptr;
     QStringListModel* model_ = nullptr;

@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "platform/media.h"
 #include "platform/named.h"
 #include "player/from_player.h"
 #include "player/player_session.h"
@@ -56,11 +55,16 @@ QWidget* FromPlayer::buildAudioPanel() {
 }
 
 void FromPlayer::wireModes() {
-    volume_->setValue(qBound(0, media_.volume() + kVolumeRange, kVolumeRange));
-    connect(mute_, &QCheckBox::toggled, this, [this](bool on) { media_.setMute(on); });
+    volume_->setValue(qBound(0, playback_.volume() + kVolumeRange, kVolumeRange));
+    connect(mute_, &QCheckBox::toggled, &playback_, &Playback::setMute);
     connect(volume_, &QSlider::valueChanged, this,
-            [this](int value) { media_.setVolume(value - kVolumeRange); });
-    connect(balance_, &QSlider::valueChanged, this, [this](int value) { media_.setBalance(value); });
+            [this](int value) { playback_.setVolume(value - kVolumeRange); });
+    connect(balance_, &QSlider::valueChanged, &playback_, &Playback::setBalance);
+    // Another controller (the remote control) may move the volume; the slider follows.
+    connect(&playback_, &Playback::volumeChanged, this, [this](int hundredthsDb) {
+        const QSignalBlocker quiet(volume_);
+        volume_->setValue(qBound(0, hundredthsDb + kVolumeRange, kVolumeRange));
+    });
     connect(audioShown_, &QCheckBox::toggled, this, &FromPlayer::showAudioPanel);
 
     menuWindow_ = named(new QMenu(QStringLiteral("窗体"), this), "MenuWindow");

@@ -2,20 +2,19 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QPromise>
 #include <QStandardPaths>
 
 #include "platform/program_folder.h"
 #include "platform/settings_names.h"
-#include "platform/settings_store.h"
-#include "player/play_list_text.h"
-#include "player/player_texts.h"
+#include "platform/worker.h"
 #include "player/shuffle.h"
 
 namespace quel {
 
 namespace {
 
-const QString kListExtension = QStringLiteral(".PLF");
 const QString kStoredOrderValue = QStringLiteral("1");
 const QString kShuffledOrderValue = QStringLiteral("2");
 
@@ -25,37 +24,23 @@ QString startingPlayerPath() {
     return !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
 }
 
-// A name typed without an extension gets the list's own, so the file shows up in the open dialog.
-QString withListExtension(const QString& path) {
-    return QFileInfo(path).suffix().isEmpty() ? path + kListExtension : path;
+QString lastOf(const QStringList& tracks) {
+    return tracks.isEmpty() ? QString() : tracks.last();
 }
 
 }  // namespace
 
-// Counts the player's open dialogs. The schedule runs on while one is open, and whoever would unload
-// the player then waits for dialogsClosed(), so no window is deleted under its own dialog.
-class PlayList::DialogScope {
-public:
-    explicit DialogScope(PlayList& list) : list_(list) { ++list_.dialogDepth_; }
-    ~DialogScope() {
-        if (--list_.dialogDepth_ == 0) {
-            emit list_.dialogsClosed();
-        }
-    }
-    DialogScope(const DialogScope&) = delete;
-    DialogScope& operator=(const DialogScope&) = delete;
-
-private:
-    PlayList& list_;
-};
-
-PlayList::PlayList(Files& files, Dialogs& dialogs, QString programFolder, Shuffler& shuffler, QObject* parent)
+PlayList::PlayList(Files& files, QString programFolder, Shuffler& shuffler, Worker& worker, QObject* parent)
     : QObject(parent),
       files_(files),
-      dialogs_(dialogs),
       programFolder_(std::move(programFolder)),
       shuffler_(shuffler),
+      worker_(worker),
       playerPath_(startingPlayerPath()) {}
+
+PlayList::~PlayList() {
+    cancelCheck();
+}
 
 QString PlayList::listText() const {
     return playlist::joinTracks(stored_);
@@ -69,6 +54,11 @@ QString PlayList::playListFolder() const {
     return nameInFolder(programFolder_, installed::kPlayLists);
 }
 
+bool PlayList::mayOverwriteFile() const {
+    return !checking_ && fileState_ != ReadStatus::Unreadable &&
+           files_.readFile(realFileName_, Files::kDocumentCap).status != ReadStatus::Unreadable;
+}
+
 void PlayList::loadDefault() {
     order_ =
         store().text(settings::kPlayOrder) == kShuffledOrderValue ? PlayOrder::Shuffled : PlayOrder::Stored;
@@ -79,46 +69,87 @@ void PlayList::loadDefault() {
         defaultPath_ = nameInFolder(playListFolder(), fileNamePart(settings::kDefaultPlayList));
         store().repairText(settings::kDefaultPlf, defaultPath_);
     }
-    realFileName_ = defaultPath_;
-    cleanLoad(realFileName_);
-    if (fileState_ == ReadStatus::Missing) {
-        // Only a list that is not there at all is made anew; an unreadable one keeps its tracks.
-        files_.write(realFileName_, QByteArray());
-    }
-    playerPath_ = stored_.isEmpty() ? QString() : stored_.last();
-    ++loads_;
-    emit replaced();
-    emit changed();
+    startLoad(defaultPath_, Load::Default);
 }
 
 void PlayList::loadForBroadcast(const QString& path, PlayOrder order) {
     order_ = order;
+    startLoad(path, Load::Broadcast);
+}
+
+void PlayList::load(const QString& path) {
+    startLoad(path, Load::Open);
+}
+
+// The name shows at once and the tracks once they are checked. Memory holds no tracks meanwhile, so
+// nothing plays or edits a list that is about to change under it.
+void PlayList::startLoad(const QString& path, Load kind) {
+    cancelCheck();
     realFileName_ = path;
-    cleanLoad(path);
-    if (order == PlayOrder::Shuffled) {
-        playerPath_ = stored_.isEmpty() ? QString() : stored_.last();
-    }
-    ++loads_;
+    fileState_ = ReadStatus::Missing;
+    setTracks({});
+    const quint64 ticket = ++loads_;
+    auto cancelled = std::make_shared<std::atomic_bool>(false);
+    cancelCheck_ = cancelled;
+    auto promise = std::make_shared<QPromise<playlist::CheckedList>>();
+    QFuture<playlist::CheckedList> future = promise->future();
+    promise->start();
+    const Files& files = files_;
+    worker_.start([&files, path, cancelled, promise] {
+        promise->addResult(playlist::checkList(files, path, cancelled.get()));
+        promise->finish();
+    });
+    setChecking(true);
     emit replaced();
+    emit changed();
+    if (future.isFinished()) {
+        finishLoad(ticket, kind, future.result());
+        return;
+    }
+    auto* watcher = new QFutureWatcher<playlist::CheckedList>(this);
+    connect(watcher, &QFutureWatcher<playlist::CheckedList>::finished, this, [this, watcher, ticket, kind] {
+        watcher->deleteLater();
+        finishLoad(ticket, kind, watcher->result());
+    });
+    watcher->setFuture(future);
+}
+
+void PlayList::finishLoad(quint64 ticket, Load kind, const playlist::CheckedList& checked) {
+    // Another list, or the same file anew, took this one's place while it was checked.
+    if (ticket != loads_) {
+        return;
+    }
+    cancelCheck_.reset();
+    fileState_ = checked.status;
+    if (!checked.rewrite.isEmpty()) {
+        // Should the write fail, the tracks are gone all the same; the next load tries again.
+        files_.write(realFileName_, checked.rewrite);
+    }
+    if (kind == Load::Default && fileState_ == ReadStatus::Missing) {
+        // Only a list that is not there at all is made anew; an unreadable one keeps its tracks.
+        files_.write(realFileName_, QByteArray());
+    }
+    setTracks(checked.tracks);
+    if (kind != Load::Broadcast || order_ == PlayOrder::Shuffled) {
+        playerPath_ = lastOf(stored_);
+    }
+    setChecking(false);
+    emit loaded();
     emit changed();
 }
 
-// Reads the list, drops the tracks whose files are gone for good and writes the file back only if it
-// lost some, so a list on absent media is never rewritten.
-void PlayList::cleanLoad(const QString& path) {
-    const ReadResult read = files_.readFile(path, Files::kDocumentCap);
-    fileState_ = read.status;
-    if (read.status != ReadStatus::Read) {
-        setTracks({});
-        return;
+void PlayList::cancelCheck() {
+    if (cancelCheck_) {
+        cancelCheck_->store(true);
+        cancelCheck_.reset();
     }
-    const QStringList all = playlist::splitTracks(playlist::listTextFromBytes(read.bytes));
-    QStringList kept = playlist::keptTracks(all, files_);
-    if (kept.size() != all.size()) {
-        // Should the write fail, the tracks are gone all the same; the next load tries again.
-        files_.write(path, playlist::listFileBytes(kept));
+}
+
+void PlayList::setChecking(bool checking) {
+    if (checking_ != checking) {
+        checking_ = checking;
+        emit checkingChanged(checking);
     }
-    setTracks(std::move(kept));
 }
 
 // Every refill in random order is a fresh shuffle of the whole list.
@@ -131,37 +162,11 @@ void PlayList::setTracks(QStringList stored) {
     ++revision_;
 }
 
-void PlayList::replace(const QString& path, const QStringList& stored) {
-    realFileName_ = path;
-    fileState_ = ReadStatus::Read;
-    setTracks(stored);
-    ++loads_;
-    emit replaced();
-    emit changed();
-}
-
-Answer PlayList::tell(const QString& text, MessageIcon icon, MessageButtons buttons) {
-    DialogScope scope(*this);
-    return dialogs_.message(texts::kTitle, text, icon, buttons);
-}
-
-bool PlayList::refuseUnreadable() {
-    const bool unreadable =
-        fileState_ == ReadStatus::Unreadable ||
-        files_.readFile(realFileName_, Files::kDocumentCap).status == ReadStatus::Unreadable;
-    if (unreadable) {
-        tell(realFileName_ + texts::kCannotRead, MessageIcon::Warning);
-    }
-    return unreadable;
-}
-
-bool PlayList::writeList(const QString& path, const QByteArray& bytes) {
-    if (files_.write(path, bytes)) {
+bool PlayList::writeList(const QString& path, const QStringList& stored) {
+    if (files_.write(path, playlist::listFileBytes(stored))) {
         return true;
     }
-    const Snapshot before = snapshot();
-    tell(path + texts::kCannotWrite, MessageIcon::Error);
-    if (still(before)) {
+    if (samePath(path, realFileName_)) {
         reread();
     }
     return false;
@@ -180,175 +185,89 @@ void PlayList::reread() {
     }
 }
 
-void PlayList::add(const QStringList& paths) {
-    if (playerPath_.isEmpty()) {
-        playerPath_ = programFolder_;
-    }
-    QStringList fitting;
-    for (const QString& p : paths) {
-        if (playlist::fitsInList(p)) {
-            fitting << p;
-        }
-    }
-    if (fitting.isEmpty() || refuseUnreadable()) {
-        return;
-    }
-    const QStringList stored = stored_ + fitting;
-    if (!writeList(realFileName_, playlist::listFileBytes(stored))) {
-        return;
+bool PlayList::append(const QStringList& tracks) {
+    const QStringList stored = stored_ + tracks;
+    if (!writeList(realFileName_, stored)) {
+        return false;
     }
     fileState_ = ReadStatus::Read;
     setTracks(stored);
-    playerPath_ = stored_.last();
+    playerPath_ = lastOf(stored_);
     emit changed();
+    return true;
 }
 
-void PlayList::remove(const QString& selectedPath, const QString& playingPath) {
-    if (!playingPath.isEmpty() && selectedPath == playingPath) {
-        tell(texts::kCannotDeletePlaying, MessageIcon::Warning);
-        return;
-    }
-    if (selectedPath.isEmpty()) {
-        tell(texts::kSelectTrackToDelete, MessageIcon::Warning);
-        return;
-    }
-    if (refuseUnreadable()) {
-        return;
-    }
+bool PlayList::removeTrack(const QString& track) {
     QStringList stored = stored_;
-    stored.removeAll(selectedPath);
-    if (!writeList(realFileName_, playlist::listFileBytes(stored))) {
-        return;
+    stored.removeAll(track);
+    if (!writeList(realFileName_, stored)) {
+        return false;
     }
     fileState_ = ReadStatus::Read;
     setTracks(stored);
-    playerPath_ = stored_.isEmpty() ? QString() : stored_.last();
+    playerPath_ = lastOf(stored_);
     emit changed();
+    return true;
 }
 
-void PlayList::clear(bool playing) {
-    if (playing) {
-        tell(texts::kCannotClearWhilePlaying, MessageIcon::Warning);
-        return;
-    }
-    if (refuseUnreadable()) {
-        return;
-    }
-    const Snapshot asked = snapshot();
-    if (tell(texts::kClearAll, MessageIcon::Question, MessageButtons::YesNo) != Answer::Yes ||
-        !still(asked)) {
-        return;
-    }
-    if (!writeList(realFileName_, QByteArray())) {
-        return;
+bool PlayList::clear() {
+    if (!files_.write(realFileName_, QByteArray())) {
+        reread();
+        return false;
     }
     fileState_ = ReadStatus::Read;
     setTracks({});
     emit changed();
+    return true;
 }
 
-// Asks for a list file; a save dialog asks before it overwrites. Empty when the operator cancelled or
-// the list was replaced while the dialog was open.
-QString PlayList::askPlayListPath(const FileRequest& request, PathQuestion question) {
-    const bool saving = question != PathQuestion::Open;
-    const Snapshot asked = snapshot();
-    for (;;) {
-        QString path;
-        {
-            DialogScope scope(*this);
-            path = saving ? dialogs_.saveFile(request) : dialogs_.openFile(request);
-        }
-        if (path.isEmpty() || !still(asked)) {
-            return {};
-        }
-        if (!saving) {
-            if (files_.exists(path)) {
-                return path;
-            }
-            tell(path + texts::kDoesNotExist, MessageIcon::Error);
-        } else {
-            path = withListExtension(path);
-            if (!files_.exists(path)) {
-                return path;
-            }
-            const QString prefix = question == PathQuestion::SaveAs ? texts::kFile : QString();
-            if (tell(prefix + path + texts::kOverwrite, MessageIcon::Question, MessageButtons::YesNo) ==
-                Answer::Yes) {
-                return still(asked) ? path : QString();
-            }
-        }
-        if (!still(asked)) {
-            return {};
-        }
-    }
-}
-
-void PlayList::open() {
-    const QString path =
-        askPlayListPath({texts::kOpenTitle, playListFolder(), texts::kPlayListFilter}, PathQuestion::Open);
-    if (path.isEmpty()) {
-        return;
-    }
-    realFileName_ = path;
-    cleanLoad(path);
-    playerPath_ = stored_.isEmpty() ? QString() : stored_.last();
-    ++loads_;
-    emit replaced();
-    emit changed();
-}
-
-void PlayList::saveAs() {
-    if (shown_.isEmpty()) {
-        tell(texts::kListEmpty, MessageIcon::Information);
-        return;
-    }
-    const QString path =
-        askPlayListPath({texts::kSaveAsTitle, playListFolder(), texts::kSaveAsFilter}, PathQuestion::SaveAs);
-    if (path.isEmpty() || !writeList(path, playlist::listFileBytes(shown_))) {
-        return;
+bool PlayList::saveAs(const QString& path) {
+    if (!writeList(path, shown_)) {
+        return false;
     }
     // From here the file's order is the stored one, so the next 添加 writes what was saved.
     realFileName_ = path;
     fileState_ = ReadStatus::Read;
     stored_ = shown_;
     emit changed();
+    return true;
 }
 
-void PlayList::createNew() {
-    const QString path =
-        askPlayListPath({texts::kNewTitle, playListFolder(), texts::kPlayListFilter}, PathQuestion::New);
-    if (path.isEmpty() || !writeList(path, playlist::listFileBytes({}))) {
-        return;
+bool PlayList::create(const QString& path) {
+    if (!writeList(path, {})) {
+        return false;
     }
-    replace(path, {});
-}
-
-void PlayList::makeDefault() {
-    const QString path = realFileName_;
-    // The settings value would be read back only up to the quote.
-    if (path.contains(QLatin1Char('"'))) {
-        tell(texts::kCannotStoreQuote + path, MessageIcon::Warning);
-        return;
-    }
-    if (!store().writeText(settings::kDefaultPlf, path)) {
-        tell(settings::kDefaultPlf + texts::kCannotWrite, MessageIcon::Error);
-        return;
-    }
-    defaultPath_ = path;
+    cancelCheck();
+    realFileName_ = path;
+    fileState_ = ReadStatus::Read;
+    setTracks({});
+    ++loads_;
+    setChecking(false);
+    emit replaced();
+    emit loaded();
     emit changed();
-    tell(path + texts::kMadeDefault, MessageIcon::Information);
+    return true;
 }
 
-void PlayList::switchOrder() {
+bool PlayList::makeDefault() {
+    if (!store().writeText(settings::kDefaultPlf, realFileName_)) {
+        return false;
+    }
+    defaultPath_ = realFileName_;
+    emit changed();
+    return true;
+}
+
+bool PlayList::switchOrder() {
     const PlayOrder next = order_ == PlayOrder::Stored ? PlayOrder::Shuffled : PlayOrder::Stored;
     const QString value = next == PlayOrder::Stored ? kStoredOrderValue : kShuffledOrderValue;
     if (!store().writeText(settings::kPlayOrder, value)) {
-        tell(settings::kPlayOrder + texts::kCannotWrite, MessageIcon::Error);
-        return;
+        return false;
     }
     order_ = next;
     setTracks(stored_);
     emit changed();
+    return true;
 }
 
 }  // namespace quel

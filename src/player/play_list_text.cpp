@@ -50,12 +50,15 @@ bool fitsInList(const QString& path) {
     return !path.isEmpty() && !path.contains(kBar) && !path.contains(kQuote);
 }
 
-QStringList keptTracks(const QStringList& tracks, const Files& files) {
+QStringList keptTracks(const QStringList& tracks, const Files& files, const std::atomic_bool* cancelled) {
     QHash<QString, bool> folderThere;
     QHash<QString, bool> keep;
     QStringList kept;
     kept.reserve(tracks.size());
     for (const QString& track : tracks) {
+        if (cancelled && cancelled->load(std::memory_order_relaxed)) {
+            break;
+        }
         if (track.isEmpty()) {
             continue;
         }
@@ -64,7 +67,7 @@ QStringList keptTracks(const QStringList& tracks, const Files& files) {
             bool stays = true;
             const qsizetype slash = track.lastIndexOf(kSlash);
             // A folder in a track's place is no track either.
-            if (track.startsWith(kSlash) && (!files.exists(track) || files.isDirectory(track))) {
+            if (track.startsWith(kSlash) && files.kind(track) != Files::Kind::File) {
                 const QString folder = slash == 0 ? QString(kSlash) : track.left(slash);
                 auto there = folderThere.constFind(folder);
                 if (there == folderThere.constEnd()) {
@@ -79,6 +82,23 @@ QStringList keptTracks(const QStringList& tracks, const Files& files) {
         }
     }
     return kept;
+}
+
+CheckedList checkList(const Files& files, const QString& path, const std::atomic_bool* cancelled) {
+    ReadResult read = files.readFile(path, Files::kDocumentCap);
+    CheckedList checked{read.status, {}, {}};
+    if (read.status != ReadStatus::Read) {
+        return checked;
+    }
+    const QStringList all = splitTracks(listTextFromBytes(read.bytes));
+    read.bytes.clear();
+    checked.tracks = keptTracks(all, files, cancelled);
+    const bool cut = cancelled && cancelled->load(std::memory_order_relaxed);
+    // A cancelled check looked at only part of the list: it is thrown away, never written.
+    if (!cut && checked.tracks.size() != all.size()) {
+        checked.rewrite = listFileBytes(checked.tracks);
+    }
+    return checked;
 }
 
 }  // namespace quel::playlist

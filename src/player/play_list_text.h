@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 #include "platform/files.h"
 
@@ -27,7 +28,21 @@ bool fitsInList(const QString& path);
 // The tracks that stay when a list is loaded. A track goes only when its folder is there and the file
 // is not: a file deleted for good. Tracks on an unplugged stick, an unmounted share or a path from
 // Windows cannot be checked and stay, to be skipped at play. Empty tracks name nothing and go.
-// Each folder and path is asked about once, so a list of many tracks loads in one pass.
-QStringList keptTracks(const QStringList& tracks, const Files& files);
+// Each folder and path is asked about once, so a list of many tracks loads in one pass. Stops early,
+// with the tracks looked at so far, once `cancelled` is set.
+QStringList keptTracks(const QStringList& tracks, const Files& files,
+                       const std::atomic_bool* cancelled = nullptr);
+
+// What the check of a list file found: how the read went, the tracks that stay, and the bytes to write
+// back when some went. `rewrite` is empty when none went, so a list on absent media is never rewritten.
+struct CheckedList {
+    ReadStatus status = ReadStatus::Missing;
+    QStringList tracks;
+    QByteArray rewrite;
+};
+
+// Reads the list at `path` and keeps its tracks as keptTracks does. It only reads, through the const
+// part of Files, so it may run on a worker thread.
+CheckedList checkList(const Files& files, const QString& path, const std::atomic_bool* cancelled = nullptr);
 
 }  // namespace quel::playlist

@@ -10,7 +10,9 @@ Playback::Playback(Media& media, PlayList& list, QObject* parent)
     connect(&media_, &Media::endOfStream, this, &Playback::onEnded);
     connect(&media_, &Media::failed, this, &Playback::onFailed);
     connect(&media_, &Media::durationChanged, this, &Playback::durationChanged);
+    connect(&media_, &Media::frameShown, this, &Playback::frameShown);
     connect(&list_, &PlayList::replaced, this, &Playback::onListReplaced);
+    connect(&list_, &PlayList::loaded, this, &Playback::onListLoaded);
     connect(&list_, &PlayList::changed, this, &Playback::onListChanged);
     setCurrent(list_.trackCount() > 0 ? 0 : -1);
 }
@@ -89,13 +91,22 @@ void Playback::seek(double seconds) {
     }
 }
 
+// The broadcast starts when its list's check is done rather than on the unchecked tracks: those could
+// open a track the check is about to drop, and in random order the checked list would be shuffled
+// anew under the track that plays. The check costs a fraction of a second, the bells never wait for
+// it, and a broadcast has always taken about as long to open its first file.
 void Playback::broadcast(const QString& path, PlayOrder order) {
     stop();
     list_.loadForBroadcast(path, order);
-    play();
+    if (list_.isChecking()) {
+        playOnLoad_ = list_.mark().generation;
+    } else {
+        play();
+    }
 }
 
 void Playback::stop() {
+    playOnLoad_ = 0;
     reportSkipped();
     if (isOpen()) {
         media_.stop();
@@ -198,10 +209,36 @@ void Playback::goIdle() {
     emit changed();
 }
 
+// Any load but the broadcast's own (which starts before the broadcast waits) ends what it wanted.
 void Playback::onListReplaced() {
     stop();
     setCurrent(list_.trackCount() > 0 ? 0 : -1);
     emit changed();
+}
+
+void Playback::onListLoaded() {
+    setCurrent(list_.trackCount() > 0 ? 0 : -1);
+    if (std::exchange(playOnLoad_, 0) == list_.mark().generation) {
+        play();
+    }
+    emit changed();
+}
+
+int Playback::volume() const {
+    return media_.volume();
+}
+
+void Playback::setVolume(int hundredthsDb) {
+    media_.setVolume(hundredthsDb);
+    emit volumeChanged(hundredthsDb);
+}
+
+void Playback::setBalance(int balance) {
+    media_.setBalance(balance);
+}
+
+void Playback::setMute(bool mute) {
+    media_.setMute(mute);
 }
 
 // An edit keeps the current track by its path; if it is gone (deleted, cleared), so is the open file.

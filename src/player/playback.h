@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -48,13 +49,23 @@ public:
     void playLine(int line);
     // The operator moved the position slider.
     void seek(double seconds);
-    // A broadcast: the list at `path` replaces the current one and plays from its first track.
+    // A broadcast: the list at `path` replaces the current one and plays from its first track as
+    // soon as its tracks are checked.
     void broadcast(const QString& path, PlayOrder order);
-    // Silence at once, nothing open; the list stays.
+    // A broadcast waits for the check of its list.
+    bool awaitsList() const { return playOnLoad_ != 0; }
+    // Silence at once, nothing open, no broadcast waiting; the list stays.
     void stop();
     // The sound output failed (no device, the sound server gone): the loop stops where it is and
     // reports it once. The next play or broadcast tries the output again.
     void outputFailed(const QString& reason);
+
+    // The audio panel. Volume in hundredths of a dB, 0 the loudest; balance from -10000 (left) to
+    // 10000 (right).
+    int volume() const;
+    void setVolume(int hundredthsDb);
+    void setBalance(int balance);
+    void setMute(bool mute);
 
 signals:
     // The current track, the playing state or the mode changed.
@@ -70,6 +81,9 @@ signals:
     void tracksSkipped(const QStringList& paths);
     // The loop stopped because nothing can sound; `reason` says why.
     void stoppedByOutput(const QString& reason);
+    void volumeChanged(int hundredthsDb);
+    // A picture of the video track that plays.
+    void frameShown(const QImage& frame);
 
 private:
     void open(int index);
@@ -79,6 +93,7 @@ private:
     void onEnded();
     void onFailed(const QString& path, const MediaFault& fault);
     void onListReplaced();
+    void onListLoaded();
     void onListChanged();
     void setCurrent(int index);
     void reportSkipped();
@@ -91,7 +106,8 @@ private:
     bool playing_ = false;
     bool open_ = false;  // the component holds a track of this loop
     int failuresInRow_ = 0;
-    QStringList skipped_;  // the run of failed tracks not yet reported
+    QStringList skipped_;     // the run of failed tracks not yet reported
+    quint64 playOnLoad_ = 0;  // the load whose tracks a broadcast plays once they are checked
 };
 
 }  // namespace quel

@@ -5,10 +5,12 @@ namespace quel {
 PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent)
     : QObject(parent),
       platform_(platform),
-      media_(platform.media.create()),
-      list_(platform.files, platform.dialogs, platform.programFolder, shuffler),
+      media_(platform.media.create().release()),
+      list_(platform.files, platform.programFolder, shuffler, platform.worker),
+      commands_(list_, platform.files, platform.dialogs),
       playback_(*media_, list_),
       announcement_(*media_) {
+    media_->setParent(this);
     media_->setObjectName(QStringLiteral("MediaPlayer1"));
     media_->setVideoEnabled(true);
 }

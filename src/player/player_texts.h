@@ -8,6 +8,7 @@ namespace quel::texts {
 inline const QString kTitle = QStringLiteral("Quelbrook");
 
 inline const QString kCannotRead = QStringLiteral("无法读取,未作修改!");
+inline const QString kStillChecking = QStringLiteral("正在检查中,请稍候再试!");
 inline const QString kCannotWrite = QStringLiteral("无法写入,未作修改!");
 inline const QString kCannotDeletePlaying = QStringLiteral("不能删除正在播放的曲目!");
 inline const QString kSelectTrackToDelete = QStringLiteral("请选择要删除的曲目");

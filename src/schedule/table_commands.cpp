@@ -32,7 +32,7 @@ BuiltEntry TableCommands::add(const EditorValues& values) {
         say(built.refusal->text, built.refusal->icon);
         return built;
     }
-    const Mark before = mark();
+    const EditMark before = mark();
     if (!ask(QStringLiteral("你要增加[") + grammar::kEntryMark + built.entryText + QStringLiteral("]吗?")) ||
         !stillTheSame(before))
         return {};
@@ -50,7 +50,7 @@ bool TableCommands::deleteEntry(const QString& selectedEntryText) {
         say(QStringLiteral("你没有选择要删除的时间!"), MessageIcon::Warning);
         return false;
     }
-    const Mark before = mark();
+    const EditMark before = mark();
     if (!ask(QStringLiteral("确认要删除[") + selectedEntryText + QStringLiteral("]吗?")) ||
         !stillTheSame(before))
         return false;
@@ -64,7 +64,7 @@ bool TableCommands::deleteEntry(const QString& selectedEntryText) {
 void TableCommands::clear() {
     if (!mayChange())
         return;
-    const Mark before = mark();
+    const EditMark before = mark();
     if (!ask(QStringLiteral("时间表全部会被清空！你确定吗？？？")) || !stillTheSame(before))
         return;
     if (!table_.clear())
@@ -118,12 +118,12 @@ void TableCommands::makeDefault() {
         MessageIcon::Information);
 }
 
-TableCommands::Mark TableCommands::mark() const {
+EditMark TableCommands::mark() const {
     return {table_.currentPath(), table_.generation()};
 }
 
-bool TableCommands::stillTheSame(const Mark& before) {
-    if (table_.generation() == before.generation && table_.currentPath() == before.path)
+bool TableCommands::stillTheSame(const EditMark& before) {
+    if (mark() == before)
         return true;
     say(QStringLiteral("时间表已被切换，请重新操作！"), MessageIcon::Warning);
     return false;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/edit_mark.h"
 #include "platform/settings_store.h"
 #include "schedule/entry_builder.h"
 
@@ -37,13 +38,9 @@ public slots:
     void makeDefault();  // 默认
 
 private:
-    struct Mark {
-        QString path;
-        quint64 generation;
-    };
-    Mark mark() const;
+    EditMark mark() const;
     // After a question: false, with a message, when another table was loaded or written meanwhile.
-    bool stillTheSame(const Mark& mark);
+    bool stillTheSame(const EditMark& before);
     bool mayChange();
     bool ask(const QString& text, MessageIcon icon = MessageIcon::Question);
     void say(const QString& text, MessageIcon icon);

@@ -117,19 +117,10 @@ int runProgram(int argc, char** argv) {
     // The one place that reaches the machine's login manager and session manager.
     LogindPower power(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     LogindInhibitor sleepInhibitor(QDBusConnection::systemBus());
-    Platform platform{clock,
-                      dialogs,
-                      files,
-                      instance,
-                      autostart,
-                      tray,
-                      media,
-                      launcher,
-                      lineIn,
-                      power,
-                      sleepInhibitor,
-                      folder,
-                      QCoreApplication::applicationFilePath()};
+    ThreadWorker worker;
+    Platform platform{
+        clock,    dialogs, files, instance,       autostart, tray,   media,
+        launcher, lineIn,  power, sleepInhibitor, worker,    folder, QCoreApplication::applicationFilePath()};
 
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<DBusControl> control;

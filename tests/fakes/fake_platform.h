@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -356,6 +357,21 @@ public:
     bool held = false;
 };
 
+// Runs each job at once on the caller's thread, so a test sees its outcome without waiting; with
+// `hold` set it keeps them until the test finishes one, so outcomes can come late and in any order.
+class FakeWorker final : public Worker {
+public:
+    void start(std::function<void()> job) override {
+        if (hold)
+            held.push_back(std::move(job));
+        else
+            job();
+    }
+    void finish(int index) { held.at(std::size_t(index))(); }
+    bool hold = false;
+    std::vector<std::function<void()>> held;
+};
+
 // Every fake in one place, and the bundle over them.
 struct FakePlatform {
     explicit FakePlatform(QString folder)
@@ -370,6 +386,7 @@ struct FakePlatform {
                    lineIn,
                    power,
                    sleepInhibitor,
+                   worker,
                    std::move(folder),
                    QStringLiteral("/opt/quelbrook/quelbrook")} {}
     // The same bundle with real media components in place of the recording ones.
@@ -385,6 +402,7 @@ struct FakePlatform {
                 lineIn,
                 power,
                 sleepInhibitor,
+                worker,
                 platform.programFolder,
                 platform.executable};
     }
@@ -399,6 +417,7 @@ struct FakePlatform {
     FakeSleepInhibitor sleepInhibitor;
     FakeLineIn lineIn;
     FakePower power;
+    FakeWorker worker;
     Platform platform;
 };
 

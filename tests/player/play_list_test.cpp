@@ -10,6 +10,7 @@
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/shuffle.h"
 
 using namespace quel;
@@ -22,7 +23,10 @@ QByteArray quoted(const QString& s) {
 }
 
 struct Fixture {
-    Fixture() : fake(dir.path()), list(fake.files, fake.dialogs, dir.path(), shuffler) {
+    Fixture()
+        : fake(dir.path()),
+          list(fake.files, dir.path(), shuffler, fake.worker),
+          commands(list, fake.files, fake.dialogs) {
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         QDir(dir.path()).mkpath(QStringLiteral("music"));
         for (const char* name : {"a.mp3", "b.wav", "c.ogg", "d.flac"}) {
@@ -64,6 +68,7 @@ struct Fixture {
     FakePlatform fake;
     Shuffler shuffler{42};
     PlayList list;
+    PlayListCommands commands;
 };
 
 }  // namespace
@@ -154,10 +159,10 @@ private slots:
         QCOMPARE(f.list.fileState(), ReadStatus::Unreadable);
         QCOMPARE(f.list.trackCount(), 0);
 
-        f.list.add({f.track("b.wav")});
-        f.list.remove(f.track("a.mp3"), QString());
+        f.commands.add({f.track("b.wav")});
+        f.commands.remove(f.track("a.mp3"), QString());
         f.fake.dialogs.answers = {Answer::Yes};
-        f.list.clear(false);
+        f.commands.clear(false);
         const QString refused = day + QStringLiteral("无法读取,未作修改!");
         QCOMPARE(f.texts(), QStringList({refused, refused, refused}));
         QCOMPARE(f.fake.dialogs.messages.first().icon, MessageIcon::Warning);
@@ -175,11 +180,11 @@ private slots:
         for (int i = 0; i < 4; ++i)
             QVERIFY(f.list.tracks()[i] != stored[i]);
 
-        f.list.switchOrder();
+        f.commands.switchOrder();
         QCOMPARE(f.list.order(), PlayOrder::Stored);
         QCOMPARE(f.list.tracks(), stored);
         QCOMPARE(f.bytes(settings::kPlayOrder), quoted("1"));
-        f.list.switchOrder();
+        f.commands.switchOrder();
         QCOMPARE(f.bytes(settings::kPlayOrder), quoted("2"));
         QCOMPARE(f.list.order(), PlayOrder::Shuffled);
     }
@@ -188,9 +193,9 @@ private slots:
         Fixture f;
         f.loadWith({});
         QSignalSpy changed(&f.list, &PlayList::changed);
-        f.list.add({f.track("a.mp3"), f.track("b.wav")});
+        f.commands.add({f.track("a.mp3"), f.track("b.wav")});
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/day.PLF")), quoted(f.bar({"a.mp3", "b.wav"})));
-        f.list.add({f.track("a.mp3")});
+        f.commands.add({f.track("a.mp3")});
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/day.PLF")), quoted(f.bar({"a.mp3", "b.wav", "a.mp3"})));
         QCOMPARE(f.list.tracks(), QStringList({f.track("a.mp3"), f.track("b.wav"), f.track("a.mp3")}));
         QCOMPARE(f.list.playerPath(), f.track("a.mp3"));
@@ -199,7 +204,7 @@ private slots:
         // A disk that refuses the write changes nothing and says so.
         const QString day = f.path(QStringLiteral("PlayListFile/day.PLF"));
         f.fake.files.unwritable << day;
-        f.list.add({f.track("c.ogg")});
+        f.commands.add({f.track("c.ogg")});
         QCOMPARE(f.texts(), QStringList{day + QStringLiteral("无法写入,未作修改!")});
         QCOMPARE(f.fake.dialogs.messages.first().icon, MessageIcon::Error);
         QCOMPARE(f.list.trackCount(), 3);
@@ -241,7 +246,7 @@ private slots:
         f.put(QStringLiteral("music/a.mp3.bak"), "x");
         f.loadWith(quoted(f.bar({"a.mp3", "b.wav", "a.mp3", "a.mp3.bak"})));
         auto full = [&](const QString& name) { return name.isEmpty() ? name : f.track(qPrintable(name)); };
-        f.list.remove(full(selected), full(playing));
+        f.commands.remove(full(selected), full(playing));
         QCOMPARE(f.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         const QByteArray music = f.path(QStringLiteral("music")).toUtf8();
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/day.PLF")),
@@ -270,7 +275,7 @@ private slots:
         const QByteArray before = quoted(f.bar({"a.mp3", "b.wav"}));
         f.loadWith(before);
         f.fake.dialogs.answers = {answer};
-        f.list.clear(playing);
+        f.commands.clear(playing);
         QCOMPARE(f.texts(), messages);
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/day.PLF")), cleared ? QByteArray() : before);
         QCOMPARE(f.list.trackCount(), cleared ? 0 : 2);
@@ -284,7 +289,7 @@ private slots:
         QSignalSpy replaced(&f.list, &PlayList::replaced);
         f.fake.dialogs.fileAnswers = {f.path(QStringLiteral("nothing.PLF")), other};
 
-        f.list.open();
+        f.commands.open();
         QCOMPARE(f.fake.dialogs.fileDialogs.size(), 2);
         const FileRequest& asked = f.fake.dialogs.fileDialogs.first().request;
         QCOMPARE(asked.title, QStringLiteral("打开播放列表文件：(*.PLF)"));
@@ -299,7 +304,7 @@ private slots:
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/other.plf")), quoted(f.bar({"b.wav", "c.ogg"})));
         QCOMPARE(replaced.count(), 1);
 
-        f.list.open();  // cancelled
+        f.commands.open();  // cancelled
         QCOMPARE(f.list.realFileName(), other);
         QCOMPARE(replaced.count(), 1);
     }
@@ -315,7 +320,7 @@ private slots:
         f.fake.dialogs.fileAnswers = {saved, f.path(QStringLiteral("PlayListFile/saved"))};
         f.fake.dialogs.answers = {Answer::No, Answer::Yes};
 
-        f.list.saveAs();
+        f.commands.saveAs();
         const FileRequest& asked = f.fake.dialogs.fileDialogs.first().request;
         QCOMPARE(asked.title, QStringLiteral("将当前的播音序列存为一个播音列表文件(*.PLF):"));
         QCOMPARE(asked.filter, QStringLiteral("播音列表文件(*.PLF)|*.PLF"));
@@ -325,9 +330,9 @@ private slots:
         QCOMPARE(f.list.tracks(), shuffled);
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/saved.PLF")), playlistBytes(shuffled));
 
-        f.list.switchOrder();  // to the stored order: the saved one
+        f.commands.switchOrder();  // to the stored order: the saved one
         QCOMPARE(f.list.tracks(), shuffled);
-        f.list.add({f.track("d.flac")});
+        f.commands.add({f.track("d.flac")});
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/saved.PLF")),
                  playlistBytes(shuffled + QStringList{f.track("d.flac")}));
     }
@@ -335,7 +340,7 @@ private slots:
     void saveAsRefusesAnEmptyList() {
         Fixture f;
         f.loadWith({});
-        f.list.saveAs();
+        f.commands.saveAs();
         QCOMPARE(f.texts(), QStringList{"播音列表为空!"});
         QCOMPARE(f.fake.dialogs.messages.first().icon, MessageIcon::Information);
         QVERIFY(f.fake.dialogs.fileDialogs.isEmpty());
@@ -348,7 +353,7 @@ private slots:
         f.fake.dialogs.fileAnswers = {f.path(QStringLiteral("PlayListFile/new"))};
         f.fake.dialogs.answers = {Answer::Yes};
         QSignalSpy replaced(&f.list, &PlayList::replaced);
-        f.list.createNew();
+        f.commands.createNew();
         QCOMPARE(f.fake.dialogs.fileDialogs.first().request.title,
                  QStringLiteral("请输入要创建的播放列表文件名：(*.PLF)"));
         QCOMPARE(f.texts(), QStringList{f.path(QStringLiteral("PlayListFile/new.PLF")) +
@@ -365,16 +370,16 @@ private slots:
         const QString other = f.path(QStringLiteral("PlayListFile/other.PLF"));
         f.put(QStringLiteral("PlayListFile/other.PLF"), quoted(f.bar({"b.wav"})));
         f.fake.dialogs.fileAnswers = {other};
-        f.list.open();
+        f.commands.open();
         QVERIFY(!f.list.isDefault());
 
         f.fake.files.unwritable << f.path(settings::kDefaultPlf);
-        f.list.makeDefault();
+        f.commands.makeDefault();
         QVERIFY(!f.list.isDefault());
         QCOMPARE(f.texts().last(), settings::kDefaultPlf + QStringLiteral("无法写入,未作修改!"));
         f.fake.files.unwritable.clear();
 
-        f.list.makeDefault();
+        f.commands.makeDefault();
         QVERIFY(f.list.isDefault());
         QCOMPARE(f.list.defaultPath(), other);
         QCOMPARE(f.bytes(settings::kDefaultPlf), quoted(other));
@@ -389,9 +394,9 @@ private slots:
         const QString odd = f.path(QStringLiteral("PlayListFile/say \"hi\".PLF"));
         f.put(QStringLiteral("PlayListFile/say \"hi\".PLF"), quoted(f.bar({"b.wav"})));
         f.fake.dialogs.fileAnswers = {odd};
-        f.list.open();
+        f.commands.open();
         const QByteArray before = f.bytes(settings::kDefaultPlf);
-        f.list.makeDefault();
+        f.commands.makeDefault();
         QVERIFY(!f.list.isDefault());
         QCOMPARE(f.bytes(settings::kDefaultPlf), before);
         QCOMPARE(f.texts().last(), QStringLiteral("文件路径中不能包含 \" 字符：") + odd);
@@ -444,19 +449,19 @@ private slots:
         f.fake.dialogs.answers = {Answer::Yes};
         f.fake.dialogs.fileAnswers = {f.path(QStringLiteral("PlayListFile/third.PLF"))};
         f.fake.dialogs.whileOpen = [&] { f.list.loadForBroadcast(broadcast, PlayOrder::Stored); };
-        QSignalSpy dialogsClosed(&f.list, &PlayList::dialogsClosed);
+        QSignalSpy dialogsClosed(&f.commands, &PlayListCommands::dialogsClosed);
         switch (command) {
             case 0:
-                f.list.clear(false);
+                f.commands.clear(false);
                 break;
             case 1:
-                f.list.open();
+                f.commands.open();
                 break;
             case 2:
-                f.list.saveAs();
+                f.commands.saveAs();
                 break;
             case 3:
-                f.list.createNew();
+                f.commands.createNew();
                 break;
         }
         QCOMPARE(f.list.realFileName(), broadcast);
@@ -464,7 +469,7 @@ private slots:
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/broadcast.PLF")), quoted(f.bar({"d.flac"})));
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/third.PLF")), quoted(f.bar({"c.ogg"})));
         QCOMPARE(f.bytes(QStringLiteral("PlayListFile/day.PLF")), quoted(f.bar({"a.mp3"})));
-        QVERIFY(!f.list.inDialog());
+        QVERIFY(!f.commands.inDialog());
         QCOMPARE(dialogsClosed.count(), 1);
     }
 

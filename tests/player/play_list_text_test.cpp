@@ -98,6 +98,9 @@ private slots:
         QTest::addRow("a folder named as a track goes")
             << QStringList{"@/sub", "@/a.wav"} << QStringList{"@/a.wav"};
         QTest::addRow("empty tracks go") << QStringList{"", "@/a.wav", ""} << QStringList{"@/a.wav"};
+        QTest::addRow("a link to a file stays, and so does one whose file is on absent media")
+            << QStringList{"@/to-a.wav", "@/to-stick.wav"} << QStringList{"@/to-a.wav", "@/to-stick.wav"};
+        QTest::addRow("a link to a folder goes") << QStringList{"@/to-sub"} << QStringList{};
     }
     void keepsTracksThatCannotBeChecked() {
         QFETCH(QStringList, tracks);
@@ -107,6 +110,10 @@ private slots:
         DiskFiles disk;
         QVERIFY(disk.write(dir.filePath("a.wav"), "x"));
         QVERIFY(disk.write(dir.filePath("b.wav"), "x"));
+        QVERIFY(QFile::link(dir.filePath("a.wav"), dir.filePath("to-a.wav")));
+        QVERIFY(
+            QFile::link(QStringLiteral("/media/stick-that-is-not-here/a.mp3"), dir.filePath("to-stick.wav")));
+        QVERIFY(QFile::link(dir.filePath("sub"), dir.filePath("to-sub")));
         tracks.replaceInStrings("@", dir.path());
         kept.replaceInStrings("@", dir.path());
         QCOMPARE(playlist::keptTracks(tracks, disk), kept);

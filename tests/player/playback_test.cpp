@@ -10,6 +10,7 @@
 #include "fakes/fake_platform.h"
 #include "platform/settings_names.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/playback.h"
 #include "player/shuffle.h"
 
@@ -25,7 +26,8 @@ QByteArray quoted(const QString& s) {
 struct Fixture {
     explicit Fixture(const QString& tracks = QStringLiteral("abc"))
         : fake(dir.path()),
-          list(fake.files, fake.dialogs, dir.path(), shuffler),
+          list(fake.files, dir.path(), shuffler, fake.worker),
+          commands(list, fake.files, fake.dialogs),
           owned(fake.media.create()),
           media(*fake.media.made.first()),
           playback(*owned, list) {
@@ -63,6 +65,7 @@ struct Fixture {
     FakePlatform fake;
     Shuffler shuffler{7};
     PlayList list;
+    PlayListCommands commands;
     std::unique_ptr<Media> owned;
     FakeMedia& media;
     Playback playback;
@@ -121,7 +124,7 @@ private slots:
         QFETCH(QString, opened);
         Fixture f{QString()};
         QCOMPARE(f.playback.currentIndex(), -1);
-        f.list.add({f.track('a'), f.track('b')});
+        f.commands.add({f.track('a'), f.track('b')});
         QCOMPARE(f.playback.currentIndex(), -1);  // 添加 to an empty list leaves no current track
         f.playback.play(selected);
         QCOMPARE(f.log(), QStringList{opened});
@@ -312,7 +315,7 @@ private slots:
         Fixture f;
         f.playback.playLine(1);
         f.playback.pause();
-        f.list.remove(f.track('b'), f.playback.playingTrack());
+        f.commands.remove(f.track('b'), f.playback.playingTrack());
         QCOMPARE(f.log(), QStringList({"file b", "pause", "stop", "file "}));
         QCOMPARE(f.playback.currentIndex(), -1);
         QCOMPARE(f.list.tracks(), QStringList({f.track('a'), f.track('c')}));
@@ -321,10 +324,10 @@ private slots:
     void anEditKeepsTheCurrentTrackByItsPath() {
         Fixture f;
         f.playback.playLine(2);
-        f.list.remove(f.track('a'), f.playback.playingTrack());
+        f.commands.remove(f.track('a'), f.playback.playingTrack());
         QCOMPARE(f.playback.currentIndex(), 1);
         QCOMPARE(f.playback.currentNumber(), 2);
-        f.list.switchOrder();
+        f.commands.switchOrder();
         QCOMPARE(f.list.tracks().at(f.playback.currentIndex()), f.track('c'));
         QVERIFY(f.playback.isPlaying());
         QCOMPARE(f.log(), QStringList{"file c"});  // neither edit touched the sound

@@ -243,7 +243,7 @@ private slots:
         DiskFiles().write(f.path("PlayListFile/day.PLF"), {});
         f.broadcaster.showPlayer();
         QCOMPARE(f.text("Text4"), QStringLiteral("0"));
-        f.broadcaster.session()->playList().add({f.track('a'), f.track('b')});
+        f.broadcaster.session()->listCommands().add({f.track('a'), f.track('b')});
         QCOMPARE(f.text("Text1"), QStringLiteral("2"));
         auto* list = f.child<QListView>("List1");
         list->setCurrentIndex(list->model()->index(1, 0));

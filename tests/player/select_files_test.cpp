@@ -13,6 +13,7 @@
 #include "platform/settings_names.h"
 #include "player/form_select_files.h"
 #include "player/play_list.h"
+#include "player/play_list_commands.h"
 #include "player/shuffle.h"
 
 using namespace quel;
@@ -22,7 +23,9 @@ namespace {
 
 struct Fixture {
     explicit Fixture(const QStringList& files = {"b.MP3", "notes.txt", "d.Flac", "e.OGG", "Z.opus"})
-        : fake(dir.path()), list(fake.files, fake.dialogs, dir.path(), shuffler) {
+        : fake(dir.path()),
+          list(fake.files, dir.path(), shuffler, fake.worker),
+          commands(list, fake.files, fake.dialogs) {
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         QDir(dir.path()).mkpath(QStringLiteral("music/sub"));
         // The list's one track lies in the music folder, so the selector opens there.
@@ -32,7 +35,7 @@ struct Fixture {
         DiskFiles().write(listFile(), QByteArray("\"|") + music(QStringLiteral("A.wav")).toUtf8() + "\"\r\n");
         DiskFiles().writeText(dir.path() + QLatin1Char('/') + settings::kDefaultPlf, listFile());
         list.loadDefault();
-        selector = new FormSelectFiles(list);
+        selector = new FormSelectFiles(commands);
         selector->show();
         fake.files.writes.clear();
     }
@@ -61,6 +64,7 @@ struct Fixture {
     FakePlatform fake;
     Shuffler shuffler{1};
     PlayList list;
+    PlayListCommands commands;
     QPointer<FormSelectFiles> selector;
 };
 

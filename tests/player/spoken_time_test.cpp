@@ -232,8 +232,8 @@ private slots:
         }
         if (action >= 3) {
             f.fake.dialogs.fileAnswers.push_back(action == 3 ? f.list() : f.path("PlayListFile/新.PLF"));
-            action == 3 ? f.broadcaster.session()->playList().open()
-                        : f.broadcaster.session()->playList().createNew();
+            action == 3 ? f.broadcaster.session()->listCommands().open()
+                        : f.broadcaster.session()->listCommands().createNew();
             QVERIFY(!f.broadcaster.resumePending());
             f.seconds(20);
             QVERIFY(f.broadcaster.isLoaded());
