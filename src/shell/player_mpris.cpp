@@ -13,6 +13,7 @@ SessionMprisPlayer::SessionMprisPlayer(Broadcaster& broadcaster, PlayerSession& 
     Playback& playback = session_.playback();
     connect(&playback, &Playback::changed, this, &MprisPlayer::changed);
     connect(&playback, &Playback::durationChanged, this, &MprisPlayer::changed);
+    connect(&playback, &Playback::volumeChanged, this, &MprisPlayer::changed);
     connect(&session_.playList(), &PlayList::changed, this, &MprisPlayer::changed);
     connect(&playback, &Playback::positionMoved, this, &MprisPlayer::seeked);
     // A track that starts again (单曲循环) keeps its metadata: only the jump tells the desktop.
@@ -57,14 +58,13 @@ void SessionMprisPlayer::setPosition(double seconds) {
 }
 
 double SessionMprisPlayer::volume() const {
-    return live() ? linearFromHundredthsDb(session_.media().volume(), kSilence) : 0.0;
+    return live() ? linearFromHundredthsDb(session_.playback().volume(), kSilence) : 0.0;
 }
 
 void SessionMprisPlayer::setVolume(double linear) {
     if (!live())
         return;
-    session_.media().setVolume(hundredthsDbFromLinear(linear, kSilence));
-    emit changed();
+    session_.playback().setVolume(hundredthsDbFromLinear(linear, kSilence));
 }
 
 MprisPlayer::Loop SessionMprisPlayer::loop() const {
@@ -102,7 +102,7 @@ bool SessionMprisPlayer::shuffle() const {
 // As the window's 随机顺序 does: remembered in PlayOrder.txt, and the operator hears when it cannot be.
 void SessionMprisPlayer::setShuffle(bool on) {
     if (live() && on != shuffle())
-        session_.playList().switchOrder();
+        session_.listCommands().switchOrder();
 }
 
 // The track after the current one in play order; past the last only when the list repeats.

@@ -223,7 +223,7 @@ private:
             .arg(status, file, QLatin1String(modes[int(playback.mode())]),
                  session->playList().order() == PlayOrder::Shuffled ? QStringLiteral("Shuffled")
                                                                     : QStringLiteral("Stored"))
-            .arg(session->media().volume());
+            .arg(session->playback().volume());
     }
 
     testing::PlayerctlRun playerctl(const QStringList& arguments) {
