@@ -35,8 +35,8 @@ using quel::testing::ToneFormat;
 
 constexpr int kRate = 44100;
 constexpr int kFragmentFrames = 64;
-constexpr float kThreshold = 0.05f;           // the tones peak at 0.5
-constexpr int kSeamFrames = kRate / 1000;     // quiet for a millisecond is a seam; a sine's zero is far shorter
+constexpr float kThreshold = 0.05f;        // the tones peak at 0.5
+constexpr int kSeamFrames = kRate / 1000;  // quiet for a millisecond is a seam; a sine's zero is far shorter
 constexpr double kWordSeconds = 0.25;
 
 // Records the null sink's monitor while it lives.
@@ -87,7 +87,7 @@ private:
 };
 
 struct Heard {
-    double lengthMs = 0;   // from the first sound to the last
+    double lengthMs = 0;  // from the first sound to the last
     double longestSeamMs = 0;
     double seamsMs = 0;
 };
@@ -186,9 +186,21 @@ int main(int argc, char** argv) {
             media.setFileName(parts.at(next++));
     });
     const std::vector<std::pair<const char*, std::function<void()>>> ways = {
-        {"the words joined beforehand (anchor)", [&] { next = 0; media.setFileName(joined); }},
-        {"one stream of the word files", [&] { next = 0; media.setFileNames(parts); }},
-        {"one word file after another", [&] { next = 1; media.setFileName(parts.first()); }},
+        {"the words joined beforehand (anchor)",
+         [&] {
+             next = 0;
+             media.setFileName(joined);
+         }},
+        {"one stream of the word files",
+         [&] {
+             next = 0;
+             media.setFileNames(parts);
+         }},
+        {"one word file after another",
+         [&] {
+             next = 1;
+             media.setFileName(parts.first());
+         }},
     };
     double anchor = 0;
     for (const auto& [name, start] : ways) {
@@ -201,9 +213,10 @@ int main(int argc, char** argv) {
         }
         if (anchor == 0)
             anchor = median(length);
-        std::printf("%-38s %d words: length %+7.1f ms beyond the anchor, longest seam %5.1f ms, seams %6.1f ms "
-                    "(medians of %d)\n",
-                    name, words, median(length) - anchor, median(longest), median(seams), runs);
+        std::printf(
+            "%-38s %d words: length %+7.1f ms beyond the anchor, longest seam %5.1f ms, seams %6.1f ms "
+            "(medians of %d)\n",
+            name, words, median(length) - anchor, median(longest), median(seams), runs);
     }
     return 0;
 }

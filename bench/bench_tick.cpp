@@ -34,7 +34,8 @@ void BM_TickOverFullTableFiringNothing(benchmark::State& state) {
         responses.table << t.toString(QStringLiteral("H:mm:ss")) + QStringLiteral("*注释>") +
                                days[i % days.size()] + QStringLiteral("</opt/quelbrook/timeup.mp3");
     }
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     // The status line is the tick's own cost; a listener that keeps it is part of a real second.
     QObject::connect(&tick, &ClockTick::statusChanged,
                      [](const QString& line) { benchmark::DoNotOptimize(line.size()); });

@@ -19,12 +19,11 @@ namespace quel {
 // "QT_LOGGING_RULES=quel.tick.debug=true" tells when each entry fired, to the millisecond.
 Q_LOGGING_CATEGORY(lcTick, "quel.tick", QtWarningMsg)
 
-ClockTick::ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
-                     QObject* parent)
+ClockTick::ClockTick(Clock& clock, Launcher& launcher, Entries entries, Responses& responses, QObject* parent)
     : QObject(parent),
       systemClock_(clock),
       launcher_(launcher),
-      entries_(entries),
+      entries_(std::move(entries)),
       responses_(responses),
       timer_(new QTimer(this)),
       locale_(QLocale::system()),
@@ -204,8 +203,9 @@ void ClockTick::setReading(qint64 moment) {
 void ClockTick::reportPassedOver(qint64 to) {
     if (!reading_ || to <= *reading_)
         return;
-    for (const MissedEntry& m : passedOver(entries_, *reading_, to, passed_, dayRules_))
-        emit missed(entries_[m.index], dateTimeOfMoment(m.moment));
+    const QStringList entries = entries_();
+    for (const MissedEntry& m : passedOver(entries, *reading_, to, passed_, dayRules_))
+        emit missed(entries[m.index], dateTimeOfMoment(m.moment));
 }
 
 bool ClockTick::fire(const QDateTime& now, const QDate& day) {
@@ -213,7 +213,8 @@ bool ClockTick::fire(const QDateTime& now, const QDate& day) {
     if (rule.silent)
         return false;
     const int ringsAs = rule.ringsAs;
-    for (const QString& entry : entries_) {
+    const QStringList entries = entries_();
+    for (const QString& entry : entries) {
         if (const std::optional<QString> response = dueResponse(entry, clockText_, day, ringsAs)) {
             qCDebug(lcTick).noquote()
                 << "fires" << clockText_ << "at" << now.toString(QStringLiteral("HH:mm:ss.zzz"));

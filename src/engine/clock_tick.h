@@ -33,8 +33,10 @@ class ClockTick : public QObject {
     Q_OBJECT
 
 public:
-    // `entries` are the sorted entries of the current table, owned and kept up to date by their table.
-    ClockTick(Clock& clock, Launcher& launcher, const QStringList& entries, Responses& responses,
+    // The sorted entries of the current table, asked for on each tick from whoever keeps the table (a
+    // copy of the list is shared, not copied); the tick keeps no hold on its owner's members.
+    using Entries = std::function<QStringList()>;
+    ClockTick(Clock& clock, Launcher& launcher, Entries entries, Responses& responses,
               QObject* parent = nullptr);
 
     // Start-up: the program clock reads the system time. The timer is not touched.
@@ -117,7 +119,7 @@ private:
 
     Clock& systemClock_;
     Launcher& launcher_;
-    const QStringList& entries_;
+    Entries entries_;
     Responses& responses_;
     QTimer* timer_;
     ProgramClock clock_;

@@ -68,7 +68,8 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     powerOff_ = new PowerOff(platform_.power, platform_.files, platform_.programFolder, this);
     broadcaster_ = new Broadcaster(platform_, this);
     router_ = std::make_unique<ResponseRouter>(table_, *mediaPlayer1_, *broadcaster_, *radio_, *powerOff_);
-    tick_ = new ClockTick(platform_.clock, platform_.launcher, table_.entries(), *router_, this);
+    tick_ = new ClockTick(
+        platform_.clock, platform_.launcher, [this] { return table_.entries(); }, *router_, this);
     auto* chimeMenu = new ChimeMenu(*chime_, this);
     auto* alarmMenu = new AlarmMenu(*alarm_, this);
     menus_ = std::make_unique<MainMenus>(this, chimeMenu->menu(), alarmMenu->menu());

@@ -139,7 +139,8 @@ void NextEntryTest::agreesWithTheTickOverAWholeDay() {
     responses.table << e("12:00:00", "每天", "dup-a") << e("12:00:00", "每天", "dup-b");
     fakes::FakeClock clock(QDateTime(kWednesday, QTime(0, 0, 0, 500)));
     fakes::FakeLauncher launcher;
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     tick.setProgramClockFromSystem();
     clock.set(QDateTime(kWednesday, QTime(0, 0, 0, 500)));
     std::optional<DueEntry> expected = nextDue(responses.table, tick.programClock(), kWednesday);

@@ -142,7 +142,8 @@ void TickClockChangeTest::afterTheChange() {
         const QStringList parts = row.split(QLatin1Char(' '));
         rec.table << parts[0] + QStringLiteral("*c>") + parts[1] + QLatin1Char('<') + parts[0];
     }
-    ClockTick tick(clock, launcher, rec.table, rec);
+    ClockTick tick(
+        clock, launcher, [&] { return rec.table; }, rec);
     rec.tick = &tick;
     connect(&tick, &ClockTick::missed, this, [&](const QString& entry, const QDateTime& due) {
         rec.missed << Recorder::dayAndTime(due.date(), due.time().toString(QStringLiteral("H:mm:ss")));
@@ -192,7 +193,8 @@ void TickClockChangeTest::aShortSleepReSyncsToo() {
     FakeLauncher launcher;
     Recorder rec(clock);
     rec.table << QStringLiteral("8:00:03*c>每天<8:00:03") << QStringLiteral("8:00:06*c>每天<8:00:06");
-    ClockTick tick(clock, launcher, rec.table, rec);
+    ClockTick tick(
+        clock, launcher, [&] { return rec.table; }, rec);
     rec.tick = &tick;
     connect(&tick, &ClockTick::resynced, this,
             [&](const ProgramClock&, const ProgramClock&, ResyncReason r) { rec.resyncs << r; });
@@ -213,7 +215,8 @@ void TickClockChangeTest::passedSecondsStaySilentForChimeButNotForTheAlarmStep()
     FakeClock clock(QDateTime(kWednesday, QTime(9, 59, 58, 300)));
     FakeLauncher launcher;
     fakes::QuietResponses responses;
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     QStringList heard;
     connect(&tick, &ClockTick::advanced, this, [&](const ProgramClock& c) { heard << "chime " + c.text(); });
     connect(&tick, &ClockTick::quietSecond, this,
@@ -240,7 +243,8 @@ void TickClockChangeTest::theModeOnTheSecondAimsAtTheSecondAndHoldsAnEarlyTick()
     FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 640)));
     FakeLauncher launcher;
     fakes::QuietResponses responses;
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     tick.setProgramClockFromSystem();  // reads 8:00:00
     tick.start();
     tick.setOnTheSecond(true);
@@ -274,7 +278,8 @@ void TickClockChangeTest::turnedOffTheSteeringResumesWithItsPace() {
     FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 640)));
     FakeLauncher launcher;
     fakes::QuietResponses responses;
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     tick.setProgramClockFromSystem();
     tick.setInterval(kHoldBackIntervalMs);
     tick.start();
@@ -291,7 +296,8 @@ void TickClockChangeTest::justMyTimeReportsWhatItPassesOver() {
     Recorder rec(clock);
     rec.table << QStringLiteral("8:30:00*c>每天<8:30:00") << QStringLiteral("9:00:00*c>每天<9:00:00")
               << QStringLiteral("9:00:01*c>每天<9:00:01");
-    ClockTick tick(clock, launcher, rec.table, rec);
+    ClockTick tick(
+        clock, launcher, [&] { return rec.table; }, rec);
     rec.tick = &tick;
     connect(&tick, &ClockTick::missed, this, [&](const QString&, const QDateTime& due) {
         rec.missed << Recorder::dayAndTime(due.date(), due.time().toString(QStringLiteral("H:mm:ss")));
@@ -331,7 +337,8 @@ void TickClockChangeTest::aStepTheSteeringFollowsIsToldOnce() {
     FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 300)));
     FakeLauncher launcher;
     fakes::QuietResponses responses;
-    ClockTick tick(clock, launcher, responses.table, responses);
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
     QStringList heard;
     connect(&tick, &ClockTick::stepped, this,
             [&](int offset, int catchUp) { heard << QStringLiteral("%1 %2").arg(offset).arg(catchUp); });
@@ -384,7 +391,8 @@ void TickClockChangeTest::onTheSecondAStallRingsLateAndOnlyAStepMisses() {
     Recorder rec(clock);
     rec.table << QStringLiteral("8:00:15*c>每天<8:00:15") << QStringLiteral("8:00:40*c>每天<8:00:40")
               << QStringLiteral("8:01:31*c>每天<8:01:31");
-    ClockTick tick(clock, launcher, rec.table, rec);
+    ClockTick tick(
+        clock, launcher, [&] { return rec.table; }, rec);
     rec.tick = &tick;
     QStringList heard;
     connect(&tick, &ClockTick::missed, this, [&](const QString&, const QDateTime& due) {

@@ -103,7 +103,8 @@ void TickDispatchTest::init() {
     systemClock_ = std::make_unique<FakeClock>(QDateTime(kWednesday, QTime(8, 0, 0)), 5 * 3600 * 1000);
     launcher_ = std::make_unique<FakeLauncher>();
     responses_ = std::make_unique<RecordingResponses>();
-    tick_ = std::make_unique<ClockTick>(*systemClock_, *launcher_, responses_->table, *responses_);
+    tick_ = std::make_unique<ClockTick>(
+        *systemClock_, *launcher_, [&] { return responses_->table; }, *responses_);
     responses_->listenTo(*tick_);
 }
 

@@ -100,7 +100,8 @@ void TickSoakTest::sevenDaysWithClockChanges() {
         {QDateTime(wednesday.addDays(6), QTime(8, 59, 59, 500)), 2 * 1000},    // a small step at the hour
     };
 
-    ClockTick tick(systemClock, launcher, responses.table, responses);
+    ClockTick tick(
+        systemClock, launcher, [&] { return responses.table; }, responses);
     responses.tick = &tick;
     responses.clock = &systemClock;
     connect(&tick, &ClockTick::secondDone, this,

@@ -46,10 +46,12 @@ private slots:
         // Each word a length of its own, so the sum heard tells a word left out or sounded twice.
         const QStringList words = sayTimeFiles(Voice::Female, {13, 0, 0});
         for (int i = 0; i < words.size(); ++i) {
-            QCOMPARE(testing::writeTone(dir_.filePath(words.at(i)), ToneFormat::Wav, wordSeconds(i)), QString());
+            QCOMPARE(testing::writeTone(dir_.filePath(words.at(i)), ToneFormat::Wav, wordSeconds(i)),
+                     QString());
             spoken_ += wordSeconds(i);
         }
-        QCOMPARE(testing::writeTone(dir_.filePath(QStringLiteral("track.wav")), ToneFormat::Wav, 0.2), QString());
+        QCOMPARE(testing::writeTone(dir_.filePath(QStringLiteral("track.wav")), ToneFormat::Wav, 0.2),
+                 QString());
         QVERIFY(DiskFiles().writeText(dir_.filePath(settings::kDefaultPlf),
                                       dir_.filePath(settings::kDefaultPlayList)));
         QVERIFY(DiskFiles().write(dir_.filePath(settings::kDefaultPlayList), {}));
@@ -72,7 +74,8 @@ private slots:
         QCOMPARE(ends.size(), 1);  // one stream, not a file after another
         // The broadcast's track was cut off at once; what the sink got beyond it is the words.
         const double heard = double(gst.sink.frames()) / testing::kToneRate;
-        QVERIFY2(heard >= spoken_ - 0.02 && heard <= spoken_ + 0.2 + 0.02, qPrintable(QString::number(heard)));
+        QVERIFY2(heard >= spoken_ - 0.02 && heard <= spoken_ + 0.2 + 0.02,
+                 qPrintable(QString::number(heard)));
         QVERIFY(media.fileName().isEmpty());
         QVERIFY(!broadcaster.session()->playback().isOpen());
         QTest::qWait(300);

@@ -53,7 +53,8 @@ void CalibrationTest::init() {
     fakes_ = std::make_unique<FakePlatform>(dir_->path());
     fakes_->clock.set(QDateTime(kDay, QTime(8, 0, 0, 200)));
     responses_ = std::make_unique<QuietResponses>();
-    tick_ = std::make_unique<ClockTick>(fakes_->clock, fakes_->launcher, responses_->table, *responses_);
+    tick_ = std::make_unique<ClockTick>(
+        fakes_->clock, fakes_->launcher, [&] { return responses_->table; }, *responses_);
     tick_->setProgramClockFromSystem();
     tick_->start();
 }
