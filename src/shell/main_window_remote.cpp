@@ -6,6 +6,7 @@
 #include "emergency/emergency.h"
 #include "platform/program_folder.h"
 #include "shell/app.h"
+#include "shell/campus_shell.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
 #include "shell/remote_page_wiring.h"
@@ -38,6 +39,7 @@ ShellRemote& MainWindow::attachRemote() {
     connect(trayItem, &QAction::triggered, &emergency, &EmergencyBroadcast::start);
     // The page for a phone acts through the same actions as the command line and D-Bus.
     remotePage_->feature().setActions(remote_);
+    remote_->setCampus(&campus_->campus());
     return *remote_;
 }
 
