@@ -297,9 +297,16 @@ QString Campus::fingerprint() const {
     return QString::fromLatin1(hash.result().toHex());
 }
 
+FollowersSeen Campus::recentFollowers() const {
+    if (status_.role != Role::Source)
+        return {};
+    return readFollowersSeen(programFolder_, clock_.now().addSecs(-kFollowersWindowSecs));
+}
+
 void Campus::startSync() {
     if (!source_)
         return;
+    source_->tellInstalled(status_.version);
     job_ = std::make_unique<Job>();
     status_.lastFetch = clock_.now();
     const bool conditional = installedManifest(programFolder_).has_value();

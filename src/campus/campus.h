@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "campus/clock_state.h"
+#include "campus/followers_seen.h"
 #include "campus/manifest.h"
 #include "campus/source.h"
 #include "platform/clock.h"
@@ -81,6 +82,9 @@ public:
     void onTick();
 
     CampusStatus status() const { return status_; }
+    // A source's followers that fetched within kFollowersWindowSecs, from its web server's access log.
+    static constexpr qint64 kFollowersWindowSecs = 60 * 60;
+    FollowersSeen recentFollowers() const;
     bool busy() const { return job_ != nullptr; }
     // While following, the tables are the source's: editing them here would be overwritten.
     bool editingLocked() const { return status_.role == Role::Follower; }
