@@ -19,7 +19,8 @@ const QRegularExpression kLine(QStringLiteral(R"(^(\S+) \S+ \S+ \[([^\]]+)\] "(\
 
 // "07/Dec/2026:08:31:05 +0800", with English month names whatever the locale.
 QDateTime logTime(const QString& text) {
-    static const QRegularExpression shape(QStringLiteral(R"(^(\d\d/\w{3}/\d{4}:\d\d:\d\d:\d\d) ([+-])(\d\d)(\d\d)$)"));
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^(\d\d/\w{3}/\d{4}:\d\d:\d\d:\d\d) ([+-])(\d\d)(\d\d)$)"));
     const QRegularExpressionMatch m = shape.match(text);
     if (!m.hasMatch())
         return {};
@@ -53,7 +54,8 @@ QList<FollowerSeen> followersInLog(const QByteArray& log, const QDateTime& since
         if (!at.isValid() || at < from)
             continue;
         const qint64 version =
-            query < 0 ? 0 : QUrlQuery(target.mid(query + 1)).queryItemValue(QStringLiteral("have")).toLongLong();
+            query < 0 ? 0
+                      : QUrlQuery(target.mid(query + 1)).queryItemValue(QStringLiteral("have")).toLongLong();
         FollowerSeen& seen = latest[m.captured(1)];
         if (seen.lastFetch.isValid() && seen.lastFetch > at)
             continue;

@@ -12,7 +12,8 @@ using namespace quel::campus::test;
 
 namespace {
 const QDateTime kSince(QDate(2026, 12, 7), QTime(8, 0, 0), Qt::UTC);
-const QByteArray kGood = "10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /campus/manifest.signed?have=12 HTTP/1.1\" ";
+const QByteArray kGood =
+    "10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /campus/manifest.signed?have=12 HTTP/1.1\" ";
 }  // namespace
 
 class FollowersTest : public QObject {
@@ -29,13 +30,15 @@ private slots:
             << kGood + "200 812 \"-\" \"Mozilla/5.0 (X11)\"" << QStringList{"10.0.0.5 08:30:00 12"};
         QTest::addRow("a refused fetch is no follower") << kGood + "404 153" << QStringList{};
         QTest::addRow("a payload file is not the follower's check")
-            << QByteArray("10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /campus/files/ab12 HTTP/1.1\" 200 9")
+            << QByteArray(
+                   "10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /campus/files/ab12 HTTP/1.1\" 200 9")
             << QStringList{};
         QTest::addRow("a name that only ends like the manifest")
-            << QByteArray("10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /xmanifest.signed HTTP/1.1\" 200 9")
+            << QByteArray(
+                   "10.0.0.5 - - [07/Dec/2026:08:30:00 +0000] \"GET /xmanifest.signed HTTP/1.1\" 200 9")
             << QStringList{};
-        QTest::addRow("a HEAD fetches nothing") << QByteArray(kGood).replace("GET", "HEAD") + "200 0"
-                                                << QStringList{};
+        QTest::addRow("a HEAD fetches nothing")
+            << QByteArray(kGood).replace("GET", "HEAD") + "200 0" << QStringList{};
         QTest::addRow("a follower of an older program says no version")
             << QByteArray("10.0.0.6 - - [07/Dec/2026:08:40:00 +0000] \"GET /manifest.signed HTTP/1.1\" 200 9")
             << QStringList{"10.0.0.6 08:40:00 0"};
@@ -47,8 +50,10 @@ private slots:
             << QStringList{};
         QTest::addRow("each address once, with its latest fetch, most recent first")
             << kGood + "200 812\n" +
-                   "10.0.0.9 - - [07/Dec/2026:08:20:00 +0000] \"GET /manifest.signed?have=11 HTTP/1.1\" 304 0\n" +
-                   "10.0.0.5 - - [07/Dec/2026:08:10:00 +0000] \"GET /manifest.signed?have=11 HTTP/1.1\" 304 0\n" +
+                   "10.0.0.9 - - [07/Dec/2026:08:20:00 +0000] \"GET /manifest.signed?have=11 HTTP/1.1\" 304 "
+                   "0\n" +
+                   "10.0.0.5 - - [07/Dec/2026:08:10:00 +0000] \"GET /manifest.signed?have=11 HTTP/1.1\" 304 "
+                   "0\n" +
                    "10.0.0.5 - - [07/Dec/2026:08:05:00 +0000] \"GET /manifest.signed?have=10 HTTP/1.1\" 200 9"
             << QStringList{"10.0.0.5 08:30:00 12", "10.0.0.9 08:20:00 11"};
         QTest::addRow("an IPv6 caller") << QByteArray(kGood).replace("10.0.0.5", "fd00::5") + "200 812"
@@ -56,15 +61,17 @@ private slots:
         QTest::addRow("a month the C locale does not name")
             << QByteArray(kGood).replace("Dec", "Dez") + "200 812" << QStringList{};
         QTest::addRow("a line cut short") << kGood.left(40) << QStringList{};
-        QTest::addRow("bytes that are not text") << QByteArray("\xff\xfe\x00\x01 [[[ \"\"\"\n\n", 12)
-                                                 << QStringList{};
+        QTest::addRow("bytes that are not text")
+            << QByteArray("\xff\xfe\x00\x01 [[[ \"\"\"\n\n", 12) << QStringList{};
     }
     void log() {
         QFETCH(QByteArray, log);
         QFETCH(QStringList, seen);
         QStringList got;
         for (const FollowerSeen& f : followersInLog(log, kSince))
-            got << QStringLiteral("%1 %2 %3").arg(f.address, f.lastFetch.toString(QStringLiteral("HH:mm:ss"))).arg(f.version);
+            got << QStringLiteral("%1 %2 %3")
+                       .arg(f.address, f.lastFetch.toString(QStringLiteral("HH:mm:ss")))
+                       .arg(f.version);
         QCOMPARE(got, seen);
     }
 
