@@ -5,7 +5,7 @@ namespace quel {
 PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent)
     : QObject(parent),
       platform_(platform),
-      media_(platform.media.create()),
+      media_(platform.media.createForBroadcast()),
       list_(platform.files, platform.dialogs, platform.programFolder, shuffler),
       playback_(*media_, list_),
       announcement_(*media_) {

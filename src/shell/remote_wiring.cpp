@@ -40,7 +40,7 @@ ActionResult refused(const QString& message) {
 }  // namespace
 
 ShellRemote::ShellRemote(const RemoteParts& parts, QObject* parent)
-    : RemoteActions(parent), parts_(parts), siren_(parts.platform.media.create()) {
+    : RemoteActions(parent), parts_(parts), siren_(parts.platform.media.createForBroadcast()) {
     siren_->setObjectName(QStringLiteral("MediaEmergency"));
     emergency_ = new EmergencyBroadcast(*siren_, parts_.store, parts_.evacuationTone, this);
     parts_.tick.setHold([this](ResponseKind kind) { return emergency_->holds(kind); });
