@@ -1,8 +1,6 @@
 #include "media/pipe_copy.h"
 
 #include <cerrno>
-#include <csignal>
-#include <ctime>
 
 #include "platform/log.h"
 
@@ -63,33 +61,16 @@ struct PipeWriter {
             const qsizetype excess = pending.size() - kMaxPendingBytes;
             pending.remove(0, (excess + kFrameBytes - 1) / kFrameBytes * kFrameBytes);
         }
+        // Never EPIPE: this process holds a reading end itself. What would wait is left for the next write.
         const ssize_t written = ::write(fd, pending.constData(), size_t(pending.size()));
-        if (written > 0) {
+        if (written > 0)
             pending.remove(0, written);
-        } else if (written < 0 && errno != EAGAIN && errno != EINTR) {
-            // The server went away: its SIGPIPE, held back on this thread, is taken so it never ends
-            // the program, and the FIFO is opened again at the next write.
-            sigset_t pipe;
-            sigemptyset(&pipe);
-            sigaddset(&pipe, SIGPIPE);
-            const timespec now{0, 0};
-            while (sigtimedwait(&pipe, nullptr, &now) == SIGPIPE) {
-            }
+        else if (written < 0 && errno != EAGAIN && errno != EINTR)
             closePipe();
-        }
     }
 };
 
 void onBuffer(GstElement*, GstBuffer* buffer, GstPad*, gpointer data) {
-    // A server that stops reading would raise SIGPIPE on this streaming thread; held back here, it
-    // waits to be taken by the writer.
-    thread_local const bool blocked = [] {
-        sigset_t pipe;
-        sigemptyset(&pipe);
-        sigaddset(&pipe, SIGPIPE);
-        return pthread_sigmask(SIG_BLOCK, &pipe, nullptr) == 0;
-    }();
-    Q_UNUSED(blocked)
     GstMapInfo map;
     if (buffer && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
         static_cast<PipeWriter*>(data)->write(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
@@ -137,11 +118,13 @@ GstElement* makePipeCopySink(GstElement* output, const QByteArray& fifoPath) {
     g_object_set(writerSink, "sync", TRUE, "async", FALSE, "signal-handoffs", TRUE, nullptr);
     auto* writer = new PipeWriter;
     writer->path = fifoPath;
-    g_signal_connect_data(writerSink, "handoff", G_CALLBACK(onBuffer), writer,
-                          [](gpointer w, GClosure*) { delete static_cast<PipeWriter*>(w); }, GConnectFlags(0));
+    g_signal_connect_data(
+        writerSink, "handoff", G_CALLBACK(onBuffer), writer,
+        [](gpointer w, GClosure*) { delete static_cast<PipeWriter*>(w); }, GConnectFlags(0));
 
     GstElement* bin = gst_bin_new("pipecopy");
-    gst_bin_add_many(GST_BIN(bin), tee, toOutput, output, toCopy, convert, resample, caps, writerSink, nullptr);
+    gst_bin_add_many(GST_BIN(bin), tee, toOutput, output, toCopy, convert, resample, caps, writerSink,
+                     nullptr);
     const bool linked = gst_element_link_many(tee, toOutput, output, nullptr) &&
                         gst_element_link_many(tee, toCopy, convert, resample, caps, writerSink, nullptr);
     GstPad* teeSink = gst_element_get_static_pad(tee, "sink");

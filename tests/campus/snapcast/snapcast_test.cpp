@@ -4,9 +4,9 @@
 #include <QDataStream>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTcpServer>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kRate = 48000;
 constexpr int kToneHz = 1000;
-constexpr int kLeadMs = 300;   // silence before the tone, so its start can be found in each building
+constexpr int kLeadMs = 300;  // silence before the tone, so its start can be found in each building
 constexpr int kToneMs = 1500;
 // A sample this loud (of full scale) is the tone, not the null sinks' silence.
 constexpr double kHeard = 0.05;
@@ -149,25 +149,28 @@ private slots:
                       QStringLiteral("--tcp.enabled=false"), QStringLiteral("--logging.sink=stdout")});
         QVERIFY(server.waitForStarted());
         struct stat info {};
-        QTRY_VERIFY_WITH_TIMEOUT(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode),
-                                 kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode), kWaitMs);
 
         const char* sinks[] = {"buildingA", "buildingB"};
         for (int i = 0; i < 2; ++i) {
             clients[i].setProcessChannelMode(QProcess::MergedChannels);
             clients[i].setStandardOutputFile(dir.filePath(QStringLiteral("snapclient%1.log").arg(i)));
-            clients[i].start(QStringLiteral("snapclient"),
-                             {QStringLiteral("--host=127.0.0.1"), QStringLiteral("--port=%1").arg(port),
-                              QStringLiteral("--player=pulse"), QStringLiteral("--soundcard=%1").arg(QLatin1String(sinks[i])),
-                              QStringLiteral("--hostID=building%1").arg(i), QStringLiteral("--instance=%1").arg(i + 1),
-                              QStringLiteral("--logsink=stdout")});
+            clients[i].start(
+                QStringLiteral("snapclient"),
+                {QStringLiteral("--host=127.0.0.1"), QStringLiteral("--port=%1").arg(port),
+                 QStringLiteral("--player=pulse"),
+                 QStringLiteral("--soundcard=%1").arg(QLatin1String(sinks[i])),
+                 QStringLiteral("--hostID=building%1").arg(i), QStringLiteral("--instance=%1").arg(i + 1),
+                 QStringLiteral("--logsink=stdout")});
             QVERIFY(clients[i].waitForStarted());
         }
 
         recorder.setStandardOutputFile(dir.filePath(QStringLiteral("buildings.raw")));
-        recorder.start(QStringLiteral("parec"),
-                       {QStringLiteral("--device=buildings.monitor"), QStringLiteral("--format=s16le"),
-                        QStringLiteral("--rate=48000"), QStringLiteral("--channels=2"), QStringLiteral("--raw")});
+        recorder.start(
+            QStringLiteral("parec"),
+            {QStringLiteral("--device=buildings.monitor"), QStringLiteral("--format=s16le"),
+             QStringLiteral("--rate=48000"), QStringLiteral("--channels=2"), QStringLiteral("--raw")});
         QVERIFY(recorder.waitForStarted());
 
         const QString tone = dir.filePath(QStringLiteral("tone.wav"));
@@ -220,7 +223,8 @@ private:
         for (const char* name : {"snapserver.log", "snapclient0.log", "snapclient1.log"}) {
             QFile f(dir.filePath(QLatin1String(name)));
             if (f.open(QIODevice::ReadOnly))
-                all += QLatin1String(name) + QStringLiteral(":\n") + QString::fromLocal8Bit(f.readAll().right(2000));
+                all += QLatin1String(name) + QStringLiteral(":\n") +
+                       QString::fromLocal8Bit(f.readAll().right(2000));
         }
         return all;
     }
