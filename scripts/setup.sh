@@ -33,6 +33,9 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(binutils desktop-file-utils appstream "${packaging[@]}")
   # The broadcast player's media controls are checked as the desktop's tools speak them.
   packages+=(playerctl)
+  # A campus's live broadcasts reach other buildings through a Snapcast server and its clients; the
+  # program only writes into the server's pipe and needs neither.
+  packages+=(snapserver snapclient)
   # The page for a phone is tested in headless Chromium, driven by Selenium.
   packages+=(chromium chromium-driver python3-selenium)
   # The radio's tests start a private PulseAudio. A machine whose sound runs on PipeWire's PulseAudio

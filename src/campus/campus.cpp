@@ -19,6 +19,10 @@ const QString kPublishWord = QStringLiteral("publish");
 const QString kWhat = QStringLiteral("多机同步");
 constexpr qint64 kClockIntervalMs = 60 * 1000;
 
+QString followedText(const QString& address) {
+    return QStringLiteral("已跟随 %1").arg(address.trimmed());
+}
+
 QString rolePath(const QString& programFolder) {
     return programFolder + QLatin1Char('/') + kCampusFolder + QLatin1Char('/') + kRoleName;
 }
@@ -170,7 +174,7 @@ CampusResult Campus::follow(const QString& address, const QString& publicKeyText
     record(QStringLiteral("跟随 %1").arg(status_.address));
     emit statusChanged();
     startSync();
-    return {true, QStringLiteral("已跟随 %1").arg(status_.address)};
+    return {true, followedText(status_.address)};
 }
 
 CampusResult Campus::stop() {
@@ -178,6 +182,7 @@ CampusResult Campus::stop() {
         *job_->alive = false;
         job_.reset();
     }
+    answerWaiters(false, QStringLiteral("同步已取消"));
     if (status_.role == Role::Off)
         return {true, QStringLiteral("本机未加入多机同步")};
     if (!QFile::remove(rolePath(programFolder_)))
@@ -203,7 +208,55 @@ CampusResult Campus::syncNow() {
     return {};
 }
 
+void Campus::followThen(const QString& address, const QString& publicKeyText, Answer answer) {
+    // Waiting before the follow starts: a folder answers the fetch before follow() returns.
+    waiters_.push_back({clock_.msecsMonotonic() + kAnswerWithinMs, followedText(address), answer});
+    const CampusResult r = follow(address, publicKeyText);
+    if (!r.ok) {
+        // A refusal comes before any fetch, so the waiter just added is still the last.
+        waiters_.pop_back();
+        answer(r);
+    }
+}
+
+void Campus::syncThen(Answer answer) {
+    if (status_.role != Role::Follower) {
+        answer(syncNow());
+        return;
+    }
+    waiters_.push_back({clock_.msecsMonotonic() + kAnswerWithinMs, {}, answer});
+    // A fetch already under way is the one this request waits for.
+    if (!job_)
+        startSync();
+}
+
+void Campus::answerWaiters(bool ok, const QString& message) {
+    // An answer may start another request; it waits for a fetch of its own.
+    std::vector<Waiter> waiting;
+    waiting.swap(waiters_);
+    for (const Waiter& w : waiting)
+        w.answer({ok, w.prefix.isEmpty() ? message : w.prefix + QStringLiteral("; ") + message});
+}
+
+void Campus::answerLateWaiters() {
+    const qint64 now = clock_.msecsMonotonic();
+    std::vector<Waiter> late;
+    for (auto it = waiters_.begin(); it != waiters_.end();) {
+        if (it->deadlineMs <= now) {
+            late.push_back(std::move(*it));
+            it = waiters_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Not a success: nothing is known yet of what the fetch will bring.
+    const QString going = QStringLiteral("同步仍在进行，结果见 系统 → 多机同步 → 状态");
+    for (const Waiter& w : late)
+        w.answer({false, w.prefix.isEmpty() ? going : w.prefix + QStringLiteral("; ") + going});
+}
+
 void Campus::onTick() {
+    answerLateWaiters();
     // Off, the campus neither reads the clock's state nor writes anything.
     if (!started_ || status_.role == Role::Off)
         return;
@@ -244,9 +297,16 @@ QString Campus::fingerprint() const {
     return QString::fromLatin1(hash.result().toHex());
 }
 
+FollowersSeen Campus::recentFollowers() const {
+    if (status_.role != Role::Source)
+        return {};
+    return readFollowersSeen(programFolder_, clock_.now().addSecs(-kFollowersWindowSecs));
+}
+
 void Campus::startSync() {
     if (!source_)
         return;
+    source_->tellInstalled(status_.version);
     job_ = std::make_unique<Job>();
     status_.lastFetch = clock_.now();
     const bool conditional = installedManifest(programFolder_).has_value();
@@ -369,6 +429,7 @@ void Campus::finishSync(bool ok, const QString& message, bool changed) {
     if (changed || before != message || wasOk != ok)
         emit statusChanged();
     emit syncFinished(ok, message);
+    answerWaiters(ok, message);
 }
 
 }  // namespace quel::campus

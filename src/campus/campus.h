@@ -5,8 +5,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "campus/clock_state.h"
+#include "campus/followers_seen.h"
 #include "campus/manifest.h"
 #include "campus/source.h"
 #include "platform/clock.h"
@@ -47,7 +49,11 @@ class Campus : public QObject {
     Q_OBJECT
 public:
     using SourceFactory = std::function<std::unique_ptr<BundleSource>(const QString& address)>;
+    using Answer = std::function<void(const CampusResult&)>;
     static constexpr qint64 kSyncIntervalMs = 60 * 1000;
+    // A command typed at another terminal waits for its answer about ten seconds; a fetch still going
+    // by then is answered as going on rather than left to look like a program that hangs.
+    static constexpr qint64 kAnswerWithinMs = 8000;
 
     Campus(const Clock& clock, QString programFolder, CampusLog& log, ClockStateReader& clockState,
            SourceFactory sources = sourceFor, QObject* parent = nullptr);
@@ -65,11 +71,20 @@ public:
     // A follower fetches now; a source publishes now.
     CampusResult syncNow();
 
+    // As follow() and syncNow(), answered once the fetch they start has ended (installed, unchanged
+    // or refused), or after kAnswerWithinMs by the program's clock. `answer` is called exactly once,
+    // possibly before these return.
+    void followThen(const QString& address, const QString& publicKeyText, Answer answer);
+    void syncThen(Answer answer);
+
     // Called every second by the program's tick: syncs or republishes once a minute, and reads the
     // clock's state.
     void onTick();
 
     CampusStatus status() const { return status_; }
+    // A source's followers that fetched within kFollowersWindowSecs, from its web server's access log.
+    static constexpr qint64 kFollowersWindowSecs = 60 * 60;
+    FollowersSeen recentFollowers() const;
     bool busy() const { return job_ != nullptr; }
     // While following, the tables are the source's: editing them here would be overwritten.
     bool editingLocked() const { return status_.role == Role::Follower; }
@@ -83,6 +98,14 @@ signals:
 
 private:
     struct Job;
+    // A request from afar waiting for the end of a fetch.
+    struct Waiter {
+        qint64 deadlineMs = 0;
+        QString prefix;  // what was already done, said before the fetch's own result
+        Answer answer;
+    };
+    void answerWaiters(bool ok, const QString& message);
+    void answerLateWaiters();
     void loadRole();
     void startSync();
     void finishSync(bool ok, const QString& message, bool changed);
@@ -99,6 +122,7 @@ private:
     std::unique_ptr<BundleSource> source_;
     QByteArray publicKey_;
     std::unique_ptr<Job> job_;
+    std::vector<Waiter> waiters_;
     CampusStatus status_;
     qint64 nextSyncMs_ = 0;
     qint64 nextClockMs_ = 0;

@@ -73,11 +73,15 @@ HttpSource::HttpSource(QString baseUrl)
 HttpSource::~HttpSource() = default;
 
 void HttpSource::get(const QString& relative, qint64 cap, bool conditional, FetchDone done) {
-    QNetworkRequest request(QUrl(base_ + relative));
+    const bool isManifest = relative == kManifestFile;
+    // A static web server ignores the query; its access log keeps it for the source's status.
+    QUrl url(base_ + relative);
+    if (isManifest && installed_ > 0)
+        url.setQuery(QStringLiteral("have=%1").arg(installed_));
+    QNetworkRequest request(url);
     request.setTransferTimeout(kTransferTimeoutMs);
     // Every answer must come from the source, not from a proxy's cache that may hold an old bundle.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    const bool isManifest = relative == kManifestFile;
     if (isManifest && conditional) {
         if (!etag_.isEmpty())
             request.setRawHeader("If-None-Match", etag_);

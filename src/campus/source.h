@@ -31,6 +31,8 @@ public:
     virtual void get(const QString& relative, qint64 cap, bool conditional, FetchDone done) = 0;
     // Forgets what the last answers were, so the next conditional get fetches the whole file.
     virtual void forget() = 0;
+    // The version this follower rings from (0: none), which a web server's log then shows the source.
+    virtual void tellInstalled(qint64 /*version*/) {}
 };
 
 class FolderSource final : public BundleSource {
@@ -56,9 +58,11 @@ public:
         etag_.clear();
         lastModified_.clear();
     }
+    void tellInstalled(qint64 version) override { installed_ = version; }
 
 private:
     QString base_;
+    qint64 installed_ = 0;
     std::unique_ptr<QNetworkAccessManager> network_;
     QByteArray etag_;
     QByteArray lastModified_;

@@ -16,6 +16,7 @@
 #include "media/gst_backend.h"
 #include "media/media_fault.h"
 #include "media/media_uri.h"
+#include "media/pipe_copy.h"
 #include "platform/log.h"
 
 namespace quel {
@@ -89,6 +90,13 @@ GstMedia::~GstMedia() {
 
 std::unique_ptr<Media> GstMediaFactory::create() {
     return std::make_unique<GstMedia>();
+}
+
+std::unique_ptr<Media> GstMediaFactory::createForBroadcast() {
+    if (broadcastPipe_.isEmpty() || !initMedia())
+        return create();
+    return std::make_unique<GstMedia>(
+        makePipeCopySink(makeAudioSink(qgetenv(kAudioSinkVariable)), broadcastPipe_));
 }
 
 namespace {

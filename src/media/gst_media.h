@@ -135,7 +135,14 @@ private:
 // is first given a file.
 class GstMediaFactory final : public MediaFactory {
 public:
+    // `broadcastPipe`: the FIFO of a Snapcast server's pipe source that broadcasts also go into;
+    // empty, they play here only.
+    explicit GstMediaFactory(QByteArray broadcastPipe = {}) : broadcastPipe_(std::move(broadcastPipe)) {}
     std::unique_ptr<Media> create() override;
+    std::unique_ptr<Media> createForBroadcast() override;
+
+private:
+    QByteArray broadcastPipe_;
 };
 
 }  // namespace quel

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -105,7 +106,13 @@ void LocalInstanceGuard::listen() {
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = server_->nextPendingConnection()) {
             auto pending = std::make_shared<QByteArray>();
-            connect(peer, &QLocalSocket::readyRead, this, [this, peer, pending] {
+            auto asked = std::make_shared<bool>(false);
+            connect(peer, &QLocalSocket::readyRead, this, [this, peer, pending, asked] {
+                // One request a connection: what a peer sends while its answer is on the way is dropped.
+                if (*asked) {
+                    peer->readAll();
+                    return;
+                }
                 pending->append(peer->readAll());
                 const qsizetype end = pending->indexOf('\n');
                 if (end < 0) {
@@ -115,11 +122,20 @@ void LocalInstanceGuard::listen() {
                 }
                 const QByteArray line = pending->left(end + 1);
                 pending->clear();
-                if (line == kActivate)
+                *asked = true;
+                if (line == kActivate) {
                     emit activateRequested();
-                else
-                    peer->write(answerRequest(line));
-                peer->disconnectFromServer();
+                    peer->disconnectFromServer();
+                    return;
+                }
+                // The peer may be gone by the time a late answer comes.
+                const QPointer<QLocalSocket> alive(peer);
+                answerRequest(line, [alive](const QByteArray& answer) {
+                    if (!alive)
+                        return;
+                    alive->write(answer);
+                    alive->disconnectFromServer();
+                });
             });
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
         }

@@ -30,11 +30,25 @@ public:
     using RequestHandler = std::function<QByteArray(const QByteArray& line)>;
     void setRequestHandler(RequestHandler handler, QByteArray notReadyAnswer = {}) {
         handler_ = std::move(handler);
+        later_ = {};
         if (!notReadyAnswer.isEmpty())
             notReady_ = std::move(notReadyAnswer);
     }
+    // For requests whose work ends after the handler returns: the handler calls `answer` once, then.
+    using AnswerLater = std::function<void(const QByteArray& answer)>;
+    using LaterRequestHandler = std::function<void(const QByteArray& line, const AnswerLater& answer)>;
+    void setLaterRequestHandler(LaterRequestHandler handler) {
+        later_ = std::move(handler);
+        handler_ = {};
+    }
     void setNotReadyAnswer(QByteArray answer) { notReady_ = std::move(answer); }
     QByteArray answerRequest(const QByteArray& line) const { return handler_ ? handler_(line) : notReady_; }
+    void answerRequest(const QByteArray& line, const AnswerLater& answer) const {
+        if (later_)
+            later_(line, answer);
+        else
+            answer(answerRequest(line));
+    }
 
 signals:
     // Another start asked this instance to come forward.
@@ -42,6 +56,7 @@ signals:
 
 private:
     RequestHandler handler_;
+    LaterRequestHandler later_;
     QByteArray notReady_ = "\n";
 };
 

@@ -97,6 +97,9 @@ class MediaFactory {
 public:
     virtual ~MediaFactory() = default;
     virtual std::unique_ptr<Media> create() = 0;
+    // The broadcast's and the emergency's component: the same as create(), unless the program also
+    // sends these to other buildings (a Snapcast server's pipe). Bells never go there.
+    virtual std::unique_ptr<Media> createForBroadcast() { return create(); }
 };
 
 }  // namespace quel

@@ -18,6 +18,9 @@ inline const QString kLogoff = QStringLiteral("Logoff.txt");
 inline const QString kPlayOrder = QStringLiteral("PlayOrder.txt");
 inline const QString kPlayerActive = QStringLiteral("PlayerActive.txt");
 inline const QString kDefaultDtt = QStringLiteral("DefaultDTT.txt");
+// The FIFO of a Snapcast server's pipe source that broadcasts and the emergency also go into; absent,
+// they play on this PC only.
+inline const QString kSnapcastPipe = QStringLiteral("SnapcastPipe.txt");
 inline const QString kDefaultPlf = QStringLiteral("DefaultPLF.txt");
 inline const QString kUserWav = QStringLiteral("Userwav.txt");
 inline const QString kInterval = QStringLiteral("Interval.txt");

@@ -5,7 +5,7 @@ namespace quel {
 PlayerSession::PlayerSession(Platform& platform, Shuffler& shuffler, QObject* parent)
     : QObject(parent),
       platform_(platform),
-      media_(platform.media.create().release()),
+      media_(platform.media.createForBroadcast().release()),
       list_(platform.files, platform.programFolder, shuffler, platform.worker),
       commands_(list_, platform.files, platform.dialogs),
       playback_(*media_, list_),

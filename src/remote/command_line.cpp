@@ -17,6 +17,9 @@ const QString kStop = QStringLiteral("stop");
 const QString kSay = QStringLiteral("say");
 const QString kEmergency = QStringLiteral("emergency");
 const QString kStatus = QStringLiteral("status");
+const QString kPublish = QStringLiteral("publish");
+const QString kFollow = QStringLiteral("follow");
+const QString kSync = QStringLiteral("sync");
 }  // namespace verb
 
 namespace {
@@ -52,12 +55,17 @@ QString listArgument(const QString& list, const QString& workingFolder) {
     return QFileInfo(here).isFile() || list.contains(QLatin1Char('/')) ? here : list;
 }
 
+// A web address goes as it was typed; a folder, as every path, is made absolute here.
+QString addressArgument(const QString& address, const QString& workingFolder) {
+    return address.contains(QLatin1String("://")) ? address : absolute(address, workingFolder);
+}
+
 }  // namespace
 
 QString usageText() {
     return QStringLiteral(
         "用法: quelbrook [命令]\n"
-        "不带命令时启动程序。带命令时把命令交给正在运行的程序,打印一行结果后退出\n"
+        "不带命令时启动程序。带命令时把命令交给正在运行的程序,打印结果后退出\n"
         "(成功退出码 0,程序拒绝 1,用法错误 2,没有运行的程序 3)。\n"
         "\n"
         "  ring [FILE]                打铃: 播放 FILE,不给时播放内置铃声\n"
@@ -68,6 +76,10 @@ QString usageText() {
         "  say [male|female]          报时,默认男声\n"
         "  emergency start|stop       开始或结束紧急广播\n"
         "  status                     显示今日时间表、下一个条目、正在播放的内容和紧急广播状态\n"
+        "  publish FOLDER             多机同步: 本机作为主控,把时间表发布到 FOLDER;最后一行是公钥\n"
+        "  follow ADDRESS KEY         多机同步: 本机作为分控,跟随 ADDRESS(http(s):// 地址或文件夹)\n"
+        "                             上用公钥 KEY 签名的同步包,并立即同步\n"
+        "  sync                       多机同步: 分控立即同步,主控立即发布\n"
         "  --help                     显示本帮助\n");
 }
 
@@ -92,8 +104,22 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& workin
         return rest.isEmpty() ? request(verb::kRing)
                               : request(verb::kRing, {absolute(rest.first(), workingFolder)});
     }
-    if (first == verb::kNext || first == verb::kSkip || first == verb::kStop || first == verb::kStatus)
+    if (first == verb::kNext || first == verb::kSkip || first == verb::kStop || first == verb::kStatus ||
+        first == verb::kSync)
         return rest.isEmpty() ? request(first) : tooMany();
+    if (first == verb::kPublish) {
+        if (rest.isEmpty())
+            return invalid(QStringLiteral("publish: 缺少发布文件夹"));
+        return rest.size() == 1 ? request(verb::kPublish, {absolute(rest.first(), workingFolder)})
+                                : tooMany();
+    }
+    if (first == verb::kFollow) {
+        if (rest.size() < 2)
+            return invalid(QStringLiteral("follow: 需要主控的地址和公钥"));
+        return rest.size() == 2
+                   ? request(verb::kFollow, {addressArgument(rest.at(0), workingFolder), rest.at(1)})
+                   : tooMany();
+    }
     if (first == verb::kBroadcast) {
         QStringList words = rest;
         const bool random = words.removeAll(kRandom) > 0;
@@ -199,6 +225,27 @@ QByteArray answerRequest(RemoteActions& actions, const QByteArray& line) {
     // The command line prints the message as its one line.
     result.message.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return answerLine(result);
+}
+
+void answerRequestLater(RemoteActions& actions, const QByteArray& line,
+                        const std::function<void(const QByteArray&)>& reply) {
+    RemoteRequest r;
+    if (!parseRequestLine(line, &r) ||
+        (r.verb != verb::kPublish && r.verb != verb::kFollow && r.verb != verb::kSync)) {
+        reply(answerRequest(actions, line));
+        return;
+    }
+    // The campus's answers keep their lines: the public key is the last line publish prints.
+    const RemoteActions::Answer answer = [reply](const ActionResult& result) { reply(answerLine(result)); };
+    const QStringList& a = r.arguments;
+    if (r.verb == verb::kPublish && a.size() == 1)
+        actions.campusPublish(a.at(0), answer);
+    else if (r.verb == verb::kFollow && a.size() == 2)
+        actions.campusFollow(a.at(0), a.at(1), answer);
+    else if (r.verb == verb::kSync && a.isEmpty())
+        actions.campusSync(answer);
+    else
+        reply(answerLine({false, QStringLiteral("未知命令 %1").arg(r.verb)}));
 }
 
 }  // namespace quel

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "remote/remote_actions.h"
 
@@ -52,6 +53,10 @@ ActionResult parseAnswerLine(const QByteArray& line);
 
 // Carries out one request line on `actions` and gives the answer line.
 QByteArray answerRequest(RemoteActions& actions, const QByteArray& line);
+// The same for every verb, the campus's included: `reply` gets the answer line once, when the action
+// has ended, which for a follower's fetch is after this returns.
+void answerRequestLater(RemoteActions& actions, const QByteArray& line,
+                        const std::function<void(const QByteArray&)>& reply);
 // The status as one line a person reads.
 QString statusText(const RemoteStatus& status);
 

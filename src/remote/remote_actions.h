@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quel {
 
@@ -40,6 +41,21 @@ public:
     virtual ActionResult say(bool female) = 0;
     virtual ActionResult emergency(bool on) = 0;
     virtual RemoteStatus status() const = 0;
+
+    // The campus (多机同步). A follower's fetch takes a while, so these answer through `answer`, exactly
+    // once, when what they started has ended; possibly before they return. A program without a campus
+    // refuses them.
+    using Answer = std::function<void(const ActionResult&)>;
+    // Publishes this PC's tables into `folder`; the answer's last line is the public key.
+    virtual void campusPublish(const QString& /*folder*/, const Answer& answer) { answer(noCampus()); }
+    virtual void campusFollow(const QString& /*address*/, const QString& /*publicKey*/,
+                              const Answer& answer) {
+        answer(noCampus());
+    }
+    virtual void campusSync(const Answer& answer) { answer(noCampus()); }
+
+protected:
+    static ActionResult noCampus() { return {false, QStringLiteral("这里没有多机同步")}; }
 
 signals:
     // An entry of the table fired: its time and its response, as the table holds them.

@@ -11,11 +11,13 @@
 
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/power.h"
 #include "platform/process_launcher.h"
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
+#include "platform/settings_names.h"
 #include "remote/client.h"
 #include "remote/dbus_control.h"
 #include "shell/info/app_icon.h"
@@ -111,7 +113,7 @@ int runProgram(int argc, char** argv) {
     // A folder named by QUELBROOK_HOME goes into the autostart entry; the login session lacks it.
     XdgAutostart autostart({}, qEnvironmentVariableIsEmpty("QUELBROOK_HOME") ? QString() : folder);
     SystemTray tray;
-    GstMediaFactory media;
+    GstMediaFactory media(QFile::encodeName(files.readField(nameInFolder(folder, settings::kSnapcastPipe))));
     ProcessLauncher launcher;
     PulseLineIn lineIn;
     // The one place that reaches the machine's login manager and session manager.

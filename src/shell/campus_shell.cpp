@@ -37,7 +37,7 @@ QString dateText(const QDateTime& t) {
 
 }  // namespace
 
-QString campusStatusText(const campus::CampusStatus& s) {
+QString campusStatusText(const campus::CampusStatus& s, const campus::FollowersSeen& followers) {
     using campus::ClockState;
     using campus::Role;
     QStringList lines;
@@ -63,6 +63,22 @@ QString campusStatusText(const campus::CampusStatus& s) {
         lines << QStringLiteral("系统时钟: %1 (%2)").arg(clock, s.clock.detail);
         if (!s.publicKey.isEmpty())
             lines << QStringLiteral("公钥: %1").arg(s.publicKey);
+    }
+    if (s.role == Role::Source) {
+        const QString title = QStringLiteral("最近一小时同步过的分控");
+        if (followers.logPath.isEmpty())
+            lines << QStringLiteral("%1: 未知 (分控经 web 服务器同步时，在 %2/%3 写下它的访问日志的路径)")
+                         .arg(title, campus::kCampusFolder, campus::kServerLogName);
+        else if (!followers.error.isEmpty())
+            lines << QStringLiteral("%1: %2").arg(title, followers.error);
+        else if (followers.followers.isEmpty())
+            lines << QStringLiteral("%1: 无").arg(title);
+        else
+            lines << QStringLiteral("%1 (%2):").arg(title).arg(followers.followers.size());
+        for (const campus::FollowerSeen& f : followers.followers)
+            lines << QStringLiteral("  %1  %2  版本 %3")
+                         .arg(f.address, dateText(f.lastFetch),
+                              f.version ? QString::number(f.version) : QStringLiteral("未知"));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -127,8 +143,8 @@ void CampusShell::askFollow() {
 }
 
 void CampusShell::showStatus() {
-    platform_.dialogs.message(kTitle, campusStatusText(campus_->status()), MessageIcon::Information,
-                              MessageButtons::Ok);
+    platform_.dialogs.message(kTitle, campusStatusText(campus_->status(), campus_->recentFollowers()),
+                              MessageIcon::Information, MessageButtons::Ok);
 }
 
 void CampusShell::report(const campus::CampusResult& r) {

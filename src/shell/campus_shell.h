@@ -60,7 +60,7 @@ private:
     bool locked_ = false;
 };
 
-// The status as the 状态 item shows it, one fact a line.
-QString campusStatusText(const campus::CampusStatus& s);
+// The status as the 状态 item shows it, one fact a line; a source's followers after it.
+QString campusStatusText(const campus::CampusStatus& s, const campus::FollowersSeen& followers = {});
 
 }  // namespace quel

@@ -9,6 +9,7 @@
 #include "shell/app.h"
 #include "shell/calendar_wiring.h"
 #include "shell/info/version.h"
+#include "shell/campus_shell.h"
 #include "shell/main_menus.h"
 #include "shell/main_window.h"
 #include "shell/remote_page_wiring.h"
@@ -90,6 +91,7 @@ ShellRemote& MainWindow::attachRemote() {
     buildEmergencyMenu(menuBar(), emergency, platform_.dialogs);
     // The page for a phone acts through the same actions as the command line and D-Bus.
     remotePage_->feature().setActions(remote_);
+    remote_->setCampus(&campus_->campus());
     return *remote_;
 }
 

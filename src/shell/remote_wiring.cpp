@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "bells/alarm.h"
+#include "campus/campus.h"
 #include "emergency/emergency.h"
 #include "engine/clock_tick.h"
 #include "engine/say_time.h"
@@ -39,7 +40,7 @@ ActionResult refused(const QString& message) {
 }  // namespace
 
 ShellRemote::ShellRemote(const RemoteParts& parts, QObject* parent)
-    : RemoteActions(parent), parts_(parts), siren_(parts.platform.media.create()) {
+    : RemoteActions(parent), parts_(parts), siren_(parts.platform.media.createForBroadcast()) {
     siren_->setObjectName(QStringLiteral("MediaEmergency"));
     emergency_ = new EmergencyBroadcast(*siren_, parts_.store, parts_.evacuationTone, this);
     parts_.tick.setHold([this](ResponseKind kind) { return emergency_->holds(kind); });
@@ -72,8 +73,10 @@ ShellRemote::ShellRemote(const RemoteParts& parts, QObject* parent)
         }
     });
 
-    parts_.platform.instance.setRequestHandler(
-        [this](const QByteArray& line) { return answerRequest(*this, line); });
+    parts_.platform.instance.setLaterRequestHandler(
+        [this](const QByteArray& line, const InstanceGuard::AnswerLater& answer) {
+            answerRequestLater(*this, line, answer);
+        });
     emergency_->prepare();
 }
 
@@ -167,6 +170,31 @@ ActionResult ShellRemote::emergency(bool on) {
         return done(on ? QStringLiteral("紧急广播已在进行") : QStringLiteral("没有紧急广播"));
     on ? emergency_->start() : emergency_->stop();
     return done(on ? kEmergencyOn : kEmergencyOff);
+}
+
+namespace {
+campus::Campus::Answer asCampusAnswer(const RemoteActions::Answer& answer) {
+    return [answer](const campus::CampusResult& r) { answer({r.ok, r.message}); };
+}
+}  // namespace
+
+void ShellRemote::campusPublish(const QString& folder, const Answer& answer) {
+    if (!campus_)
+        return RemoteActions::campusPublish(folder, answer);
+    const campus::CampusResult r = campus_->publish(folder);
+    answer({r.ok, r.message});
+}
+
+void ShellRemote::campusFollow(const QString& address, const QString& publicKey, const Answer& answer) {
+    if (!campus_)
+        return RemoteActions::campusFollow(address, publicKey, answer);
+    campus_->followThen(address, publicKey, asCampusAnswer(answer));
+}
+
+void ShellRemote::campusSync(const Answer& answer) {
+    if (!campus_)
+        return RemoteActions::campusSync(answer);
+    campus_->syncThen(asCampusAnswer(answer));
 }
 
 RemoteStatus ShellRemote::status() const {

@@ -19,6 +19,9 @@ class SettingsStore;
 class TableDocument;
 class Unattended;
 struct Platform;
+namespace campus {
+class Campus;
+}
 
 // The parts of the main window the ways in from afar act on.
 struct RemoteParts {
@@ -60,6 +63,12 @@ public:
     ActionResult emergency(bool on) override;
     RemoteStatus status() const override;
 
+    // The campus's verbs go to `campus` once it is handed in; until then they are refused.
+    void setCampus(campus::Campus* campus) { campus_ = campus; }
+    void campusPublish(const QString& folder, const Answer& answer) override;
+    void campusFollow(const QString& address, const QString& publicKey, const Answer& answer) override;
+    void campusSync(const Answer& answer) override;
+
 private:
     void silenceEverything();
 
@@ -67,6 +76,7 @@ private:
     std::unique_ptr<Media> siren_;
     EmergencyBroadcast* emergency_;
     QString shownNext_;
+    campus::Campus* campus_ = nullptr;
 };
 
 }  // namespace quel

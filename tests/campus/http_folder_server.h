@@ -28,6 +28,8 @@ public:
 
     // Every answer as "<status> <path>", in order.
     QStringList log;
+    // Every request that carried a query, as "<path>?<query>".
+    QStringList queries;
     // Bodies of files under files/ are cut short by this many bytes while Content-Length names them whole.
     int cutPayloads = 0;
     // A server that gives no ETag answers If-Modified-Since by the file's time in whole seconds.
@@ -63,7 +65,11 @@ private:
 
     void answer(QTcpSocket* socket, const QByteArray& request) {
         const QList<QByteArray> first = request.left(request.indexOf("\r\n")).split(' ');
-        const QString path = first.size() >= 2 ? QString::fromUtf8(first[1]).mid(1) : QString();
+        const QString target = first.size() >= 2 ? QString::fromUtf8(first[1]).mid(1) : QString();
+        // As a static web server does, the query names no file; it is kept as a log would keep it.
+        const QString path = target.section(u'?', 0, 0);
+        if (target.contains(u'?'))
+            queries << path + u'?' + target.section(u'?', 1);
         const QString file = folder_ + QLatin1Char('/') + path;
         QFile f(file);
         if (path.contains(QLatin1String("..")) || !QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly)) {

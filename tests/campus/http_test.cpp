@@ -35,6 +35,25 @@ private slots:
         QCOMPARE(server.log.filter(QStringLiteral("files/")).size(), 4);
     }
 
+    // From afar, follow answers when the web server's answers came, not when the request was sent.
+    void followFromAfarAnswersWhenTheFetchEnded() {
+        CampusOf c(1);
+        HttpFolderServer server(c.bundle());
+        QVERIFY(server.listen());
+        const QString key = c.source().campus->publish(c.bundle()).message.split(u'\n').last();
+        Member& f = c.follower(0);
+        f.campus->start();
+        QList<CampusResult> answers;
+        f.campus->followThen(server.url(), key, [&answers](const CampusResult& r) { answers << r; });
+        QVERIFY(answers.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 1, CampusOf::kAnswerMs);
+        QVERIFY2(answers.first().ok, qPrintable(answers.first().message));
+        QCOMPARE(answers.first().message, QStringLiteral("已跟随 %1; 已同步版本 %2")
+                                              .arg(server.url())
+                                              .arg(c.source().campus->status().version));
+        QCOMPARE(readBytes(f.file(kTable)), tableBytes(QStringLiteral("8:00:00"), f.file(kSound)));
+    }
+
     // A body cut short is refused and the old copy kept; the next minute, with the server mended,
     // fetches the same manifest again instead of being told it has not changed.
     void cutDownloadIsRefusedAndRetried() {

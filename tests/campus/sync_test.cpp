@@ -10,6 +10,24 @@
 using namespace quel::campus;
 using namespace quel::campus::test;
 
+namespace {
+
+// Takes every request and never answers, as a web server that hangs.
+class SilentSource final : public BundleSource {
+public:
+    void get(const QString&, qint64, bool, FetchDone) override {}
+    void forget() override {}
+};
+
+const QString kSilent = QStringLiteral("/silent");
+
+// What was asked from afar, from the command line of another terminal.
+enum class Afar { Follow, FollowOtherKey, FollowKeyCut, SyncOff, SyncUnchanged, SyncHangs, StopWhileWaiting };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Afar)
+
 class SyncTest : public QObject {
     Q_OBJECT
 private slots:
@@ -146,6 +164,87 @@ private slots:
         QVERIFY(!f.campus->follow(address, key).ok);
         QCOMPARE(f.campus->status().role, Role::Off);
         QVERIFY(!QFileInfo::exists(f.file(QStringLiteral("Campus"))));
+    }
+
+    // A request from afar is answered once, when its fetch ended, with what was done before it; a
+    // fetch that hangs is answered as still going before the command line gives up waiting.
+    void answersFromAfar_data() {
+        QTest::addColumn<Afar>("asked");
+        QTest::addColumn<int>("seconds");  // of the program's clock until the answer
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("says");
+        QTest::addRow("follow answers with the version installed")
+            << Afar::Follow << 0 << true << QStringLiteral("; 已同步版本 ");
+        QTest::addRow("follow of a bundle under another key is a refusal")
+            << Afar::FollowOtherKey << 0 << false << QStringLiteral("; 拒绝: 签名不对");
+        QTest::addRow("a key cut short is refused before any fetch")
+            << Afar::FollowKeyCut << 0 << false << QStringLiteral("公钥不对");
+        QTest::addRow("sync while not on a campus")
+            << Afar::SyncOff << 0 << false << QStringLiteral("本机未加入多机同步");
+        QTest::addRow("sync with nothing new")
+            << Afar::SyncUnchanged << 0 << true << QStringLiteral("未变化");
+        QTest::addRow("a source that hangs") << Afar::SyncHangs << int(Campus::kAnswerWithinMs / 1000)
+                                             << false << QStringLiteral("同步仍在进行");
+        QTest::addRow("stopped while waiting")
+            << Afar::StopWhileWaiting << 0 << false << QStringLiteral("同步已取消");
+    }
+    void answersFromAfar() {
+        QFETCH(Afar, asked);
+        QFETCH(int, seconds);
+        QFETCH(bool, ok);
+        QFETCH(QString, says);
+        CampusOf c(1, [](const QString& address) -> std::unique_ptr<BundleSource> {
+            if (address == kSilent)
+                return std::make_unique<SilentSource>();
+            return sourceFor(address);
+        });
+        const QString key = c.source().campus->publish(c.bundle()).message.split(u'\n').last();
+        Campus& f = *c.follower(0).campus;
+        f.start();
+        QList<CampusResult> answers;
+        const Campus::Answer answer = [&answers](const CampusResult& r) { answers << r; };
+        switch (asked) {
+            case Afar::Follow:
+                f.followThen(c.bundle(), key, answer);
+                break;
+            case Afar::FollowOtherKey:
+                f.followThen(c.bundle(), publicKeyText(makeKeyPair().publicKey), answer);
+                break;
+            case Afar::FollowKeyCut:
+                f.followThen(c.bundle(), key.left(20), answer);
+                break;
+            case Afar::SyncOff:
+                f.syncThen(answer);
+                break;
+            case Afar::SyncUnchanged:
+                QVERIFY(f.follow(c.bundle(), key).ok);
+                f.syncThen(answer);
+                break;
+            case Afar::SyncHangs:
+                QVERIFY(f.follow(kSilent, key).ok);
+                f.syncThen(answer);
+                break;
+            case Afar::StopWhileWaiting:
+                f.followThen(kSilent, key, answer);
+                QVERIFY(answers.isEmpty());
+                QVERIFY(f.stop().ok);
+                break;
+        }
+        for (int s = 0; s < seconds; ++s) {
+            QVERIFY2(answers.isEmpty(), qPrintable(answers.value(0).message));
+            c.clock.advance(1000);
+            f.onTick();
+        }
+        QCOMPARE(answers.size(), 1);
+        QCOMPARE(answers.first().ok, ok);
+        QVERIFY2(answers.first().message.contains(says), qPrintable(answers.first().message));
+        if (asked == Afar::Follow || asked == Afar::FollowOtherKey)
+            QVERIFY(answers.first().message.startsWith(QStringLiteral("已跟随 ") + c.bundle()));
+        for (int s = 0; s < 70; ++s) {
+            c.clock.advance(1000);
+            f.onTick();
+        }
+        QCOMPARE(answers.size(), 1);
     }
 
     // Off, nothing is read or written, whatever time passes.

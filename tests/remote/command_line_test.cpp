@@ -84,6 +84,26 @@ private slots:
             << QStringList{"emergency"} << Kind::Invalid << QStringList{"emergency: 需要 start 或 stop"};
         QTest::addRow("emergency with another word") << QStringList{"emergency", "now"} << Kind::Invalid
                                                      << QStringList{"emergency: 需要 start 或 stop"};
+        QTest::addRow("publish into a relative folder")
+            << QStringList{"publish", "out/bundle"} << Kind::Request
+            << QStringList{"publish", w + "/out/bundle"};
+        QTest::addRow("publish without a folder")
+            << QStringList{"publish"} << Kind::Invalid << QStringList{"publish: 缺少发布文件夹"};
+        QTest::addRow("publish into two folders")
+            << QStringList{"publish", "a", "b"} << Kind::Invalid << QStringList{"publish: 参数太多"};
+        QTest::addRow("follow a web address as typed")
+            << QStringList{"follow", "http://10.0.0.2/campus/", "KEY="} << Kind::Request
+            << QStringList{"follow", "http://10.0.0.2/campus/", "KEY="};
+        QTest::addRow("follow a relative folder")
+            << QStringList{"follow", "share/bundle", "KEY="} << Kind::Request
+            << QStringList{"follow", w + "/share/bundle", "KEY="};
+        QTest::addRow("follow without a key") << QStringList{"follow", "http://10.0.0.2/"} << Kind::Invalid
+                                              << QStringList{"follow: 需要主控的地址和公钥"};
+        QTest::addRow("follow with a key in two words") << QStringList{"follow", "/srv/b", "KEY", "="}
+                                                        << Kind::Invalid << QStringList{"follow: 参数太多"};
+        QTest::addRow("sync") << QStringList{"sync"} << Kind::Request << QStringList{"sync"};
+        QTest::addRow("sync with a word")
+            << QStringList{"sync", "now"} << Kind::Invalid << QStringList{"sync: 参数太多"};
         QTest::addRow("an unknown verb") << QStringList{"chime"} << Kind::Invalid
                                          << QStringList{"未知命令 chime;quelbrook --help 列出全部命令"};
     }
@@ -171,6 +191,15 @@ private slots:
         QTest::addRow("status") << QStringList{"status"} << true << 0
                                 << "今日时间表 Default.DTT; 下一个 08:00:00 打铃; 播放 无; 紧急广播 关\n"
                                 << "" << QStringList{};
+        QTest::addRow("publish prints the key on its last line")
+            << QStringList{"publish", "/srv/bundle"} << true << 0 << "已发布版本 7\nKEY=\n"
+            << "" << QStringList{"publish /srv/bundle"};
+        QTest::addRow("sync waits for the fetch") << QStringList{"sync"} << true << 0 << "未变化\n"
+                                                  << "" << QStringList{"sync"};
+        QTest::addRow("a follow whose fetch is refused")
+            << QStringList{"follow", "http://h/", "wrong"} << true << 1 << ""
+            << "quelbrook: 已跟随 http://h/; 拒绝: 签名不对\n"
+            << QStringList{"follow http://h/ wrong"};
     }
     void endToEnd() {
         QFETCH(QStringList, words);
@@ -187,7 +216,10 @@ private slots:
         LocalInstanceGuard program(folder.path());
         if (running) {
             QVERIFY(!program.anotherIsRunning());
-            program.setRequestHandler([&](const QByteArray& line) { return answerRequest(actions, line); });
+            program.setLaterRequestHandler(
+                [&](const QByteArray& line, const InstanceGuard::AnswerLater& answer) {
+                    answerRequestLater(actions, line, answer);
+                });
         }
         QString printed;
         QString complained;
@@ -227,8 +259,8 @@ private slots:
         QCOMPARE(runOnTheSide(folder.path(), parseCommandLine({QStringLiteral("--help")}, folder.path()),
                               &printed, &complained),
                  0);
-        for (const char* verb :
-             {"ring", "next", "skip", "broadcast", "--random", "stop", "say", "emergency", "status"})
+        for (const char* verb : {"ring", "next", "skip", "broadcast", "--random", "stop", "say", "emergency",
+                                 "status", "publish", "follow", "sync"})
             QVERIFY2(printed.contains(QLatin1String(verb)), verb);
     }
 
