@@ -38,7 +38,8 @@ struct Fixture {
         : fake(dir.path()),
           broadcaster(fake.platform, [](PlayerSession&) { return nullptr; }),
           router(broadcaster),
-          tick(fake.clock, fake.launcher, router.table, router) {
+          tick(
+              fake.clock, fake.launcher, [this] { return router.table; }, router) {
         DiskFiles disk;
         QDir(dir.path()).mkpath(QStringLiteral("PlayListFile"));
         for (const char* n : {"a.wav", "b.wav"})
