@@ -44,7 +44,7 @@ double toSeconds(gint64 nanoseconds) {
 // What the check of a file name (or of a sequence's names) found: the URIs that may play, in order,
 // and the first fault of those that may not.
 struct GstMedia::Checked {
-    QList<QByteArray> playable;
+    QList<int> playable;  // indices into the names that were checked
     std::optional<MediaFault> fault;
 };
 
@@ -209,6 +209,7 @@ GstBusSyncReply GstMedia::onBusMessage(GstBus*, GstMessage* message, gpointer se
         case GST_MESSAGE_ERROR:
         case GST_MESSAGE_ASYNC_DONE:
         case GST_MESSAGE_DURATION_CHANGED:
+        case GST_MESSAGE_STREAM_START:
         case GST_MESSAGE_CLOCK_LOST: {
             auto* media = static_cast<GstMedia*>(self);
             QCoreApplication::postEvent(
@@ -259,7 +260,7 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
             if (!startLogged_ && phase_ == Phase::Playing) {
                 // The one line a run of the whole program is checked by: which files really began.
                 startLogged_ = true;
-                qCDebug(lcMedia).noquote() << "Started" << fileName_;
+                qCDebug(lcMedia).noquote() << "Started" << sequence_.value(0, fileName_);
             }
             reportDuration();  // learnt as soon as the file is open
             if (segment == segment_.load()) {
@@ -273,6 +274,13 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
             break;
         case GST_MESSAGE_DURATION_CHANGED:
             reportDuration();
+            break;
+        case GST_MESSAGE_STREAM_START:
+            // The first stream is the one opened; each later one is the next file of a sequence reaching
+            // the output.
+            if (++streamStarts_ > 1 && streamStarts_ <= sequence_.size()) {
+                qCDebug(lcMedia).noquote() << "Started" << sequence_.at(streamStarts_ - 1);
+            }
             break;
         case GST_MESSAGE_CLOCK_LOST:
             // The output device went away and took the clock; a fresh PLAYING picks a new one.
@@ -300,7 +308,7 @@ void GstMedia::setFileName(const QString& path) {
         phase_ = Phase::Playing;
         if (opened_ && prerolled() && !startLogged_) {
             startLogged_ = true;
-            qCDebug(lcMedia).noquote() << "Started" << fileName_;
+            qCDebug(lcMedia).noquote() << "Started" << sequence_.value(0, fileName_);
         }
         changeState(GST_STATE_PLAYING);
         return;
@@ -339,6 +347,8 @@ void GstMedia::load(const QStringList& paths, Phase target) {
     halt();
     opened_ = false;
     pendingUris_.clear();
+    pendingNames_.clear();
+    sequence_.clear();
     setFollowing({});
     if (path.isEmpty()) {
         phase_ = Phase::Idle;
@@ -352,6 +362,7 @@ void GstMedia::load(const QStringList& paths, Phase target) {
     for (const QString& each : paths) {
         if (QByteArray uri = mediaUri(each); !uri.isEmpty()) {
             pendingUris_ << uri;
+            pendingNames_ << each;
         }
     }
     if (pendingUris_.isEmpty()) {
@@ -375,12 +386,12 @@ void GstMedia::load(const QStringList& paths, Phase target) {
     const quint64 serial = nameSerial_;
     std::thread([uris = pendingUris_, check, serial, self = QPointer<GstMedia>(this)] {
         Checked result;
-        for (const QByteArray& uri : uris) {
-            gchar* local = g_filename_from_uri(uri.constData(), nullptr, nullptr);
+        for (int i = 0; i < uris.size(); ++i) {
+            gchar* local = g_filename_from_uri(uris.at(i).constData(), nullptr, nullptr);
             const std::optional<MediaFault> fault = local ? checkLocalFile(QByteArray(local)) : std::nullopt;
             g_free(local);
             if (!fault) {
-                result.playable << uri;
+                result.playable << i;
             } else if (!result.fault) {
                 result.fault = fault;
             }
@@ -420,13 +431,20 @@ void GstMedia::checked(quint64 serial, const Checked& result) {
     if (serial != nameSerial_ || opened_ || pendingUris_.isEmpty()) {
         return;  // another name was written, or the check of this one already answered
     }
+    QList<QByteArray> uris;
+    for (const int i : result.playable) {
+        uris << pendingUris_.at(i);
+        sequence_ << pendingNames_.at(i);
+    }
     pendingUris_.clear();
-    if (result.playable.isEmpty()) {
+    pendingNames_.clear();
+    if (uris.isEmpty()) {
         fail(result.fault.value_or(MediaFault{MediaFault::Kind::File, media_reason::kMissing}));
         return;
     }
-    setFollowing(result.playable.mid(1));
-    hand(result.playable.first());
+    streamStarts_ = 0;
+    setFollowing(uris.mid(1));
+    hand(uris.first());
 }
 
 void GstMedia::setFollowing(QList<QByteArray> uris) {
@@ -492,6 +510,7 @@ void GstMedia::halt() {
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         ++generation_;
     }
+    streamStarts_ = 0;
     setFollowing({});
 }
 
@@ -523,6 +542,7 @@ void GstMedia::fail(const MediaFault& fault) {
         ++nameSerial_;
         opened_ = false;
         pendingUris_.clear();
+        pendingNames_.clear();
         phase_ = Phase::Idle;
         return;
     }

@@ -105,6 +105,9 @@ private:
     bool failReported_ = false;      // of the name last written
     bool opened_ = false;            // the pipeline holds the name last written, which passed its check
     QList<QByteArray> pendingUris_;  // wait for their check
+    QStringList pendingNames_;       // the names of those URIs
+    QStringList sequence_;           // the names that passed their check, in the order they play
+    int streamStarts_ = 0;           // of the files of `sequence_`, as they reach the output
     bool startLogged_ = false;       // of the name last written
     int volume_ = kFullVolume;
     int balance_ = 0;
