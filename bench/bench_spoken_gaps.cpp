@@ -125,14 +125,14 @@ void spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     }
 }
 
-// Plays one announcement and gives what the monitor heard of it.
-Heard listen(Recorder& recorder, quel::GstMedia& media, const std::function<void()>& start) {
-    bool ended = false;
-    const auto connection = QObject::connect(&media, &quel::Media::endOfStream, [&ended] { ended = true; });
+// Plays one announcement, which ends after `ends` ends of stream, and gives what the monitor heard of it.
+Heard listen(Recorder& recorder, quel::GstMedia& media, const std::function<void()>& start, int ends) {
+    int ended = 0;
+    const auto connection = QObject::connect(&media, &quel::Media::endOfStream, [&ended] { ++ended; });
     spinUntil([] { return false; }, std::chrono::milliseconds(300));
     recorder.take();
     start();
-    spinUntil([&ended] { return ended; }, std::chrono::seconds(20));
+    spinUntil([&] { return ended >= ends; }, std::chrono::seconds(20));
     QObject::disconnect(connection);
     spinUntil([] { return false; }, std::chrono::milliseconds(400));  // the sink's queue drains
     media.setFileName(QString());
@@ -185,28 +185,36 @@ int main(int argc, char** argv) {
         if (next > 0 && next < parts.size())
             media.setFileName(parts.at(next++));
     });
-    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+    struct Way {
+        const char* name;
+        std::function<void()> start;
+        int ends;  // how many ends of stream the announcement takes
+    };
+    const std::vector<Way> ways = {
         {"the words joined beforehand (anchor)",
          [&] {
              next = 0;
              media.setFileName(joined);
-         }},
+         },
+         1},
         {"one stream of the word files",
          [&] {
              next = 0;
              media.setFileNames(parts);
-         }},
+         },
+         1},
         {"one word file after another",
          [&] {
              next = 1;
              media.setFileName(parts.first());
-         }},
+         },
+         words},
     };
     double anchor = 0;
-    for (const auto& [name, start] : ways) {
+    for (const auto& [name, start, ends] : ways) {
         std::vector<double> length, longest, seams;
         for (int i = 0; i < runs; ++i) {
-            const Heard heard = listen(recorder, media, start);
+            const Heard heard = listen(recorder, media, start, ends);
             length.push_back(heard.lengthMs);
             longest.push_back(heard.longestSeamMs);
             seams.push_back(heard.seamsMs);
