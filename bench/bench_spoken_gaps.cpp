@@ -19,22 +19,19 @@
 #include <thread>
 #include <vector>
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
-
 #include "fakes/private_pulse.h"
 #include "media/audio_sink.h"
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
 #include "media/tone_files.h"
+#include "speakers_monitor.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using quel::testing::ToneFormat;
 
-constexpr int kRate = 44100;
-constexpr int kFragmentFrames = 64;
+constexpr int kRate = quel::bench::SpeakersMonitor::kRate;
 constexpr float kThreshold = 0.05f;        // the tones peak at 0.5
 constexpr int kSeamFrames = kRate / 1000;  // quiet for a millisecond is a seam; a sine's zero is far shorter
 constexpr double kWordSeconds = 0.25;
@@ -42,48 +39,21 @@ constexpr double kWordSeconds = 0.25;
 // Records the null sink's monitor while it lives.
 class Recorder {
 public:
-    explicit Recorder(const QByteArray& server) {
-        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
-        const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
-                                        std::uint32_t(-1), std::uint32_t(kFragmentFrames * sizeof(float))};
-        int error = 0;
-        stream_ = pa_simple_new(server.constData(), "bench", PA_STREAM_RECORD, "speakers.monitor", "seams",
-                                &format, nullptr, &attributes, &error);
-        if (stream_)
-            thread_ = std::thread([this] { run(); });
-    }
-    ~Recorder() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (stream_)
-            pa_simple_free(stream_);
-    }
-    Recorder(const Recorder&) = delete;
-    Recorder& operator=(const Recorder&) = delete;
-    bool ok() const { return stream_ != nullptr; }
+    explicit Recorder(const QByteArray& server)
+        : monitor_(server, "seams", [this](const std::vector<float>& fragment, Clock::time_point) {
+              std::lock_guard lock(mutex_);
+              samples_.insert(samples_.end(), fragment.begin(), fragment.end());
+          }) {}
+    bool ok() const { return monitor_.ok(); }
     std::vector<float> take() {
         std::lock_guard lock(mutex_);
         return std::exchange(samples_, {});
     }
 
 private:
-    void run() {
-        std::vector<float> fragment(kFragmentFrames);
-        while (!stop_) {
-            int error = 0;
-            if (pa_simple_read(stream_, fragment.data(), fragment.size() * sizeof(float), &error) < 0)
-                return;
-            std::lock_guard lock(mutex_);
-            samples_.insert(samples_.end(), fragment.begin(), fragment.end());
-        }
-    }
-
-    pa_simple* stream_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<float> samples_;
+    quel::bench::SpeakersMonitor monitor_;  // last: its thread stops before the samples go
 };
 
 struct Heard {

@@ -25,22 +25,19 @@
 #include <thread>
 #include <vector>
 
-#include <pulse/error.h>
-#include <pulse/simple.h>
-
 #include "fakes/private_pulse.h"
 #include "media/audio_sink.h"
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
 #include "media/tone_files.h"
+#include "speakers_monitor.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using quel::testing::ToneFormat;
 
-constexpr int kRate = 44100;
-constexpr int kFragmentFrames = 64;  // 1.5 ms: the resolution of the reading
+constexpr int kRate = quel::bench::SpeakersMonitor::kRate;
 constexpr float kThreshold = 0.05f;  // the tones peak at 0.5
 constexpr double kToneSeconds = 0.3;
 constexpr auto kQuiet = std::chrono::milliseconds(150);
@@ -51,26 +48,11 @@ std::chrono::milliseconds kCueLead{1500};  // how long before the tick the file 
 // back-dated by the samples read after it.
 class Monitor {
 public:
-    explicit Monitor(const QByteArray& server) {
-        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
-        const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
-                                        std::uint32_t(-1), std::uint32_t(kFragmentFrames * sizeof(float))};
-        int error = 0;
-        stream_ = pa_simple_new(server.constData(), "bench", PA_STREAM_RECORD, "speakers.monitor", "onset",
-                                &format, nullptr, &attributes, &error);
-        if (stream_)
-            thread_ = std::thread([this] { run(); });
-    }
-    ~Monitor() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (stream_)
-            pa_simple_free(stream_);
-    }
-    Monitor(const Monitor&) = delete;
-    Monitor& operator=(const Monitor&) = delete;
-    bool ok() const { return stream_ != nullptr; }
+    explicit Monitor(const QByteArray& server)
+        : speakers_(server, "onset", [this](const std::vector<float>& samples, Clock::time_point now) {
+              take(samples, now);
+          }) {}
+    bool ok() const { return speakers_.ok(); }
 
     void waitForQuiet() {
         std::unique_lock lock(mutex_);
@@ -89,38 +71,29 @@ private:
     // The back-dating can put an onset a little before the moment asked about.
     static constexpr auto kSlack = std::chrono::milliseconds(5);
 
-    void run() {
-        std::vector<float> samples(kFragmentFrames);
-        bool loud = false;
-        while (!stop_) {
-            int error = 0;
-            if (pa_simple_read(stream_, samples.data(), samples.size() * sizeof(float), &error) < 0)
-                return;
-            const auto now = Clock::now();
-            std::lock_guard lock(mutex_);
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                if (std::fabs(samples[i]) < kThreshold)
-                    continue;
-                if (!loud && now - lastLoud_ > kQuiet) {
-                    const auto after = std::chrono::microseconds((samples.size() - i) * 1000000 / kRate);
-                    onset_ = now - after;
-                }
-                loud = true;
-                lastLoud_ = now;
+    void take(const std::vector<float>& samples, Clock::time_point now) {
+        std::lock_guard lock(mutex_);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (std::fabs(samples[i]) < kThreshold)
+                continue;
+            if (!loud_ && now - lastLoud_ > kQuiet) {
+                const auto after = std::chrono::microseconds((samples.size() - i) * 1000000 / kRate);
+                onset_ = now - after;
             }
-            if (Clock::now() - lastLoud_ > kQuiet)
-                loud = false;
-            changed_.notify_all();
+            loud_ = true;
+            lastLoud_ = now;
         }
+        if (Clock::now() - lastLoud_ > kQuiet)
+            loud_ = false;
+        changed_.notify_all();
     }
 
-    pa_simple* stream_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::condition_variable changed_;
+    bool loud_ = false;
     Clock::time_point lastLoud_{};
     std::optional<Clock::time_point> onset_;
+    quel::bench::SpeakersMonitor speakers_;  // last: its thread stops before what it writes goes
 };
 
 struct Result {
