@@ -120,19 +120,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const int words = argc > 2 ? std::max(2, std::atoi(argv[2])) : 6;
-    if (!quel::fakes::PrivatePulse::available()) {
-        std::printf("skipped: no pulseaudio\n");
-        return 0;
-    }
     quel::fakes::PrivatePulse pulse;
-    QString why;
-    if (!pulse.start(&why)) {
-        std::printf("skipped: the private sound server did not start: %s\n", qPrintable(why));
+    if (!quel::bench::onPrivateSpeakers(pulse))
         return 0;
-    }
-    qputenv(quel::kAudioSinkVariable, "pulsesink");
-    if (!quel::initMedia())
-        return 1;
     QTemporaryDir dir;
     QStringList parts;
     for (int i = 0; i < words; ++i) {

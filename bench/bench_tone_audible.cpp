@@ -182,19 +182,9 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 30;
     if (argc > 2)
         kCueLead = std::chrono::milliseconds(std::max(100, std::atoi(argv[2])));
-    if (!quel::fakes::PrivatePulse::available()) {
-        std::printf("skipped: no pulseaudio\n");
-        return 0;
-    }
     quel::fakes::PrivatePulse pulse;
-    QString why;
-    if (!pulse.start(&why)) {
-        std::printf("skipped: the private sound server did not start: %s\n", qPrintable(why));
+    if (!quel::bench::onPrivateSpeakers(pulse))
         return 0;
-    }
-    qputenv(quel::kAudioSinkVariable, "pulsesink");
-    if (!quel::initMedia())
-        return 1;
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("tone.wav"));
     const QString mp3 = dir.filePath(QStringLiteral("tone.mp3"));

@@ -4,14 +4,20 @@
 // own, a fragment at a time, each handed on with the moment it was read.
 
 #include <QByteArray>
+#include <QString>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <thread>
 #include <vector>
 
 #include <pulse/simple.h>
+
+#include "fakes/private_pulse.h"
+#include "media/audio_sink.h"
+#include "media/gst_backend.h"
 
 namespace quel::bench {
 
@@ -28,8 +34,8 @@ public:
         const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
                                         std::uint32_t(-1), std::uint32_t(kFragmentFrames * sizeof(float))};
         int error = 0;
-        stream_ = pa_simple_new(server.constData(), "bench", PA_STREAM_RECORD, "speakers.monitor", purpose, &format,
-                                nullptr, &attributes, &error);
+        stream_ = pa_simple_new(server.constData(), "bench", PA_STREAM_RECORD, "speakers.monitor", purpose,
+                                &format, nullptr, &attributes, &error);
         if (stream_)
             thread_ = std::thread([this] { run(); });
     }
@@ -60,5 +66,25 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
 };
+
+// Starts `pulse` and sends every sound of this process to it. False, with the reason printed as a
+// skip, when there is no sound server to start or GStreamer would not start.
+inline bool onPrivateSpeakers(quel::fakes::PrivatePulse& pulse) {
+    if (!quel::fakes::PrivatePulse::available()) {
+        std::printf("skipped: no pulseaudio\n");
+        return false;
+    }
+    QString why;
+    if (!pulse.start(&why)) {
+        std::printf("skipped: the private sound server did not start: %s\n", qPrintable(why));
+        return false;
+    }
+    qputenv(quel::kAudioSinkVariable, "pulsesink");
+    if (!quel::initMedia()) {
+        std::printf("skipped: GStreamer did not start\n");
+        return false;
+    }
+    return true;
+}
 
 }  // namespace quel::bench
