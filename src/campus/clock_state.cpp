@@ -1,6 +1,6 @@
 #include "campus/clock_state.h"
 
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QFileInfo>
@@ -30,13 +30,13 @@ ClockState parseChronyTracking(const QString& text) {
 
 ClockState SystemClockState::read() {
     if (bus_.isConnected()) {
-        QDBusInterface props(QStringLiteral("org.freedesktop.timedate1"),
-                             QStringLiteral("/org/freedesktop/timedate1"),
-                             QStringLiteral("org.freedesktop.DBus.Properties"), bus_);
-        props.setTimeout(kWaitMs);
-        const QDBusReply<QDBusVariant> reply =
-            props.call(QStringLiteral("Get"), QStringLiteral("org.freedesktop.timedate1"),
-                       QStringLiteral("NTPSynchronized"));
+        // A plain call, without the interface object's introspection of the service first: one round
+        // trip instead of two.
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.freedesktop.timedate1") << QStringLiteral("NTPSynchronized");
+        const QDBusReply<QDBusVariant> reply = bus_.call(get, QDBus::Block, kWaitMs);
         if (reply.isValid()) {
             return reply.value().variant().toBool()
                        ? ClockState{ClockState::Sync::Synchronized, QStringLiteral("timedated 已同步")}
