@@ -5,12 +5,16 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <QHash>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace quel {
 
@@ -205,6 +209,119 @@ Files::Kind DiskFiles::kind(const QString& path) const {
     if (::stat(native.constData(), &info) == 0)
         return S_ISDIR(info.st_mode) ? Kind::Folder : Kind::File;
     return ::lstat(native.constData(), &info) == 0 ? Kind::File : Kind::Nothing;
+}
+
+QList<Files::Kind> Files::kinds(const QStringList& paths) const {
+    QList<Kind> found;
+    found.reserve(paths.size());
+    for (const QString& path : paths)
+        found << kind(path);
+    return found;
+}
+
+namespace {
+
+Files::Kind kindAt(int folder, const char* name) {
+    struct stat info {};
+    if (::fstatat(folder, name, &info, 0) == 0)
+        return S_ISDIR(info.st_mode) ? Files::Kind::Folder : Files::Kind::File;
+    return ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 ? Files::Kind::File
+                                                                    : Files::Kind::Nothing;
+}
+
+// An encoded path split at its last slash without a copy: the folder before it, the name after it.
+// No name when the path has no folder part or ends in a slash.
+struct SplitPath {
+    explicit SplitPath(const QString& path)
+        : native(QFile::encodeName(path)), slash(native.lastIndexOf('/')) {
+        if (slash <= 0 || slash == native.size() - 1)
+            slash = -1;
+    }
+    bool named() const { return slash > 0; }
+    QByteArrayView folder() const { return QByteArrayView(native.constData(), slash); }
+    const char* name() const { return native.constData() + slash + 1; }
+    // Without a copy, for looking the name up in a listing.
+    QByteArray nameBytes() const { return QByteArray::fromRawData(name(), native.size() - slash - 1); }
+
+    QByteArray native;
+    qsizetype slash;
+};
+
+// A folder's names and their types, read once when many paths of a run name it, so that those
+// paths cost no look-up of their own. A listing that outgrows the run many times over is dropped: a
+// few tracks of a huge folder are cheaper to look up one by one.
+class FolderListing {
+public:
+    FolderListing(int folder, qsizetype run) {
+        constexpr qsizetype kListFrom = 32;
+        if (run < kListFrom)
+            return;
+        const int copy = ::dup(folder);
+        DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
+        if (!dir) {
+            if (copy >= 0)
+                ::close(copy);
+            return;
+        }
+        const qsizetype most = 8 * run + 256;
+        while (const dirent* entry = ::readdir(dir)) {
+            if (types_.size() == most) {
+                types_.clear();
+                break;
+            }
+            types_.insert(QByteArray(entry->d_name), entry->d_type);
+        }
+        ::closedir(dir);
+    }
+    // Only a name listed as a plain file or a folder is answered here; a link, an unknown type, and a
+    // name the listing lacks (a folder that ignores case finds "A.MP3" as "a.mp3") are looked up.
+    std::optional<Files::Kind> kindOf(const QByteArray& name) const {
+        const auto type = types_.constFind(name);
+        if (type == types_.constEnd() || *type == DT_LNK || *type == DT_UNKNOWN)
+            return std::nullopt;
+        return *type == DT_DIR ? Files::Kind::Folder : Files::Kind::File;
+    }
+
+private:
+    QHash<QByteArray, unsigned char> types_;
+};
+
+}  // namespace
+
+// Most of a whole-path look-up is the walk through the folders above the file, the same for every
+// track of an album. A run of paths in one folder opens the folder once and asks for each name in it,
+// so the kernel walks one step per path instead of the whole path; a long run reads the folder's
+// listing instead.
+QList<Files::Kind> DiskFiles::kinds(const QStringList& paths) const {
+    std::vector<SplitPath> parts;
+    parts.reserve(paths.size());
+    for (const QString& path : paths)
+        parts.emplace_back(path);
+    QList<Kind> found;
+    found.reserve(paths.size());
+    for (qsizetype from = 0; from < paths.size();) {
+        const SplitPath& first = parts[from];
+        qsizetype end = from + 1;
+        while (first.named() && end < paths.size() && parts[end].named() &&
+               parts[end].folder() == first.folder())
+            ++end;
+        const int folder = end - from > 1 ? ::open(first.folder().toByteArray().constData(),
+                                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                          : -1;
+        // A folder that cannot be opened gives each path the answer of a whole-path look-up.
+        if (folder < 0) {
+            for (; from < end; ++from)
+                found << kind(paths[from]);
+            continue;
+        }
+        const FolderListing listing(folder, end - from);
+        for (; from < end; ++from) {
+            const std::optional<Kind> listed = listing.kindOf(parts[from].nameBytes());
+            found << (listed ? *listed : kindAt(folder, parts[from].name()));
+        }
+        ::close(folder);
+    }
+    return found;
 }
 
 bool DiskFiles::isDirectory(const QString& path) const {

@@ -58,6 +58,8 @@ public:
     virtual Kind kind(const QString& path) const {
         return !exists(path) ? Kind::Nothing : isDirectory(path) ? Kind::Folder : Kind::File;
     }
+    // kind() of each path, in order: the same answers, cheaper for paths that share a folder.
+    virtual QList<Kind> kinds(const QStringList& paths) const;
 
     // The whole content; nullopt when the file is missing or cannot be read.
     std::optional<QByteArray> read(const QString& path, qint64 cap = kSettingsCap) const;
@@ -76,6 +78,7 @@ public:
     bool exists(const QString& path) const override;
     bool isDirectory(const QString& path) const override;
     Kind kind(const QString& path) const override;
+    QList<Kind> kinds(const QStringList& paths) const override;
 };
 
 // The newest end of a file that only grows, such as a log: its last `cap` bytes at most, and whether

@@ -51,35 +51,53 @@ bool fitsInList(const QString& path) {
 }
 
 QStringList keptTracks(const QStringList& tracks, const Files& files, const std::atomic_bool* cancelled) {
-    QHash<QString, bool> folderThere;
-    QHash<QString, bool> keep;
-    QStringList kept;
-    kept.reserve(tracks.size());
-    for (const QString& track : tracks) {
+    // Only absolute paths can be looked at. They keep the order of the list, so the tracks of one
+    // folder stay together for the look-up.
+    QStringList paths;
+    QList<qsizetype> pathOf(tracks.size(), -1);
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        if (tracks[i].startsWith(kSlash)) {
+            pathOf[i] = paths.size();
+            paths << tracks[i];
+        }
+    }
+    // Looked at in slices, so that a cancelled check stops soon.
+    constexpr qsizetype kSlice = 4096;
+    QList<Files::Kind> kinds;
+    kinds.reserve(paths.size());
+    for (qsizetype from = 0; from < paths.size(); from += kSlice) {
         if (cancelled && cancelled->load(std::memory_order_relaxed)) {
             break;
         }
+        kinds << files.kinds(paths.mid(from, kSlice));
+    }
+
+    QHash<QString, bool> folderThere;
+    QStringList kept;
+    kept.reserve(tracks.size());
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        const QString& track = tracks[i];
         if (track.isEmpty()) {
             continue;
         }
-        auto known = keep.constFind(track);
-        if (known == keep.constEnd()) {
-            bool stays = true;
-            const qsizetype slash = track.lastIndexOf(kSlash);
+        if (const qsizetype at = pathOf[i]; at >= 0) {
+            if (at >= kinds.size()) {
+                break;  // cancelled before it was looked at
+            }
             // A folder in a track's place is no track either.
-            if (track.startsWith(kSlash) && files.kind(track) != Files::Kind::File) {
+            if (kinds[at] != Files::Kind::File) {
+                const qsizetype slash = track.lastIndexOf(kSlash);
                 const QString folder = slash == 0 ? QString(kSlash) : track.left(slash);
                 auto there = folderThere.constFind(folder);
                 if (there == folderThere.constEnd()) {
                     there = folderThere.insert(folder, files.isDirectory(folder));
                 }
-                stays = !*there;
+                if (*there) {
+                    continue;
+                }
             }
-            known = keep.insert(track, stays);
         }
-        if (*known) {
-            kept << track;
-        }
+        kept << track;
     }
     return kept;
 }

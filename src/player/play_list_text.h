@@ -28,7 +28,7 @@ bool fitsInList(const QString& path);
 // The tracks that stay when a list is loaded. A track goes only when its folder is there and the file
 // is not: a file deleted for good. Tracks on an unplugged stick, an unmounted share or a path from
 // Windows cannot be checked and stay, to be skipped at play. Empty tracks name nothing and go.
-// Each folder and path is asked about once, so a list of many tracks loads in one pass. Stops early,
+// The tracks of one folder are looked up together, and each missing file's folder once. Stops early,
 // with the tracks looked at so far, once `cancelled` is set.
 QStringList keptTracks(const QStringList& tracks, const Files& files,
                        const std::atomic_bool* cancelled = nullptr);

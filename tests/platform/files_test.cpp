@@ -6,6 +6,8 @@
 #include <QTemporaryFile>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "fakes/odd_files.h"
 #include "fakes/unprivileged.h"
 #include "platform/files.h"
@@ -210,6 +212,46 @@ private slots:
             QVERIFY(QFile(home.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
         QCOMPARE(resolveInFolder(home.path(), path.replace("%P", home.path())),
                  found.replace("%P", home.path()));
+    }
+
+    // Looking many paths up at once must answer exactly as looking each up alone, whichever way the
+    // folder is read: name by name in a short run, from its listing in a long one, and name by name
+    // again when the listing would be far longer than the run.
+    void kindsOfManyPathsAnswerAsEachAlone_data() {
+        QTest::addColumn<int>("tracks");
+        QTest::addColumn<int>("others");
+        QTest::addRow("a short run") << 2 << 0;
+        QTest::addRow("a long run") << 40 << 0;
+        QTest::addRow("a long run in a huge folder") << 40 << 1000;
+    }
+    void kindsOfManyPathsAnswerAsEachAlone() {
+        QFETCH(int, tracks);
+        QFETCH(int, others);
+        QTemporaryDir dir;
+        const QString f = dir.path() + QStringLiteral("/曲 目");
+        QVERIFY(QDir().mkpath(f + "/sub"));
+        DiskFiles disk;
+        for (int i = 0; i < others; ++i)
+            QVERIFY(disk.write(f + QStringLiteral("/other%1").arg(i), {}));
+        QStringList paths;
+        for (int i = 0; i < tracks; ++i) {
+            paths << f + QStringLiteral("/%1.mp3").arg(i);
+            if (i % 3 != 0)  // every third is gone
+                QVERIFY(disk.write(paths.last(), {}));
+        }
+        QVERIFY(QFile::link(f + "/1.mp3", f + "/to-file"));
+        QVERIFY(QFile::link(f + "/sub", f + "/to-sub"));
+        QVERIFY(QFile::link(f + "/nowhere", f + "/dangling"));
+        QCOMPARE(::mkfifo(QFile::encodeName(f + "/fifo").constData(), 0600), 0);
+        paths << f + "/sub" << f + "/to-file" << f + "/to-sub" << f + "/dangling" << f + "/fifo"
+              << f + "/sub/" << f + "/missing/a.mp3" << f + "/missing/b.mp3" << f + "/sub/../1.mp3"
+              << "relative.mp3"
+              << "/";
+        QList<Files::Kind> alone;
+        for (const QString& path : paths)
+            alone << disk.kind(path);
+        QCOMPARE(disk.kinds(paths), alone);
+        QVERIFY(alone.contains(Files::Kind::Nothing) && alone.contains(Files::Kind::Folder));
     }
 
     void programFolderChoice() {

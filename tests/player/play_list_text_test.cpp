@@ -101,6 +101,14 @@ private slots:
         QTest::addRow("a link to a file stays, and so does one whose file is on absent media")
             << QStringList{"@/to-a.wav", "@/to-stick.wav"} << QStringList{"@/to-a.wav", "@/to-stick.wav"};
         QTest::addRow("a link to a folder goes") << QStringList{"@/to-sub"} << QStringList{};
+        QTest::addRow("a folder reached through .. is looked in like any other")
+            << QStringList{"@/sub/../a.wav", "@/sub/../gone.wav", "@/sub/../b.wav"}
+            << QStringList{"@/sub/../a.wav", "@/sub/../b.wav"};
+        QTest::addRow("a track ending in a slash names its folder and goes")
+            << QStringList{"@/sub/", "@/a.wav"} << QStringList{"@/a.wav"};
+        QTest::addRow("a missing folder's run of tracks stays")
+            << QStringList{"@/nowhere/a.wav", "@/nowhere/b.wav", "@/a.wav"}
+            << QStringList{"@/nowhere/a.wav", "@/nowhere/b.wav", "@/a.wav"};
     }
     void keepsTracksThatCannotBeChecked() {
         QFETCH(QStringList, tracks);
