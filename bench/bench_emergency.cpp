@@ -5,7 +5,7 @@
 // the program became ready, as a real one would be.
 //
 // The command line is timed from the start of `quelbrook emergency start` (its own start-up counts: it
-// is what cron or ssh runs), D-Bus from the call leaving this process. The monitor is read in 5 ms
+// is what cron or ssh runs), D-Bus from the call leaving this process. The monitor is read in 1.5 ms
 // fragments, so a run counts up to one fragment and the server's recording delay more than the truth.
 //
 // Usage: bench_emergency [--benchmark_filter=...]; QUEL_BENCH_RUNS (20) and QUEL_BENCH_FIRST_AFTER_MS
@@ -13,7 +13,6 @@
 // voluntary context switches over QUEL_BENCH_IDLE_SECONDS (60) with the sound prepared.
 
 #include <benchmark/benchmark.h>
-#include <pulse/simple.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -34,13 +33,12 @@
 #include "fakes/private_bus.h"
 #include "fakes/private_pulse.h"
 #include "remote/dbus_control.h"
+#include "speakers_monitor.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kRate = 48000;
-constexpr int kFragmentSamples = kRate / 200;  // 5 ms
-constexpr float kAudible = 0.05f;              // the tone peaks near 0.9
+constexpr float kAudible = 0.05f;  // the tone peaks near 0.9
 constexpr auto kTimeout = std::chrono::seconds(10);
 constexpr auto kBetweenRuns = std::chrono::milliseconds(500);
 constexpr auto kLoopCheck = std::chrono::seconds(9);
@@ -51,27 +49,14 @@ int setting(const char* name, int fallback) {
     return ok && value > 0 ? value : fallback;
 }
 
-// Reads the speakers' monitor without pause and notes when the first loud fragment after arm() came.
+// Notes when the speakers first sounded after arm(), and each time they went from quiet to loud.
 class Listener {
 public:
-    explicit Listener(const QByteArray& server) {
-        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, 1};
-        const pa_buffer_attr attributes{std::uint32_t(-1), std::uint32_t(-1), std::uint32_t(-1),
-                                        std::uint32_t(-1), kFragmentSamples * sizeof(float)};
-        int error = 0;
-        recorder_ = pa_simple_new(server.constData(), "quelbrook-bench", PA_STREAM_RECORD, "speakers.monitor",
-                                  "level", &format, nullptr, &attributes, &error);
-        if (recorder_)
-            thread_ = std::thread([this] { run(); });
-    }
-    ~Listener() {
-        done_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (recorder_)
-            pa_simple_free(recorder_);
-    }
-    bool ok() const { return recorder_ != nullptr; }
+    explicit Listener(const QByteArray& server)
+        : monitor_(server, "level", [this](const std::vector<float>& fragment, Clock::time_point now) {
+              hear(fragment, now);
+          }) {}
+    bool ok() const { return monitor_.ok(); }
     void arm() {
         heard_ = false;
         armed_ = true;
@@ -84,38 +69,31 @@ public:
     Clock::time_point lastOnset() const { return lastOnset_; }
 
 private:
-    void run() {
-        std::vector<float> fragment(kFragmentSamples);
-        int error = 0;
-        while (!done_ &&
-               pa_simple_read(recorder_, fragment.data(), fragment.size() * sizeof(float), &error) == 0) {
-            const auto now = Clock::now();
-            float loudest = 0;
-            for (const float s : fragment)
-                loudest = std::max(loudest, std::fabs(s));
-            const bool wasQuiet = quiet_;
-            quiet_ = loudest < kAudible;
-            if (wasQuiet && !quiet_) {
-                ++onsets_;
-                lastOnset_ = now;
-            }
-            if (armed_ && !quiet_) {
-                heardAt_ = now;
-                armed_ = false;
-                heard_ = true;
-            }
+    void hear(const std::vector<float>& fragment, Clock::time_point now) {
+        float loudest = 0;
+        for (const float s : fragment)
+            loudest = std::max(loudest, std::fabs(s));
+        const bool wasQuiet = quiet_;
+        quiet_ = loudest < kAudible;
+        if (wasQuiet && !quiet_) {
+            ++onsets_;
+            lastOnset_ = now;
+        }
+        if (armed_ && !quiet_) {
+            heardAt_ = now;
+            armed_ = false;
+            heard_ = true;
         }
     }
 
-    pa_simple* recorder_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> done_{false};
+    // Before the monitor: its thread may hear from its first fragment on, and is joined before these go.
     std::atomic<bool> armed_{false};
     std::atomic<bool> heard_{false};
     std::atomic<bool> quiet_{true};
     std::atomic<int> onsets_{0};
     std::atomic<Clock::time_point> lastOnset_{};
     std::atomic<Clock::time_point> heardAt_{};
+    quel::bench::SpeakersMonitor monitor_;
 };
 
 template <typename Done>

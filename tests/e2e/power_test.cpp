@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "fakes/file_bytes.h"
 #include "fakes/private_bus.h"
 #include "program_process.h"
 
@@ -15,9 +16,7 @@ using quel::fakes::PrivateBus;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 QByteArray readAll(const QString& path) {
     QFile f(path);

@@ -8,12 +8,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QString>
+#include "fakes/file_bytes.h"
 
 namespace quel::e2e {
 
-inline QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 inline QByteArray readAll(const QString& path) {
     QFile f(path);

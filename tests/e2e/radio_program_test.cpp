@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "fakes/file_bytes.h"
 #include "fakes/private_pulse.h"
 
 using quel::fakes::PrivatePulse;
@@ -17,9 +18,7 @@ constexpr int kWindowMs = 200;
 constexpr double kHeard = 0.1;
 constexpr double kSilent = 0.001;
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -12,14 +12,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "fakes/file_bytes.h"
 #include "media/tone_files.h"
 #include "program_process.h"
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "media/audio_sink.h"
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
@@ -36,9 +37,7 @@ public:
     GstElement* output = nullptr;
 };
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "engine/clock_tick.h"
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "fakes/quiet_responses.h"
 #include "platform/settings_names.h"
 #include "player/broadcaster.h"
@@ -18,9 +19,7 @@ using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 // What the router does with the three broadcast responses.
 class BroadcastRouter final : public QuietResponses {

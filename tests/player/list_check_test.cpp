@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "platform/settings_names.h"
 #include "player/broadcaster.h"
 #include "player/from_player.h"
@@ -22,9 +23,7 @@ using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 struct Fixture {
     Fixture() : fake(dir.path()), broadcaster(fake.platform) {

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "fakes/odd_files.h"
 #include "platform/settings_names.h"
 #include "player/play_list.h"
@@ -18,9 +19,7 @@ using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 struct Fixture {
     Fixture()

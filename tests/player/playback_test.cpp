@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "platform/settings_names.h"
 #include "player/play_list.h"
 #include "player/play_list_commands.h"
@@ -19,9 +20,7 @@ using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 struct Fixture {
     explicit Fixture(const QString& tracks = QStringLiteral("abc"))

@@ -7,6 +7,7 @@
 
 #include "engine/say_time.h"
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "platform/settings_names.h"
 #include "player/broadcaster.h"
 #include "player/from_player.h"
@@ -20,9 +21,7 @@ Q_DECLARE_METATYPE(quel::PlayMode)
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 struct Fixture {
     // The voice folder is spelt in another case than the program writes it, as a copied folder may be.

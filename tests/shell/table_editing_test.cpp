@@ -15,6 +15,7 @@
 
 #include "engine/clock_tick.h"
 #include "fakes/fake_platform.h"
+#include "fakes/file_bytes.h"
 #include "platform/settings_names.h"
 #include "schedule/table_document.h"
 #include "shell/main_window.h"
@@ -24,9 +25,7 @@ using namespace quel::fakes;
 
 namespace {
 
-QByteArray quoted(const QString& s) {
-    return '"' + s.toUtf8() + "\"\r\n";
-}
+using quel::testing::quoted;
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
