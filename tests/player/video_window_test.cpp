@@ -25,11 +25,6 @@ using namespace quel::fakes;
 
 namespace {
 
-class GstFactory final : public MediaFactory {
-public:
-    std::unique_ptr<Media> create() override { return std::make_unique<GstMedia>(nullptr); }
-};
-
 constexpr int kFrames = 250;          // ten seconds: time enough to look at it and resize
 constexpr int kColourTolerance = 48;  // JPEG and the conversions to and from YUV move plain colours
 constexpr int kEdgeInset = 4;         // pixels inside or outside an edge of the picture that are checked
@@ -139,7 +134,7 @@ private slots:
         QFETCH(QSize, resizedTo);
         QFETCH(bool, pausedAndRepainted);
         FakePlatform fake(dir_.path());
-        GstFactory gst;
+        GstMediaFactory gst;
         Platform platform = fake.withMedia(gst);
         Broadcaster broadcaster(platform);
         const QString list = dir_.filePath(QStringLiteral("PlayListFile/v.PLF"));
