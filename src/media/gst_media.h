@@ -44,6 +44,7 @@ public:
     void setBalance(int balance) override;
     void setMute(bool mute) override;
     void setVideoEnabled(bool enabled) override { video_ = enabled; }
+    bool setVideoWindow(quintptr window) override;
     void setImmediate(bool immediate) override { immediate_ = immediate; }
     void cue(const QString& path) override;
     bool setFileNames(const QStringList& paths) override;
@@ -90,7 +91,10 @@ private:
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void attachVideo();
+    bool attachWindowSink();
+    void replaceVideoSink();
     static GstFlowReturn onVideoSample(GstElement* sink, gpointer self);
+    static GstPadProbeReturn onWindowFrame(GstPad* pad, GstPadProbeInfo* info, gpointer self);
 
     GstElement* pipeline_ = nullptr;
     GstElement* panorama_ = nullptr;
@@ -113,6 +117,7 @@ private:
     int balance_ = 0;
     bool mute_ = false;
     bool video_ = false;
+    quintptr videoWindow_ = 0;  // the native window the picture is drawn into; 0 for frames as images
     bool immediate_ = false;
 
     // Written on this object's thread, read by GStreamer's threads when they stamp a message.
@@ -121,6 +126,8 @@ private:
     // before a seek is not taken for the end of the part played after it.
     std::atomic<quint64> generation_{0};
     std::atomic<quint64> segment_{0};
+    // The generation whose picture last reached the video window, so that videoDrawn comes once a file.
+    std::atomic<quint64> drawnGeneration_{~quint64(0)};
 
     // The error a state change raised on the thread that asked for it, so that a start refused at once
     // still says why; taken by that caller, stale once the generation moved on.

@@ -57,6 +57,12 @@ public:
     // Whether video tracks show their picture (frameShown) as well as play their sound. Off unless
     // asked for, before the first file name is written: tones, the chime and the alarm stay sound only.
     virtual void setVideoEnabled(bool) {}
+    // A native window of the display (an X11 window id) that the component may draw the picture into
+    // itself, which costs far less than handing every frame over as an image. True when it does so
+    // from now on: videoDrawn then says when a picture shows, and frameShown stays silent. False when
+    // it cannot: frames keep coming as images. 0 takes the window back; call it before that window is
+    // destroyed, and a file that plays goes on with its frames as images.
+    virtual bool setVideoWindow(quintptr) { return false; }
     // For a sound that must be heard the moment it starts, however long it waited open and paused:
     // the output plays each sample as soon as it has it instead of at its time on the clock. On a
     // PulseAudio output that clock runs on while a file that never played waits paused, so the first
@@ -90,6 +96,8 @@ signals:
     void durationChanged(double seconds);
     // A picture of the open file's video, as it is due to show.
     void frameShown(const QImage& frame);
+    // The open file's picture began to show in the window handed to setVideoWindow.
+    void videoDrawn();
 };
 
 // Makes the components: the main window holds two, the player window one.

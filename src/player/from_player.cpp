@@ -63,7 +63,14 @@ FromPlayer::FromPlayer(PlayerSession& session, QWidget* parent)
     showPlayback();
 }
 
-FromPlayer::~FromPlayer() = default;
+// The session outlives its window: the sink must stop drawing into the view's native window before the
+// view destroys it.
+FromPlayer::~FromPlayer() {
+    if (video_->drawnBySink()) {
+        disconnect(video_, nullptr, this, nullptr);
+        playback_.setVideoWindow(0);
+    }
+}
 
 void FromPlayer::buildFace() {
     auto* layout = new QVBoxLayout(this);
@@ -189,7 +196,14 @@ void FromPlayer::wire() {
     connect(&playback_, &Playback::trackOpened, this, &FromPlayer::setUpDisplay);
     // The picture shows from the first frame of a track with video until that track is over.
     connect(&playback_, &Playback::frameShown, video_, &VideoView::showFrame);
+    connect(&playback_, &Playback::videoDrawn, video_, &VideoView::showDrawn);
     connect(&playback_, &Playback::trackOpened, video_, &VideoView::clear);
+    // On X11 the sink draws into the view's window itself, which costs a fraction of painting images.
+    if (const quintptr window = video_->windowForSink(); window && playback_.setVideoWindow(window)) {
+        video_->setDrawnBySink(true);
+        connect(video_, &VideoView::windowChanged, this,
+                [this](quintptr changed) { playback_.setVideoWindow(changed); });
+    }
     connect(&playback_, &Playback::changed, this, [this] {
         if (!playback_.isOpen()) {
             video_->clear();

@@ -11,6 +11,7 @@ Playback::Playback(Media& media, PlayList& list, QObject* parent)
     connect(&media_, &Media::failed, this, &Playback::onFailed);
     connect(&media_, &Media::durationChanged, this, &Playback::durationChanged);
     connect(&media_, &Media::frameShown, this, &Playback::frameShown);
+    connect(&media_, &Media::videoDrawn, this, &Playback::videoDrawn);
     connect(&list_, &PlayList::replaced, this, &Playback::onListReplaced);
     connect(&list_, &PlayList::loaded, this, &Playback::onListLoaded);
     connect(&list_, &PlayList::changed, this, &Playback::onListChanged);
@@ -222,6 +223,10 @@ void Playback::onListLoaded() {
         play();
     }
     emit changed();
+}
+
+bool Playback::setVideoWindow(quintptr window) {
+    return media_.setVideoWindow(window);
 }
 
 int Playback::volume() const {

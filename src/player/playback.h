@@ -66,6 +66,8 @@ public:
     void setVolume(int hundredthsDb);
     void setBalance(int balance);
     void setMute(bool mute);
+    // The native window the component may draw the picture into itself (Media::setVideoWindow).
+    bool setVideoWindow(quintptr window);
 
 signals:
     // The current track, the playing state or the mode changed.
@@ -84,6 +86,8 @@ signals:
     void volumeChanged(int hundredthsDb);
     // A picture of the video track that plays.
     void frameShown(const QImage& frame);
+    // The picture of the track that plays began to show in the window given to setVideoWindow.
+    void videoDrawn();
 
 private:
     void open(int index);

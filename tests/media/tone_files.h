@@ -95,4 +95,21 @@ inline QString writeVideo(const QString& path) {
         path);
 }
 
+// A video of one plain colour (a videotestsrc pattern: "red", "blue", ...) at `width` x `height`, 25
+// frames a second, with a tone beside it.
+inline QString writePlainVideo(const QString& path, int width, int height, const char* pattern, int frames) {
+    const QByteArray description =
+        QStringLiteral(
+            "videotestsrc pattern=%1 num-buffers=%2 ! video/x-raw,width=%3,height=%4,framerate=25/1 ! "
+            "jpegenc "
+            "! avimux name=mux ! filesink name=out audiotestsrc num-buffers=%2 samplesperbuffer=1764 "
+            "! audio/x-raw,rate=44100,channels=2,format=S16LE ! mux.")
+            .arg(QLatin1String(pattern))
+            .arg(frames)
+            .arg(width)
+            .arg(height)
+            .toUtf8();
+    return render(description, path);
+}
+
 }  // namespace quel::testing
