@@ -234,14 +234,6 @@ private slots:
         QVERIFY(r.body == sound);
         qInfo("longest pause of the event loop while 10 MB went out: %lld ms", longest);
     }
-
-    // Stopping the share (the campus stopped being the source) ends it at once.
-    void clearedFolderIsNoLongerOffered() {
-        page_->setSharedFolder(kPrefix, shared());
-        QCOMPARE(exchange(request("GET", "/shared/manifest.signed")).status, 200);
-        page_->setSharedFolder(QString(), QString());
-        QCOMPARE(exchange(request("GET", "/shared/manifest.signed")).status, 404);
-    }
 };
 
 QTEST_GUILESS_MAIN(SharedFolderTest)
