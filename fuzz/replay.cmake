@@ -8,8 +8,9 @@ set(fuzz_replay_play_list_lib quel_player)
 set(fuzz_replay_history_line_lib quel_history)
 set(fuzz_replay_command_line_lib quel_platform)
 set(fuzz_replay_manifest_lib quel_campus)
+set(fuzz_replay_followers_log_lib quel_campus)
 
-foreach(target table settings play_list history_line command_line manifest)
+foreach(target table settings play_list history_line command_line manifest followers_log)
   add_executable(fuzz_replay_${target}
     ${CMAKE_CURRENT_LIST_DIR}/${target}_fuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)

@@ -31,7 +31,7 @@ seconds="${FUZZ_SECONDS:-5}"
 if [ "${1:-}" != "--sanitize" ] && [ "$seconds" != 0 ] && command -v clang++ >/dev/null; then
   fuzz_build="$here/build-fuzz"
   CC=clang CXX=clang++ cmake -S "$here" -B "$fuzz_build" -G Ninja -DQUELBROOK_FUZZ=ON -DQUELBROOK_TESTS=OFF >/dev/null
-  targets=(table settings play_list history_line command_line)
+  targets=(table settings play_list history_line command_line followers_log)
   cmake --build "$fuzz_build" --target "${targets[@]/#/fuzz_}"
   for target in "${targets[@]}"; do
     work=$(mktemp -d)

@@ -300,7 +300,23 @@ QString Campus::fingerprint() const {
 FollowersSeen Campus::recentFollowers() const {
     if (status_.role != Role::Source)
         return {};
-    return readFollowersSeen(programFolder_, clock_.now().addSecs(-kFollowersWindowSecs));
+    const QDateTime since = clock_.now().toUTC().addSecs(-kFollowersWindowSecs);
+    FollowersSeen seen = readFollowersSeen(programFolder_, since);
+    const QList<FollowerSeen> heard = heard_.since(since);
+    seen.servedHere = servedHere_ || !heard.isEmpty();
+    if (heard.isEmpty())
+        return seen;
+    // A follower may have fetched from both servers: each address once, with its latest fetch.
+    FollowersHeard merged = heard_;
+    for (const FollowerSeen& f : std::as_const(seen.followers))
+        merged.note(f);
+    seen.followers = merged.since(since);
+    return seen;
+}
+
+void Campus::noteServed(const QString& address, const QString& method, const QString& target, int status) {
+    if (const std::optional<qint64> version = manifestFetch(method, target, status))
+        heard_.note({address, clock_.now().toUTC(), *version});
 }
 
 void Campus::startSync() {

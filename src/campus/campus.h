@@ -82,9 +82,15 @@ public:
     void onTick();
 
     CampusStatus status() const { return status_; }
-    // A source's followers that fetched within kFollowersWindowSecs, from its web server's access log.
+    // A source's followers that fetched within kFollowersWindowSecs: from its web server's access log,
+    // and from what the program's own web server heard while it offered the bundle.
     static constexpr qint64 kFollowersWindowSecs = 60 * 60;
     FollowersSeen recentFollowers() const;
+    // Whether the program's own web server offers this source's bundle now.
+    void setServedHere(bool served) { servedHere_ = served; }
+    // A request the program's own web server answered from the bundle folder (`target`: its path and
+    // query); a follower's fetch of the manifest counts.
+    void noteServed(const QString& address, const QString& method, const QString& target, int status);
     bool busy() const { return job_ != nullptr; }
     // While following, the tables are the source's: editing them here would be overwritten.
     bool editingLocked() const { return status_.role == Role::Follower; }
@@ -128,6 +134,8 @@ private:
     qint64 nextClockMs_ = 0;
     QString publishedFingerprint_;
     bool started_ = false;
+    bool servedHere_ = false;
+    FollowersHeard heard_;
 };
 
 }  // namespace quel::campus

@@ -36,36 +36,67 @@ QDateTime logTime(const QString& text) {
 
 }  // namespace
 
-QList<FollowerSeen> followersInLog(const QByteArray& log, const QDateTime& since) {
-    QHash<QString, FollowerSeen> latest;
-    const QDateTime from = since.toUTC();
-    for (const QByteArray& raw : log.split('\n')) {
-        const QRegularExpressionMatch m = kLine.match(QString::fromUtf8(raw));
-        if (!m.hasMatch() || m.captured(3) != QLatin1String("GET"))
-            continue;
-        const QString target = m.captured(4);
-        const qsizetype query = target.indexOf(QLatin1Char('?'));
-        if (!target.left(query).endsWith(QLatin1Char('/') + kManifestName))
-            continue;
-        const QString status = m.captured(5);
-        if (status != QLatin1String("200") && status != QLatin1String("304"))
-            continue;
-        const QDateTime at = logTime(m.captured(2));
-        if (!at.isValid() || at < from)
-            continue;
-        const qint64 version =
-            query < 0 ? 0
-                      : QUrlQuery(target.mid(query + 1)).queryItemValue(QStringLiteral("have")).toLongLong();
-        FollowerSeen& seen = latest[m.captured(1)];
-        if (seen.lastFetch.isValid() && seen.lastFetch > at)
-            continue;
-        seen = {m.captured(1), at, version};
+std::optional<qint64> manifestFetch(const QString& method, const QString& target, int status) {
+    if (method != QLatin1String("GET") || (status != 200 && status != 304))
+        return std::nullopt;
+    const qsizetype query = target.indexOf(QLatin1Char('?'));
+    if (!target.left(query).endsWith(QLatin1Char('/') + kManifestName))
+        return std::nullopt;
+    if (query < 0)
+        return 0;
+    // Anyone can write any number there; only a version a bundle could have is taken.
+    const qint64 version =
+        QUrlQuery(target.mid(query + 1)).queryItemValue(QStringLiteral("have")).toLongLong();
+    return std::max<qint64>(version, 0);
+}
+
+void FollowersHeard::note(const FollowerSeen& fetch) {
+    auto it = latest_.find(fetch.address);
+    if (it != latest_.end()) {
+        if (it->lastFetch <= fetch.lastFetch)
+            *it = fetch;
+        return;
     }
-    QList<FollowerSeen> result = latest.values();
+    if (latest_.size() >= kMaxAddresses) {
+        const auto oldest = std::min_element(
+            latest_.begin(), latest_.end(),
+            [](const FollowerSeen& a, const FollowerSeen& b) { return a.lastFetch < b.lastFetch; });
+        if (oldest->lastFetch > fetch.lastFetch)
+            return;
+        latest_.erase(oldest);
+    }
+    latest_.insert(fetch.address, fetch);
+}
+
+QList<FollowerSeen> FollowersHeard::since(const QDateTime& from) const {
+    QList<FollowerSeen> result;
+    for (const FollowerSeen& f : latest_) {
+        if (f.lastFetch >= from)
+            result << f;
+    }
     std::sort(result.begin(), result.end(), [](const FollowerSeen& a, const FollowerSeen& b) {
         return a.lastFetch != b.lastFetch ? a.lastFetch > b.lastFetch : a.address < b.address;
     });
     return result;
+}
+
+QList<FollowerSeen> followersInLog(const QByteArray& log, const QDateTime& since) {
+    FollowersHeard heard;
+    const QDateTime from = since.toUTC();
+    for (const QByteArray& raw : log.split('\n')) {
+        const QRegularExpressionMatch m = kLine.match(QString::fromUtf8(raw));
+        if (!m.hasMatch())
+            continue;
+        const std::optional<qint64> version =
+            manifestFetch(m.captured(3), m.captured(4), m.captured(5).toInt());
+        if (!version)
+            continue;
+        const QDateTime at = logTime(m.captured(2));
+        if (!at.isValid() || at < from)
+            continue;
+        heard.note({m.captured(1), at, *version});
+    }
+    return heard.since(from);
 }
 
 FollowersSeen readFollowersSeen(const QString& programFolder, const QDateTime& since) {

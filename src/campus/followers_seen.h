@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace quel::campus {
 
@@ -13,6 +15,24 @@ struct FollowerSeen {
     QDateTime lastFetch;  // UTC
     qint64 version = 0;   // the bundle it rang from when it asked; 0 when it did not say
     bool operator==(const FollowerSeen&) const = default;
+};
+
+// Whether one request was a follower fetching the manifest: a GET of `target` (path and query) ending in
+// "/manifest.signed", answered 200 or 304. The version it named ("?have=N"), 0 when none; nullopt when
+// it was something else.
+std::optional<qint64> manifestFetch(const QString& method, const QString& target, int status);
+
+// The followers heard of, each address once with its latest fetch.
+class FollowersHeard {
+public:
+    // Anyone may ask for the manifest, so a flood of addresses forgets the longest silent first.
+    static constexpr qsizetype kMaxAddresses = 4096;
+    void note(const FollowerSeen& fetch);
+    // Those that fetched at or after `since`, most recent first.
+    QList<FollowerSeen> since(const QDateTime& from) const;
+
+private:
+    QHash<QString, FollowerSeen> latest_;
 };
 
 // The followers that fetched in a web server's access log (the common or the combined log format):
@@ -27,6 +47,7 @@ struct FollowersSeen {
     QString logPath;  // empty: none is named
     QString error;    // the log could not be read
     QList<FollowerSeen> followers;
+    bool servedHere = false;  // the program's own web server offers the bundle and hears its callers
 };
 
 // A log is read from its end, at most this much, so a year of a busy server's log costs no more than

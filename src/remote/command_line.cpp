@@ -197,7 +197,11 @@ QString statusText(const RemoteStatus& status) {
     parts << QStringLiteral("播放 %1").arg(status.playing.isEmpty() ? QStringLiteral("无") : status.playing);
     parts
         << QStringLiteral("紧急广播 %1").arg(status.emergency ? QStringLiteral("开") : QStringLiteral("关"));
-    return parts.join(QStringLiteral("; "));
+    QString text = parts.join(QStringLiteral("; ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // The campus's facts are many and long (a key, a list of followers): each keeps a line of its own.
+    for (const QString& line : status.campus)
+        text += QLatin1Char('\n') + QString(line).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
 }
 
 QByteArray answerRequest(RemoteActions& actions, const QByteArray& line) {
@@ -221,7 +225,7 @@ QByteArray answerRequest(RemoteActions& actions, const QByteArray& line) {
     else if (r.verb == verb::kEmergency && a.size() == 1 && (a.at(0) == kStart || a.at(0) == kEnd))
         result = actions.emergency(a.at(0) == kStart);
     else if (r.verb == verb::kStatus && a.isEmpty())
-        result = {true, statusText(actions.status())};
+        return answerLine({true, statusText(actions.status())});
     // The command line prints the message as its one line.
     result.message.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return answerLine(result);

@@ -57,7 +57,7 @@ QByteArray answerRequest(RemoteActions& actions, const QByteArray& line);
 // has ended, which for a follower's fetch is after this returns.
 void answerRequestLater(RemoteActions& actions, const QByteArray& line,
                         const std::function<void(const QByteArray&)>& reply);
-// The status as one line a person reads.
+// The status as one line a person reads, and a line for each campus fact after it.
 QString statusText(const RemoteStatus& status);
 
 }  // namespace quel

@@ -22,6 +22,9 @@ struct RemoteStatus {
     QStringList nextEntries;  // what rings next, soonest first, each as the status line words it
     QString playing;          // the broadcast's current track, empty when silent
     bool emergency = false;
+    // The campus (多机同步) as one fact a line: role, bundle, last fetch, clock, followers. Empty while
+    // this PC is on none.
+    QStringList campus{};
 };
 
 // Implemented by the shell over the tick, the router and the features; the ways in know only this.

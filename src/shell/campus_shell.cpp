@@ -7,6 +7,7 @@
 #include "history/history.h"
 #include "platform/files.h"
 #include "platform/settings_names.h"
+#include "remote/web/remote_page.h"
 #include "schedule/table_document.h"
 #include "shell/main_menus.h"
 
@@ -66,13 +67,18 @@ QString campusStatusText(const campus::CampusStatus& s, const campus::FollowersS
     }
     if (s.role == Role::Source) {
         const QString title = QStringLiteral("最近一小时同步过的分控");
-        if (followers.logPath.isEmpty())
+        if (followers.logPath.isEmpty() && !followers.servedHere)
             lines << QStringLiteral("%1: 未知 (分控经 web 服务器同步时，在 %2/%3 写下它的访问日志的路径)")
                          .arg(title, campus::kCampusFolder, campus::kServerLogName);
-        else if (!followers.error.isEmpty())
+        else if (!followers.error.isEmpty() && followers.followers.isEmpty())
             lines << QStringLiteral("%1: %2").arg(title, followers.error);
         else if (followers.followers.isEmpty())
             lines << QStringLiteral("%1: 无").arg(title);
+        else if (!followers.error.isEmpty())
+            lines << QStringLiteral("%1 (%2; %3):")
+                         .arg(title)
+                         .arg(followers.followers.size())
+                         .arg(followers.error);
         else
             lines << QStringLiteral("%1 (%2):").arg(title).arg(followers.followers.size());
         for (const campus::FollowerSeen& f : followers.followers)
@@ -81,6 +87,13 @@ QString campusStatusText(const campus::CampusStatus& s, const campus::FollowersS
                               f.version ? QString::number(f.version) : QStringLiteral("未知"));
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+QStringList campusStatusLines(const campus::Campus& campus) {
+    const campus::CampusStatus s = campus.status();
+    if (s.role == campus::Role::Off)
+        return {};
+    return campusStatusText(s, campus.recentFollowers()).split(QLatin1Char('\n'));
 }
 
 CampusShell::CampusShell(Platform& platform, MainMenus& menus, History& history, TableDocument& table,
@@ -123,7 +136,32 @@ void CampusShell::start() {
     lockEditing();
 }
 
-CampusShell::~CampusShell() = default;
+CampusShell::~CampusShell() {
+    if (page_)
+        page_->setSharedFolder(QString(), QString());
+}
+
+void CampusShell::shareThrough(RemotePage& page) {
+    page_ = &page;
+    connect(&page, &RemotePage::runningChanged, this, &CampusShell::updateShared);
+    connect(campus_.get(), &campus::Campus::statusChanged, this, &CampusShell::updateShared);
+    connect(&page, &RemotePage::sharedRequested, this,
+            [this](const QString& address, const QString& method, const QString& target, int status) {
+                campus_->noteServed(address, method, target, status);
+            });
+    updateShared();
+}
+
+// Only a source's bundle, and only while the page runs: a follower's or a stopped source's folder
+// stays private.
+void CampusShell::updateShared() {
+    if (!page_)
+        return;
+    const campus::CampusStatus s = campus_->status();
+    const bool share = page_->running() && s.role == campus::Role::Source;
+    page_->setSharedFolder(share ? kSharedPrefix : QString(), share ? s.address : QString());
+    campus_->setServedHere(share);
+}
 
 void CampusShell::askPublish() {
     const QString folder = platform_.dialogs.input(kTitle, QStringLiteral("发布到哪个文件夹 (完整路径):"),

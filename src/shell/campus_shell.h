@@ -17,6 +17,7 @@ namespace quel {
 class History;
 class MainMenus;
 class TableDocument;
+class RemotePage;
 
 // The campus in the program: 系统 → 多机同步 (发布, 跟随, 立即同步, 状态, 取消), the history of what it
 // did, the table read again when a bundle arrived, and the table editing locked while following.
@@ -32,6 +33,10 @@ public:
     void start();
     // Every second of the program's tick.
     void onTick() { campus_->onTick(); }
+    // The page for a phone offers the bundle under kSharedPrefix while it runs and this PC is the
+    // source, and tells the campus who fetched it.
+    void shareThrough(RemotePage& page);
+    static inline const QString kSharedPrefix = QStringLiteral("/campus/");
 
     QAction* publishItem = nullptr;  // MenuCampusPublish
     QAction* followItem = nullptr;   // MenuCampusFollow
@@ -50,6 +55,7 @@ private:
     void report(const campus::CampusResult& r);
     void reloadTables();
     void lockEditing();
+    void updateShared();
 
     Platform& platform_;
     TableDocument& table_;
@@ -58,9 +64,12 @@ private:
     std::unique_ptr<campus::ClockStateReader> clockState_;
     std::unique_ptr<campus::Campus> campus_;
     bool locked_ = false;
+    QPointer<RemotePage> page_;
 };
 
 // The status as the 状态 item shows it, one fact a line; a source's followers after it.
 QString campusStatusText(const campus::CampusStatus& s, const campus::FollowersSeen& followers = {});
+// The same for `quelbrook status`, one line each; nothing when this PC is not on a campus.
+QStringList campusStatusLines(const campus::Campus& campus);
 
 }  // namespace quel

@@ -102,6 +102,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     // The bundle carries 按系统秒打铃: every building rings on the second, or none does.
     connect(&campus_->campus(), &campus::Campus::installed, unattended_, &Unattended::readOnTheSecond);
     remotePage_ = new RemotePageWiring(platform_, *menus_, history, *this);
+    campus_->shareThrough(remotePage_->feature().page());
     connect(&platform_.instance, &InstanceGuard::activateRequested, this, &MainWindow::restore);
     connect(&platform_.tray, &Tray::leftClicked, this, &MainWindow::restore);
 }

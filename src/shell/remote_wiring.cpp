@@ -21,6 +21,7 @@
 #include "remote/command_line.h"
 #include "schedule/entry_grammar.h"
 #include "schedule/table_document.h"
+#include "shell/campus_shell.h"
 #include "shell/unattended.h"
 
 namespace quel {
@@ -207,6 +208,8 @@ RemoteStatus ShellRemote::status() const {
     if (PlayerSession* session = parts_.broadcaster.session())
         s.playing = QFileInfo(session->playback().playingTrack()).fileName();
     s.emergency = emergency_->isActive();
+    if (campus_)
+        s.campus = campusStatusLines(*campus_);
     return s;
 }
 

@@ -61,6 +61,9 @@ private slots:
         QTest::addRow("a month the C locale does not name")
             << QByteArray(kGood).replace("Dec", "Dez") + "200 812" << QStringList{};
         QTest::addRow("a line cut short") << kGood.left(40) << QStringList{};
+        QTest::addRow("a version no bundle has")
+            << QByteArray(kGood).replace("have=12", "have=-12") + "200 812"
+            << QStringList{"10.0.0.5 08:30:00 0"};
         QTest::addRow("bytes that are not text")
             << QByteArray("\xff\xfe\x00\x01 [[[ \"\"\"\n\n", 12) << QStringList{};
     }
@@ -131,6 +134,59 @@ private slots:
         QCOMPARE(seen.followers.size(), 1);
         QCOMPARE(seen.followers.first().address, QStringLiteral("10.0.0.2"));
         QVERIFY(c.follower(0).campus->recentFollowers().logPath.isEmpty());
+    }
+
+    // What the program's own web server heard and what another server logged: each address once, with
+    // its latest fetch of the manifest within the hour.
+    void heardAndLoggedAreMerged_data() {
+        QTest::addColumn<QStringList>("heard");   // "secondsAgo address method target status"
+        QTest::addColumn<QStringList>("logged");  // "secondsAgo address version"
+        QTest::addColumn<QStringList>("seen");    // "address secondsAgo version", most recent first
+        QTest::addRow("only the program's own server")
+            << QStringList{"30 10.0.0.5 GET /campus/manifest.signed?have=7 304"} << QStringList{}
+            << QStringList{"10.0.0.5 30 7"};
+        QTest::addRow("what is no fetch of the manifest is no follower")
+            << QStringList{"30 10.0.0.5 HEAD /campus/manifest.signed 200",
+                           "20 10.0.0.6 GET /campus/files/ab 200",
+                           "10 10.0.0.7 GET /campus/manifest.signed 404"}
+            << QStringList{} << QStringList{};
+        QTest::addRow("older than the hour")
+            << QStringList{"3601 10.0.0.5 GET /campus/manifest.signed 200"} << QStringList{} << QStringList{};
+        QTest::addRow("both servers, each address once with its latest")
+            << QStringList{"100 10.0.0.5 GET /campus/manifest.signed?have=7 304",
+                           "50 10.0.0.6 GET /campus/manifest.signed?have=8 200"}
+            << QStringList{"60 10.0.0.5 8", "200 10.0.0.6 6", "10 10.0.0.9 8"}
+            << QStringList{"10.0.0.9 10 8", "10.0.0.6 50 8", "10.0.0.5 60 8"};
+    }
+    void heardAndLoggedAreMerged() {
+        QFETCH(QStringList, heard);
+        QFETCH(QStringList, logged);
+        QFETCH(QStringList, seen);
+        CampusOf c(0);
+        QVERIFY(c.source().campus->publish(c.bundle()).ok);
+        const QDateTime now = c.clock.now();
+        for (const QString& h : heard) {
+            const QStringList w = h.split(u' ');
+            c.clock.set(now.addSecs(-w[0].toInt()));
+            c.source().campus->noteServed(w[1], w[2], w[3], w[4].toInt());
+        }
+        c.clock.set(now);
+        QByteArray log;
+        for (const QString& l : logged) {
+            const QStringList w = l.split(u' ');
+            log += w[1].toLatin1() + " - - [" +
+                   QLocale::c()
+                       .toString(now.toUTC().addSecs(-w[0].toInt()), QStringLiteral("dd/MMM/yyyy:HH:mm:ss"))
+                       .toLatin1() +
+                   " +0000] \"GET /manifest.signed?have=" + w[2].toLatin1() + " HTTP/1.1\" 304 0\n";
+        }
+        const QString logPath = c.bundle() + QStringLiteral(".log");
+        writeBytes(logPath, log);
+        writeBytes(c.source().file(QStringLiteral("Campus/ServerLog.txt")), logPath.toUtf8());
+        QStringList got;
+        for (const FollowerSeen& f : c.source().campus->recentFollowers().followers)
+            got << QStringLiteral("%1 %2 %3").arg(f.address).arg(f.lastFetch.secsTo(now)).arg(f.version);
+        QCOMPARE(got, seen);
     }
 };
 

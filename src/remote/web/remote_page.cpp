@@ -1,15 +1,20 @@
 #include "remote/web/remote_page.h"
 
+#include <sys/stat.h>
 #include <QAbstractHttpServer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "platform/clock.h"
@@ -34,6 +39,8 @@ QByteArray reasonPhrase(int status) {
     switch (status) {
         case 200:
             return "OK";
+        case 304:
+            return "Not Modified";
         case 400:
             return "Bad Request";
         case 401:
@@ -94,13 +101,64 @@ bool plainName(const QString& name) {
            !name.contains(QChar(0));
 }
 
+const QString kHttpDate = QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'");
+
+// English day and month names whatever the locale, as HTTP dates are written.
+QByteArray httpDate(const QDateTime& t) {
+    return QLocale::c().toString(t.toUTC(), kHttpDate).toLatin1();
+}
+
+QDateTime parseHttpDate(const QByteArray& text) {
+    QDateTime t = QLocale::c().toDateTime(QString::fromLatin1(text.trimmed()), kHttpDate);
+    t.setTimeSpec(Qt::UTC);
+    return t;
+}
+
+// Whether an If-None-Match list names `etag`; a weak comparison, as conditional GETs use.
+bool etagListed(const QByteArray& header, const QByteArray& etag) {
+    for (QByteArray item : header.split(',')) {
+        item = item.trimmed();
+        if (item == "*")
+            return true;
+        if (item.startsWith("W/"))
+            item = item.mid(2);
+        if (item == etag)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+std::optional<QString> sharedFile(const QString& folder, const QString& encodedPath) {
+    if (folder.isEmpty() || encodedPath.isEmpty())
+        return std::nullopt;
+    QStringList names;
+    for (const QString& segment : encodedPath.split(QLatin1Char('/'))) {
+        const QString name = QUrl::fromPercentEncoding(segment.toLatin1());
+        // Hidden names are refused too: a file being written beside its final name starts with a dot.
+        if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')) ||
+            name.contains(QLatin1Char('\\')) || name.contains(QChar(0)))
+            return std::nullopt;
+        names << name;
+    }
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty())
+        return std::nullopt;
+    // Links are followed to where they lead, and that must still be inside the folder.
+    const QFileInfo real(
+        QFileInfo(root + QLatin1Char('/') + names.join(QLatin1Char('/'))).canonicalFilePath());
+    if (real.filePath().isEmpty() || !real.filePath().startsWith(root + QLatin1Char('/')) || !real.isFile())
+        return std::nullopt;
+    return real.filePath();
+}
 
 struct RemotePage::Reply {
     int status = 200;
     QByteArray type = QByteArrayLiteral("application/json; charset=utf-8");
     QByteArray body;
     QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray cache = QByteArrayLiteral("no-store");
 
     static Reply error(int status, const QString& message) {
         Reply r;
@@ -197,6 +255,7 @@ void RemotePage::stop() {
     sweep_.stop();
     server_.reset();
     connections_.clear();
+    transfers_.clear();
     emit runningChanged(false);
 }
 
@@ -223,7 +282,17 @@ bool RemotePage::admit(QTcpSocket* socket) {
     // A request that stops at the cap is cut there; it is never held in memory whole.
     socket->setReadBufferSize(kMaxRequestBytes);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { countBytes(socket); });
-    connect(socket, &QObject::destroyed, this, [this, socket] { connections_.remove(socket); });
+    // A caller taking a long file is busy, not idle.
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        auto it = connections_.find(socket);
+        if (it != connections_.end())
+            it->lastActivityMs = clock_.msecsMonotonic();
+        pump(socket);
+    });
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        connections_.remove(socket);
+        transfers_.remove(socket);
+    });
     connections_.insert(socket, Connection{from, 0, clock_.msecsMonotonic()});
     return true;
 }
@@ -244,6 +313,7 @@ void RemotePage::countBytes(QTcpSocket* socket) {
 
 void RemotePage::drop(QTcpSocket* socket) {
     connections_.remove(socket);
+    transfers_.remove(socket);
     disconnect(socket, nullptr, this, nullptr);
     socket->abort();
     socket->deleteLater();
@@ -263,11 +333,19 @@ void RemotePage::closeIdleConnections() {
 void RemotePage::send(QTcpSocket* socket, const Reply& reply, bool close) const {
     if (socket->state() != QAbstractSocket::ConnectedState)
         return;
+    socket->write(head(reply, reply.body.size(), close) + reply.body);
+    if (close)
+        socket->disconnectFromHost();
+}
+
+QByteArray RemotePage::head(const Reply& reply, qint64 length, bool close) const {
     QByteArray out =
         "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     out += "Content-Type: " + reply.type + "\r\n";
-    out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    out += "Cache-Control: no-store\r\n";
+    // "Not modified" has no body by definition; a length there would be taken for the file's.
+    if (reply.status != 304)
+        out += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    out += "Cache-Control: " + reply.cache + "\r\n";
     out += "X-Content-Type-Options: nosniff\r\n";
     // The emergency button must not be clickable through another site's frame.
     out += "X-Frame-Options: DENY\r\n";
@@ -278,8 +356,96 @@ void RemotePage::send(QTcpSocket* socket, const Reply& reply, bool close) const 
     if (close)
         out += "Connection: close\r\n";
     out += "\r\n";
-    out += reply.body;
-    socket->write(out);
+    return out;
+}
+
+void RemotePage::setSharedFolder(const QString& prefix, const QString& folder) {
+    sharedPrefix_ = prefix;
+    sharedFolder_ = folder;
+}
+
+void RemotePage::serveShared(const QHttpServerRequest& request, QTcpSocket* socket, const QString& from,
+                             bool close) {
+    const QUrl url = request.url();
+    const QString path = url.path(QUrl::FullyEncoded);
+    const QString target = url.hasQuery() ? path + QLatin1Char('?') + url.query(QUrl::FullyEncoded) : path;
+    const bool isHead = request.method() == QHttpServerRequest::Method::Head;
+    const QString method = request.method() == QHttpServerRequest::Method::Get ? QStringLiteral("GET")
+                           : isHead                                            ? QStringLiteral("HEAD")
+                                                                               : QStringLiteral("OTHER");
+    const auto answerWith = [&](const Reply& r) {
+        emit sharedRequested(from, method, target, r.status);
+        send(socket, r, close);
+    };
+    if (request.method() != QHttpServerRequest::Method::Get && !isHead)
+        return answerWith(Reply::error(405, QStringLiteral("只能读取")));
+    const std::optional<QString> real = sharedFile(sharedFolder_, path.mid(sharedPrefix_.size()));
+    auto file = std::make_shared<QFile>(real.value_or(QString()));
+    struct stat st {};
+    // What is described and sent is the file opened, even when a new one is renamed over its name.
+    if (!real || !file->open(QIODevice::ReadOnly) || ::fstat(file->handle(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return answerWith(Reply::error(404, QStringLiteral("没有这一页")));
+    const qint64 modifiedMs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(modifiedMs, Qt::UTC);
+    // A file replaced within the same millisecond by one of the same size is another inode.
+    const QByteArray etag = '"' + QByteArray::number(qulonglong(st.st_ino), 16) + '-' +
+                            QByteArray::number(qint64(st.st_size), 16) + '-' +
+                            QByteArray::number(qint64(st.st_mtim.tv_sec), 16) + '.' +
+                            QByteArray::number(qint64(st.st_mtim.tv_nsec), 16) + '"';
+    Reply r;
+    r.type = QByteArrayLiteral("application/octet-stream");
+    // Kept, but asked about again every time: a new bundle must reach the next fetch.
+    r.cache = QByteArrayLiteral("no-cache");
+    r.headers = {{"ETag", etag}, {"Last-Modified", httpDate(modified)}, {"Date", httpDate(clock_.now())}};
+    const QByteArray ifNoneMatch = request.value("if-none-match");
+    const QDateTime ifModifiedSince = parseHttpDate(request.value("if-modified-since"));
+    // If-None-Match, when sent, decides alone; the time counts whole seconds, as HTTP dates do.
+    const bool unchanged =
+        !ifNoneMatch.isEmpty()
+            ? etagListed(ifNoneMatch, etag)
+            : ifModifiedSince.isValid() && modified.toSecsSinceEpoch() <= ifModifiedSince.toSecsSinceEpoch();
+    if (unchanged) {
+        r.status = 304;
+        return answerWith(r);
+    }
+    emit sharedRequested(from, method, target, r.status);
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    const qint64 size = st.st_size;
+    if (isHead || size <= kWholeFileBytes) {
+        if (!isHead) {
+            r.body = file->read(size);
+            // A file cut short under our feet must not go out as if it were whole.
+            if (r.body.size() != size)
+                return drop(socket);
+        }
+        socket->write(head(r, size, close) + r.body);
+        if (close)
+            socket->disconnectFromHost();
+        return;
+    }
+    socket->write(head(r, size, close));
+    transfers_.insert(socket, Transfer{file, size, close});
+    pump(socket);
+}
+
+void RemotePage::pump(QTcpSocket* socket) {
+    auto it = transfers_.find(socket);
+    if (it == transfers_.end())
+        return;
+    // Only a chunk or two wait in the socket: the file is read as fast as the caller takes it.
+    while (it->left > 0 && socket->bytesToWrite() < kChunkBytes) {
+        const QByteArray chunk = it->file->read(std::min(it->left, kChunkBytes));
+        if (chunk.isEmpty())
+            return drop(socket);  // cut: the caller sees fewer bytes than announced, not a whole file
+        it->left -= chunk.size();
+        socket->write(chunk);
+    }
+    if (it->left > 0)
+        return;
+    const bool close = it->close;
+    transfers_.erase(it);
     if (close)
         socket->disconnectFromHost();
 }
@@ -338,9 +504,18 @@ bool RemotePage::handle(const QHttpServerRequest& request, QTcpSocket* socket) {
     }
     const bool close = request.value("connection").trimmed().toLower() == "close";
     const QString from = plain(request.remoteAddress()).toString();
+    // A caller that asks again before a long file has gone out would get the answers interleaved.
+    if (transfers_.contains(socket)) {
+        drop(socket);
+        return true;
+    }
     const QString path = request.url().path();
     const bool isGet = request.method() == QHttpServerRequest::Method::Get;
     const bool isPost = request.method() == QHttpServerRequest::Method::Post;
+    if (!sharedFolder_.isEmpty() && request.url().path(QUrl::FullyEncoded).startsWith(sharedPrefix_)) {
+        serveShared(request, socket, from, close);
+        return true;
+    }
 
     if (!path.startsWith(QLatin1String("/api/"))) {
         send(socket, isGet ? serveFile(path) : Reply::error(405, QStringLiteral("只能读取")), close);

@@ -10,11 +10,13 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "remote/remote_actions.h"
 #include "remote/web/login_limiter.h"
 #include "remote/web/page_settings.h"
 
+class QFile;
 class QTcpSocket;
 class QHttpServerRequest;
 
@@ -66,12 +68,26 @@ public:
     // The port listened on (the one the system chose when the settings ask for 0).
     quint16 port() const;
 
+    // A folder whose regular files anyone on the network may read, without a session, under `prefix`
+    // ("/name/"): another part of the program hands out files through the page's server this way.
+    // An empty folder shares nothing, and the prefix is then an ordinary page path again (404).
+    void setSharedFolder(const QString& prefix, const QString& folder);
+    QString sharedFolder() const { return sharedFolder_; }
+
     // Closes connections that sent nothing for kIdleMs; a timer calls it every few seconds.
     void closeIdleConnections();
     int connectionCount() const { return static_cast<int>(connections_.size()); }
 
+    // Files up to this size go out in one write; larger ones a chunk at a time as the caller takes them,
+    // so a slow caller of a long sound never holds the event loop nor the whole file in memory.
+    static constexpr qint64 kWholeFileBytes = 256 * 1024;
+    static constexpr qint64 kChunkBytes = 64 * 1024;
+
 signals:
     void runningChanged(bool running);
+    // A request under the shared prefix was answered: `method` as sent ("GET", "HEAD"), `target` its
+    // path and query.
+    void sharedRequested(const QString& address, const QString& method, const QString& target, int status);
 
 private:
     friend class PageServer;
@@ -87,17 +103,26 @@ private:
         qint64 lastUsedMs = 0;
     };
     struct Reply;
+    // The rest of a shared file still to go out on one connection.
+    struct Transfer {
+        std::shared_ptr<QFile> file;
+        qint64 left = 0;
+        bool close = false;
+    };
 
     bool admit(QTcpSocket* socket);
     void countBytes(QTcpSocket* socket);
     void drop(QTcpSocket* socket);
     bool handle(const QHttpServerRequest& request, QTcpSocket* socket);
     Reply serveFile(const QString& path) const;
+    void serveShared(const QHttpServerRequest& request, QTcpSocket* socket, const QString& from, bool close);
+    void pump(QTcpSocket* socket);
     Reply status(const Session& session) const;
     void login(const QHttpServerRequest& request, QTcpSocket* socket, const QString& from);
     Reply action(const QString& name, const QByteArray& body, const QString& from);
     Session* sessionOf(const QHttpServerRequest& request);
     void send(QTcpSocket* socket, const Reply& reply, bool close) const;
+    QByteArray head(const Reply& reply, qint64 length, bool close) const;
 
     Clock& clock_;
     RemoteActions& actions_;
@@ -105,11 +130,19 @@ private:
     PageSettings settings_;
     std::unique_ptr<PageServer> server_;
     QHash<QTcpSocket*, Connection> connections_;
+    QHash<QTcpSocket*, Transfer> transfers_;
+    QString sharedPrefix_;
+    QString sharedFolder_;
     QList<Session> sessions_;
     LoginLimiter limiter_;
     QTimer sweep_;
     // One check at a time: a flood of logins costs at most one core.
     QThreadPool checks_;
 };
+
+// The regular file inside `folder` that `encodedPath` (a URL path below the shared prefix, still
+// percent-encoded) names, as its real path; nullopt for anything else: a name that climbs out or hides
+// (".", "..", ".name"), an encoded separator, a backslash, NUL, a link leading out, a folder.
+std::optional<QString> sharedFile(const QString& folder, const QString& encodedPath);
 
 }  // namespace quel

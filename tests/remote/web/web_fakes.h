@@ -77,8 +77,10 @@ struct RawReply {
 };
 
 // A blocking loopback client: connects from `source` (any 127.x address), sends `bytes` and reads one
-// reply. It runs off the test's thread, which keeps the server's event loop turning.
-inline RawReply rawExchange(quint16 port, const QByteArray& bytes, const char* source = "127.0.0.1") {
+// reply (only its head when `headOnly`, as the answer to HEAD has no body). It runs off the test's
+// thread, which keeps the server's event loop turning.
+inline RawReply rawExchange(quint16 port, const QByteArray& bytes, const char* source = "127.0.0.1",
+                            bool headOnly = false) {
     RawReply reply;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
@@ -116,7 +118,7 @@ inline RawReply rawExchange(quint16 port, const QByteArray& bytes, const char* s
         const qsizetype end = in.indexOf("\r\n\r\n");
         if (end >= 0 && expected < 0) {
             reply.head = in.left(end);
-            expected = end + 4 + reply.header("content-length").toLongLong();
+            expected = end + 4 + (headOnly ? 0 : reply.header("content-length").toLongLong());
         }
         if (expected >= 0 && in.size() >= expected)
             break;
