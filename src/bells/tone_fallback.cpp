@@ -1,5 +1,7 @@
 #include "bells/tone_fallback.h"
 
+#include <utility>
+
 #include "platform/files.h"
 
 namespace quel {
@@ -33,10 +35,7 @@ void ToneFallback::onFailed(const QString& failedPath, const MediaFault& fault) 
     // A copy: the signal may hand a reference to the component's own name, which the fallback rewrites.
     const QString path = failedPath;
     if (fault.kind == MediaFault::Kind::Output) {
-        if (outputDown_)
-            return;
-        outputDown_ = true;
-        emit soundFailed(path, fault, false);
+        emit soundFailed(path, fault, false, std::exchange(outputDown_, true));
         return;
     }
     // The built-in tone failing in its turn is said, and never tried again: no loop between the two.
@@ -47,7 +46,7 @@ void ToneFallback::onFailed(const QString& failedPath, const MediaFault& fault) 
         media_.setFileName(builtInTone_);
         media_.play();
     }
-    emit soundFailed(path, fault, fellBack);
+    emit soundFailed(path, fault, fellBack, false);
 }
 
 }  // namespace quel

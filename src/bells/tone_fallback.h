@@ -9,9 +9,9 @@ namespace quel {
 
 // Makes a bell ring even when its file cannot: when a sound of the component fails for its file's
 // sake (missing, not a sound), the built-in tone rings on the same component instead. Every failure is
-// said once through soundFailed, so the history and the tray tell which file failed and why. A sound
-// output that is gone is not the file's fault and has no fallback, since nothing can sound; it is said
-// once, and again only after a sound has played in between.
+// said through soundFailed, so the history and the tray tell which file failed and why. A sound output
+// that is gone is not the file's fault and has no fallback, since nothing can sound; each sound it
+// silences is said, marked as told before until a sound has played in between.
 class ToneFallback : public QObject {
     Q_OBJECT
 public:
@@ -25,8 +25,9 @@ public:
     static QString describe(const MediaFault& fault, bool fellBack);
 
 signals:
-    // `path` did not play for `fault`; `fellBack` when the built-in tone was started in its place.
-    void soundFailed(const QString& path, const quel::MediaFault& fault, bool fellBack);
+    // `path` did not play for `fault`; `fellBack` when the built-in tone was started in its place;
+    // `toldBefore` when the output was already known to be gone.
+    void soundFailed(const QString& path, const quel::MediaFault& fault, bool fellBack, bool toldBefore);
 
 private:
     void onFailed(const QString& path, const MediaFault& fault);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
@@ -157,7 +158,10 @@ void Unattended::wireHistory() {
         // The failure of a sound an event waits for is that event's outcome; any other (the alarm's, a
         // preview) is an event of its own. The built-in tone may ring in its place meanwhile.
         connect(fallback, &ToneFallback::soundFailed, this,
-                [this, player](const QString& path, const MediaFault& fault, bool fellBack) {
+                [this, player](const QString& path, const MediaFault& fault, bool fellBack, bool toldBefore) {
+                    // A gone output is told on the tray once; each bell it silences still fails in the
+                    // history.
+                    const QScopedValueRollback quiet(trayQuiet_, toldBefore);
                     const QString reason = ToneFallback::describe(fault, fellBack);
                     if (std::none_of(sounds_.cbegin(), sounds_.cend(),
                                      [player](const PendingSound& s) { return s.player == player; })) {
@@ -308,7 +312,7 @@ void Unattended::tableChanged() {
 }
 
 void Unattended::notifyFailure(const HistoryEvent& event) {
-    if (event.outcome != Outcome::Failed)
+    if (event.outcome != Outcome::Failed || trayQuiet_)
         return;
     parts_.platform.tray.showWarning(version::title(), kindLabel(event.kind) + QLatin1Char(' ') + event.what +
                                                            QLatin1Char(' ') + resultText(event));

@@ -121,6 +121,7 @@ private:
     std::function<QString()> silentDayNext_;
     quint64 tableGeneration_ = 0;
     QList<ToneFallback*> fallbacks_;  // of the tone and the chime player
+    bool trayQuiet_ = false;          // while a failure already told on the tray is recorded
     QList<PendingSound> sounds_;
     std::array<QList<Pending>, 3> powerOffs_;
     std::deque<Pending> radios_;
