@@ -46,6 +46,7 @@ public:
     void setVideoEnabled(bool enabled) override { video_ = enabled; }
     void setImmediate(bool immediate) override { immediate_ = immediate; }
     void cue(const QString& path) override;
+    bool isCued() const override { return phase_ == Phase::Cued; }
     bool setFileNames(const QStringList& paths) override;
 
     // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
@@ -89,6 +90,8 @@ private:
     void applyBalance();
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void holdOutput();
+    bool resumeOutput(double seconds);
     void attachVideo();
     static GstFlowReturn onVideoSample(GstElement* sink, gpointer self);
 
@@ -114,6 +117,7 @@ private:
     bool mute_ = false;
     bool video_ = false;
     bool immediate_ = false;
+    bool outputHeld_ = false;  // a cued file's output is closed until it sounds
 
     // Written on this object's thread, read by GStreamer's threads when they stamp a message.
     // `generation_` moves on whenever the pipeline goes to NULL (its threads are then joined, so every
