@@ -48,12 +48,12 @@ void ToneCueTest::whatToCue_data() {
     const auto cued = TonePlayerState::Cued;
     const auto busy = TonePlayerState::Busy;
     const QTime before(7, 59, 57);  // the lead ahead of 8:00:00
-    QTest::addRow("due within the lead, player idle: cued") << one << before << idle << QString() << false
-                                                            << false << Action::Cue << a;
+    QTest::addRow("due within the lead, player idle: cued")
+        << one << before << idle << QString() << false << false << Action::Cue << a;
     QTest::addRow("one second more than the lead: not yet")
         << one << QTime(7, 59, 56) << idle << QString() << false << false << Action::Keep << QString();
-    QTest::addRow("already cued with it: kept") << one << QTime(7, 59, 59) << cued << a << false << false
-                                                << Action::Keep << QString();
+    QTest::addRow("already cued with it: kept")
+        << one << QTime(7, 59, 59) << cued << a << false << false << Action::Keep << QString();
     QTest::addRow("the player rings something else: not disturbed")
         << one << before << busy << QString() << false << false << Action::Keep << QString();
     QTest::addRow("entry edited to another file: the cue follows")
@@ -62,24 +62,25 @@ void ToneCueTest::whatToCue_data() {
         << QStringList{} << before << cued << a << false << false << Action::Release << QString();
     QTest::addRow("its second passed without it ringing: the cued file goes")
         << one << QTime(8, 0, 0) << cued << a << false << false << Action::Release << QString();
-    QTest::addRow("the next entry is no tone") << QStringList{QStringLiteral("7:59:59*c>每天<播音关"), one[0]}
-                                               << before << idle << QString() << false << false << Action::Keep
-                                               << QString();
-    QTest::addRow("a program to run is no tone") << QStringList{QStringLiteral("8:00:00*c>每天<执行程序/bin/true")}
-                                                 << before << idle << QString() << false << false
-                                                 << Action::Keep << QString();
+    QTest::addRow("the next entry is no tone")
+        << QStringList{QStringLiteral("7:59:59*c>每天<播音关"), one[0]} << before << idle << QString()
+        << false << false << Action::Keep << QString();
+    QTest::addRow("a program to run is no tone")
+        << QStringList{QStringLiteral("8:00:00*c>每天<执行程序/bin/true")} << before << idle << QString()
+        << false << false << Action::Keep << QString();
     QTest::addRow("two in one second: the first of the table rings")
-        << QStringList{tone("8:00:00", b), tone("8:00:00", a)} << before << idle << QString() << false << false
-        << Action::Cue << b;
+        << QStringList{tone("8:00:00", b), tone("8:00:00", a)} << before << idle << QString() << false
+        << false << Action::Cue << b;
     QTest::addRow("an entry of another weekday is passed over")
-        << QStringList{tone("7:59:58", b, QStringLiteral("星期四")), tone("7:59:59", a, QStringLiteral("星期三"))}
+        << QStringList{tone("7:59:58", b, QStringLiteral("星期四")),
+                       tone("7:59:59", a, QStringLiteral("星期三"))}
         << before << idle << QString() << false << false << Action::Cue << a;
     QTest::addRow("the next bell is skipped: nothing held for it")
         << one << before << idle << QString() << true << false << Action::Keep << QString();
     QTest::addRow("skipping after it was cued: let go")
         << one << before << cued << a << true << false << Action::Release << QString();
-    QTest::addRow("a silent day rings nothing") << one << before << cued << a << false << true << Action::Release
-                                                << QString();
+    QTest::addRow("a silent day rings nothing")
+        << one << before << cued << a << false << true << Action::Release << QString();
     QTest::addRow("a tone without a path is nothing to open")
         << QStringList{QStringLiteral("8:00:00*c>每天<")} << before << idle << QString() << false << false
         << Action::Keep << QString();
@@ -94,8 +95,9 @@ void ToneCueTest::whatToCue() {
     QFETCH(bool, silent);
     QFETCH(Action, action);
     QFETCH(QString, path);
-    const ToneCueInput in{table,   clockAtSecond(clock.msecsSinceStartOfDay() / 1000),
-                          kWednesday, 0, silent, skipping, player, cued};
+    const ToneCueInput in{
+        table, clockAtSecond(clock.msecsSinceStartOfDay() / 1000), kWednesday, 0, silent, skipping, player,
+        cued};
     QCOMPARE(nextToneCue(in), (ToneCueStep{action, path}));
 }
 
@@ -113,18 +115,22 @@ void ToneCueTest::everyToneTheTickRingsWasCuedFirst() {
         QStringList rang;
         QStringList readyAhead;
     } player;
-    player.table = {tone("8:00:00", "/a.wav"), tone("8:00:01", "/b.wav"), QStringLiteral("8:00:02*c>每天<播音关"),
-                    tone("8:00:03", "/a.wav"), tone("8:10:00", "/c.mp3", QStringLiteral("星期三")),
-                    tone("8:10:00", "/d.mp3"), tone("8:20:00", "/e.wav", QStringLiteral("星期五"))};
+    player.table = {tone("8:00:00", "/a.wav"),
+                    tone("8:00:01", "/b.wav"),
+                    QStringLiteral("8:00:02*c>每天<播音关"),
+                    tone("8:00:03", "/a.wav"),
+                    tone("8:10:00", "/c.mp3", QStringLiteral("星期三")),
+                    tone("8:10:00", "/d.mp3"),
+                    tone("8:20:00", "/e.wav", QStringLiteral("星期五"))};
     fakes::FakeClock clock(QDateTime(kWednesday, QTime(7, 50, 0, 500)));
     fakes::FakeLauncher launcher;
     ClockTick tick(
         clock, launcher, [&] { return player.table; }, player);
     tick.setProgramClockFromSystem();
     QObject::connect(&tick, &ClockTick::secondDone, [&](const ProgramClock& now, const QDate& day) {
-        const ToneCueStep step = nextToneCue({player.table, now, day, 0, false, false,
-                                              player.cued.isEmpty() ? TonePlayerState::Idle : TonePlayerState::Cued,
-                                              player.cued});
+        const ToneCueStep step =
+            nextToneCue({player.table, now, day, 0, false, false,
+                         player.cued.isEmpty() ? TonePlayerState::Idle : TonePlayerState::Cued, player.cued});
         if (step.action != Action::Keep)
             player.cued = step.path;
     });

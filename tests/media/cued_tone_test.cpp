@@ -127,7 +127,8 @@ void CuedToneTest::isNotHeardAsLateAsItWaited() {
     media.setFileName(tone);
     QVERIFY(ended.wait(kWait + kHeldMs));
     // Its own two seconds, and well short of the wait on top.
-    QVERIFY2(sounding.elapsed() < kToneSeconds * 1000 + kHeldMs / 2, qPrintable(QString::number(sounding.elapsed())));
+    QVERIFY2(sounding.elapsed() < kToneSeconds * 1000 + kHeldMs / 2,
+             qPrintable(QString::number(sounding.elapsed())));
     QVERIFY(sounding.elapsed() >= kToneSeconds * 1000 * 0.9);  // not cut short either
 }
 
