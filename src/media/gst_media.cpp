@@ -510,8 +510,6 @@ void GstMedia::hand(const QByteArray& uri) {
             start();
             break;
         case Phase::Paused:
-            changeState(GST_STATE_PAUSED);
-            break;
         case Phase::Cued:
             changeState(GST_STATE_PAUSED);
             break;
