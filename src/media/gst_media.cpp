@@ -271,6 +271,9 @@ void GstMedia::handleMessage(GstMessage* message, quint64 segment) {
                 pendingSeek_.reset();
                 seekNow(seconds);
             }
+            if (phase_ == Phase::Cued && !outputHeld_) {
+                holdOutput();
+            }
             break;
         case GST_MESSAGE_DURATION_CHANGED:
             reportDuration();
@@ -302,10 +305,46 @@ void GstMedia::reportDuration() {
     }
 }
 
+// A cued file is decoded up to its first samples, but its output is let go: a PulseAudio stream
+// created at the preroll reads its time on as if it played while it waits, and the first start would then
+// put the sound as far into the stream as the file waited. Without a stream the wait also costs the sound
+// server nothing.
+void GstMedia::holdOutput() {
+    GstElement* sink = nullptr;
+    g_object_get(pipeline_, "audio-sink", &sink, nullptr);
+    if (!sink) {
+        return;
+    }
+    gst_element_set_state(sink, GST_STATE_READY);
+    gst_object_unref(sink);
+    outputHeld_ = true;
+}
+
+// The output opened again where it was let go, with a flushing seek that sends it the file from
+// `seconds` on: what was decoded before went nowhere. False when the output was never let go.
+bool GstMedia::resumeOutput(double seconds) {
+    if (!outputHeld_) {
+        return false;
+    }
+    outputHeld_ = false;
+    GstElement* sink = nullptr;
+    g_object_get(pipeline_, "audio-sink", &sink, nullptr);
+    if (sink) {
+        gst_element_sync_state_with_parent(sink);
+        gst_object_unref(sink);
+    }
+    seekNow(seconds);
+    return true;
+}
+
 void GstMedia::setFileName(const QString& path) {
     if (phase_ == Phase::Cued && path == fileName_ && !path.isEmpty()) {
         // Opened ahead of its time: only the sound is left to start.
         phase_ = Phase::Playing;
+        if (resumeOutput(0.0)) {
+            changeState(GST_STATE_PLAYING);
+            return;
+        }
         if (opened_ && prerolled() && !startLogged_) {
             startLogged_ = true;
             qCDebug(lcMedia).noquote() << "Started" << sequence_.value(0, fileName_);
@@ -503,6 +542,7 @@ void GstMedia::start() {
 }
 
 void GstMedia::halt() {
+    outputHeld_ = false;
     seekTarget_.reset();
     knownDuration_ = 0.0;
     reportedDuration_ = 0.0;
@@ -570,6 +610,7 @@ void GstMedia::play() {
         case Phase::Paused:
         case Phase::Cued:
             phase_ = Phase::Playing;
+            resumeOutput(0.0);
             changeState(GST_STATE_PLAYING);
             break;
         case Phase::Stopped:
@@ -659,6 +700,11 @@ void GstMedia::setPosition(double seconds) {
             break;
         case Phase::Cued:
             phase_ = Phase::Paused;
+            // Nothing flows to an output let go; the seek that opens it again goes straight there.
+            if (resumeOutput(seconds)) {
+                pendingSeek_.reset();
+                return;
+            }
             break;
         case Phase::Playing:
         case Phase::Paused:

@@ -47,6 +47,7 @@ public:
     bool setVideoWindow(quintptr window) override;
     void setImmediate(bool immediate) override { immediate_ = immediate; }
     void cue(const QString& path) override;
+    bool isCued() const override { return phase_ == Phase::Cued; }
     bool setFileNames(const QStringList& paths) override;
 
     // The argument of every end-of-stream notification: "media ended", which the handlers ignore.
@@ -90,6 +91,8 @@ private:
     void applyBalance();
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void holdOutput();
+    bool resumeOutput(double seconds);
     void attachVideo();
     bool attachWindowSink();
     void replaceVideoSink();
@@ -119,6 +122,7 @@ private:
     bool video_ = false;
     quintptr videoWindow_ = 0;  // the native window the picture is drawn into; 0 for frames as images
     bool immediate_ = false;
+    bool outputHeld_ = false;  // a cued file's output is closed until it sounds
 
     // Written on this object's thread, read by GStreamer's threads when they stamp a message.
     // `generation_` moves on whenever the pipeline goes to NULL (its threads are then joined, so every

@@ -72,9 +72,9 @@ public:
     // later (stop before it included) only has to start the sound. Nothing happens while another file
     // is playing or paused: a sound in progress is never cut off for one that is only due. The empty
     // path lets a file that is still only cued go; fileName() names a cued file.
-    // Not for a PulseAudio output yet: pulsesink starts a file it held that way only after as long
-    // again as it held it (bench/bench_tone_audible measures it), so the program cues nothing.
     virtual void cue(const QString&) {}
+    // Whether the open file is one cued and not yet sounded.
+    virtual bool isCued() const { return false; }
     // Plays `paths` one after another as one stream, without a gap between them: the spoken time is
     // words in files of their own, and a pause at each seam is heard. fileName() names the first;
     // endOfStream comes once, after the last. Files that cannot play are left out; failed() names the

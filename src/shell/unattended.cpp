@@ -15,6 +15,7 @@
 #include "bells/tone_fallback.h"
 #include "engine/clock_tick.h"
 #include "engine/next_entry.h"
+#include "engine/tone_cue.h"
 #include "history/history.h"
 #include "history/history_window.h"
 #include "history/keep_awake.h"
@@ -89,6 +90,7 @@ Unattended::Unattended(const UnattendedParts& parts, QObject* parent)
     wireHistory();
     wireMenus();
     connect(&parts_.tick, &ClockTick::secondDone, this, &Unattended::showNext);
+    connect(&parts_.tick, &ClockTick::secondDone, this, &Unattended::cueNextTone);
     connect(&parts_.table, &TableDocument::changed, this, &Unattended::tableChanged);
 }
 
@@ -299,6 +301,21 @@ void Unattended::showNext() {
     const QString tip = version::titleWithVersion() + QLatin1Char('\n') + text;
     if (parts_.platform.tray.tip() != tip)
         parts_.platform.tray.setTip(tip);
+}
+
+// The tone of the next entry opened a few seconds ahead, so that its second only has to start it.
+void Unattended::cueNextTone() {
+    const ClockTick& tick = parts_.tick;
+    Media& player = parts_.tonePlayer;
+    const DayRule rule = tick.dayRule(tick.programDay());
+    const TonePlayerState state = player.isCued()               ? TonePlayerState::Cued
+                                  : player.fileName().isEmpty() ? TonePlayerState::Idle
+                                                                : TonePlayerState::Busy;
+    const ToneCueStep step =
+        nextToneCue({parts_.table.entries(), tick.programClock(), tick.programDay(), rule.ringsAs,
+                     rule.silent, tick.skippingNextBell(), state, player.fileName()});
+    if (step.action != ToneCueStep::Action::Keep)
+        player.cue(step.path);
 }
 
 void Unattended::tableChanged() {

@@ -107,6 +107,7 @@ private:
     void radioSwitched(const QString& failure);
     void wireMenus();
     void showNext();
+    void cueNextTone();
     void tableChanged();
     void notifyFailure(const HistoryEvent& event);
     void setOnTheSecond(bool on);

@@ -204,6 +204,7 @@ public:
     explicit FakeMedia(QStringList* log, QString name) : log_(log), name_(std::move(name)) {}
     void setFileName(const QString& path) override {
         file_ = path;
+        cued_ = false;
         ++serial_;
         note(QStringLiteral("file ") + path);
         if (unplayable.contains(path)) {
@@ -219,6 +220,15 @@ public:
         }
     }
     QString fileName() const override { return file_; }
+    // Noted apart from the log: a cue is a preparation, not an operation a test of what sounds awaits.
+    void cue(const QString& path) override {
+        cues << path;
+        if (path.isEmpty() ? cued_ : file_.isEmpty() || cued_) {
+            file_ = path;
+            cued_ = !path.isEmpty();
+        }
+    }
+    bool isCued() const override { return cued_; }
     void play() override { note(QStringLiteral("play")); }
     void pause() override { note(QStringLiteral("pause")); }
     void stop() override { note(QStringLiteral("stop")); }
@@ -245,6 +255,7 @@ public:
     double durationSeconds = 0;
     double positionSeconds = 0;
     QList<double> seeks;  // every position written
+    QStringList cues;     // every name cued, the empty one included
     int balance = 0;
     bool muted = false;
 
@@ -255,6 +266,7 @@ private:
     QString file_;
     quint64 serial_ = 0;
     int volume_ = 0;
+    bool cued_ = false;
 };
 
 class FakeMediaFactory final : public MediaFactory {

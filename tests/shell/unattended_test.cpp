@@ -105,6 +105,35 @@ private slots:
         QCOMPARE(f.boldRows(), QStringList());
     }
 
+    // The tone of the next entry is held ready a few seconds ahead on the tone player, and only on a
+    // free one: a sound it is making is left alone, and the tone rings on its second all the same.
+    void theNextToneIsHeldReadyOnAFreePlayerOnly_data() {
+        QTest::addColumn<bool>("busy");
+        QTest::addRow("a free player") << false;
+        QTest::addRow("a player sounding the alarm") << true;
+    }
+    void theNextToneIsHeldReadyOnAFreePlayerOnly() {
+        QFETCH(bool, busy);
+        Fixture f;
+        f.start(kTable);
+        FakeMedia& tone = *f.fake.media.made[0];
+        if (busy)
+            tone.setFileName(QStringLiteral("/bells/alarm.wav"));
+        f.tick(27);  // 8:30:26
+        QCOMPARE(tone.cues, QStringList());
+        f.tick();  // three seconds ahead
+        QCOMPARE(tone.cues, busy ? QStringList() : QStringList{QStringLiteral("/bells/a.wav")});
+        QCOMPARE(tone.isCued(), !busy);
+        f.tick(3);
+        const QStringList rang{QStringLiteral("m1 stop"), QStringLiteral("m1 file /bells/a.wav"),
+                               QStringLiteral("m1 play")};
+        QCOMPARE(f.fake.media.log.mid(f.fake.media.log.size() - rang.size()), rang);
+        QVERIFY(!tone.isCued());
+        tone.finish();
+        f.tick(5);  // Thursday's tone is not today's: nothing more is held
+        QCOMPARE(tone.cues.size(), busy ? 0 : 1);
+    }
+
     // A long comment or command line widened the window past a 1280-pixel screen and never gave the
     // room back; the next entry now keeps to its row, shortened, with the whole text in its tooltip.
     void aLongNextEntryNeverWidensTheWindow_data() {
