@@ -67,6 +67,7 @@ private:
     class BusEvent;
 
     bool ensurePipeline();
+    bool makeAudioFilter();
     static void playUnsynced(GstElement* sink);
     void attachBus();
     void detachBus();
@@ -87,6 +88,7 @@ private:
     bool seekNow(double seconds);
     void applyVolume();
     void applyBalance();
+    void applyMute();
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void attachVideo();
@@ -94,6 +96,7 @@ private:
 
     GstElement* pipeline_ = nullptr;
     GstElement* panorama_ = nullptr;
+    GstElement* level_ = nullptr;      // the volume and mute, when not playbin's own
     GstElement* audioSink_ = nullptr;  // held until the pipeline takes it
     QString fileName_;
     Phase phase_ = Phase::Idle;
