@@ -9,7 +9,7 @@
 #   bench/school_day.sh [build dir] [speed] [real seconds between entries]
 #
 # QUELBROOK_DAY_DISPLAY picks the virtual display (default :11); QUELBROOK_DAY_KEEP=1 keeps the program
-# folder with the samples (samples.txt, before.txt) and the program's log.
+# folder with the samples (samples.txt, before.txt) and the program's log; QUELBROOK_DAY_TRIM=1 (below).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$here/build}"
@@ -160,6 +160,12 @@ for i in $(seq 0 $((entries - 1))); do
 done
 sleep_until $((warmup + entries * gap + 5))
 end_rss=$(rss_kb) end_threads=$(threads) end_names=$(names)
+# QUELBROOK_DAY_TRIM=1: what the allocator holds free but has not given back, told from what is in use,
+# by asking it to give back all it can (gdb calls malloc_trim in the program).
+if [ "${QUELBROOK_DAY_TRIM:-0}" = 1 ] && command -v gdb >/dev/null; then
+  gdb -p "$pid" -batch -ex 'call (int) malloc_trim(0)' >/dev/null 2>&1 || true
+  echo "RSS after malloc_trim(0): $(awk -v r="$(rss_kb)" 'BEGIN {printf "%.1f", r / 1024}') MB"
+fi
 
 awk -v end_rss="$end_rss" -v end_threads="$end_threads" '
   NR == FNR { if ($2 > peak) peak = $2; if ($3 > tpeak) tpeak = $3; next }
