@@ -95,5 +95,7 @@ int main(int argc, char** argv) {
             report("components made, played, destroyed", i, usage());
     }
     std::printf("tones that never ended: %d\n", failed);
+    // So that GST_TRACERS=leaks can name what a tone left behind.
+    gst_deinit();
     return failed == 0 ? 0 : 1;
 }

@@ -83,6 +83,9 @@ GstMedia::~GstMedia() {
     if (panorama_) {
         gst_object_unref(panorama_);
     }
+    if (level_) {
+        gst_object_unref(level_);
+    }
     if (audioSink_) {
         gst_object_unref(audioSink_);
     }
@@ -141,7 +144,9 @@ bool GstMedia::ensurePipeline() {
         return false;
     }
     pipeline_ = GST_ELEMENT(gst_object_ref_sink(playbin));
-    g_object_set(pipeline_, "flags", kPlayFlagAudio | kPlayFlagSoftVolume | (video_ ? kPlayFlagVideo : 0u),
+    const bool ownLevel = makeAudioFilter();
+    g_object_set(pipeline_, "flags",
+                 kPlayFlagAudio | (ownLevel ? 0u : kPlayFlagSoftVolume) | (video_ ? kPlayFlagVideo : 0u),
                  nullptr);
     if (video_) {
         attachVideo();
@@ -167,21 +172,52 @@ bool GstMedia::ensurePipeline() {
         gst_object_unref(sink);
     }
 
-    // The simple method turns one side down and never mixes it into the other, so "left only" is
-    // silence on the right, as the balance control promises.
-    if (GstElement* panorama = gst_element_factory_make("audiopanorama", nullptr)) {
-        panorama_ = GST_ELEMENT(gst_object_ref_sink(panorama));
-        gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
-        g_object_set(pipeline_, "audio-filter", panorama_, nullptr);
-    } else {
-        qCDebug(lcMedia) << "No audiopanorama element: balance has no effect";
-    }
-
     g_signal_connect(pipeline_, "about-to-finish", G_CALLBACK(&GstMedia::onAboutToFinish), this);
     attachBus();
     applyVolume();
     applyBalance();
-    g_object_set(pipeline_, "mute", gboolean(mute_), nullptr);
+    applyMute();
+    return true;
+}
+
+// The level and the balance, as the one audio filter of the pipeline. The level is an element of our
+// own rather than playbin's software volume: playbin makes a volume element for every stream it opens
+// and never frees it, a few kilobytes left behind by every bell for the rest of the run. False when
+// there is no volume element, and playbin's own must do.
+bool GstMedia::makeAudioFilter() {
+    GstElement* level = gst_element_factory_make("volume", nullptr);
+    // The simple method turns one side down and never mixes it into the other, so "left only" is
+    // silence on the right, as the balance control promises.
+    GstElement* panorama = gst_element_factory_make("audiopanorama", nullptr);
+    if (!panorama) {
+        qCDebug(lcMedia) << "No audiopanorama element: balance has no effect";
+    }
+    if (!level) {
+        if (panorama) {
+            panorama_ = GST_ELEMENT(gst_object_ref_sink(panorama));
+            gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
+            g_object_set(pipeline_, "audio-filter", panorama_, nullptr);
+        }
+        return false;
+    }
+    GstElement* filter = gst_bin_new(nullptr);
+    level_ = GST_ELEMENT(gst_object_ref(level));
+    gst_bin_add(GST_BIN(filter), level);
+    GstElement* last = level;
+    if (panorama) {
+        panorama_ = GST_ELEMENT(gst_object_ref(panorama));
+        gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
+        gst_bin_add(GST_BIN(filter), panorama);
+        gst_element_link(level, panorama);
+        last = panorama;
+    }
+    GstPad* in = gst_element_get_static_pad(level, "sink");
+    GstPad* out = gst_element_get_static_pad(last, "src");
+    gst_element_add_pad(filter, gst_ghost_pad_new("sink", in));
+    gst_element_add_pad(filter, gst_ghost_pad_new("src", out));
+    gst_object_unref(in);
+    gst_object_unref(out);
+    g_object_set(pipeline_, "audio-filter", filter, nullptr);
     return true;
 }
 
@@ -739,7 +775,13 @@ void GstMedia::setVolume(int hundredthsDb) {
 }
 
 void GstMedia::applyVolume() {
-    if (pipeline_) {
+    if (level_) {
+        g_object_set(
+            level_, "volume",
+            gst_stream_volume_convert_volume(GST_STREAM_VOLUME_FORMAT_DB, GST_STREAM_VOLUME_FORMAT_LINEAR,
+                                             volume_ / kHundredthsPerDb),
+            nullptr);
+    } else if (pipeline_) {
         gst_stream_volume_set_volume(GST_STREAM_VOLUME(pipeline_), GST_STREAM_VOLUME_FORMAT_DB,
                                      volume_ / kHundredthsPerDb);
     }
@@ -758,8 +800,12 @@ void GstMedia::applyBalance() {
 
 void GstMedia::setMute(bool mute) {
     mute_ = mute;
-    if (pipeline_) {
-        g_object_set(pipeline_, "mute", gboolean(mute_), nullptr);
+    applyMute();
+}
+
+void GstMedia::applyMute() {
+    if (GstElement* muting = level_ ? level_ : pipeline_) {
+        g_object_set(muting, "mute", gboolean(mute_), nullptr);
     }
 }
 

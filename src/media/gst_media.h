@@ -69,6 +69,7 @@ private:
     class BusEvent;
 
     bool ensurePipeline();
+    bool makeAudioFilter();
     static void playUnsynced(GstElement* sink);
     void attachBus();
     void detachBus();
@@ -89,6 +90,7 @@ private:
     bool seekNow(double seconds);
     void applyVolume();
     void applyBalance();
+    void applyMute();
     void handleMessage(GstMessage* message, quint64 segment);
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void holdOutput();
@@ -101,6 +103,7 @@ private:
 
     GstElement* pipeline_ = nullptr;
     GstElement* panorama_ = nullptr;
+    GstElement* level_ = nullptr;      // the volume and mute, when not playbin's own
     GstElement* audioSink_ = nullptr;  // held until the pipeline takes it
     QString fileName_;
     Phase phase_ = Phase::Idle;

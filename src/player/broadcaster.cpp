@@ -1,5 +1,7 @@
 #include "player/broadcaster.h"
 
+#include <malloc.h>
+
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
@@ -127,6 +129,11 @@ void Broadcaster::unload() {
         window_->deleteLater();
         window_.clear();
     }
+    // What the player used while loaded (its window, the buffers of its pipeline) lies scattered through
+    // the heap once freed, and the allocator would keep it from the system for good: some megabytes a
+    // broadcast over a school day. Trimmed once the window and the session are gone.
+    connect(
+        session_.get(), &QObject::destroyed, this, [] { malloc_trim(0); }, Qt::QueuedConnection);
     session_.release()->deleteLater();
     if (!std::exchange(hiddenByOperator_, false)) {
         emit playerLoadedChanged(false);
