@@ -22,6 +22,7 @@ private slots:
         fakes::FakeRemoteLog log;
         PageSettings settings;
         settings.address = QStringLiteral("127.0.0.1");
+        settings.port = 0;  // any free port: tests run side by side
         settings.digest = passwordDigest(QStringLiteral("x"), 1000);
         RemotePage page(c.clock, actions, log, settings);
         QVERIFY(page.start());

@@ -66,6 +66,7 @@ private slots:
         heard_.clear();
         PageSettings s;
         s.address = QStringLiteral("127.0.0.1");
+        s.port = 0;  // any free port: tests run side by side
         s.digest = passwordDigest(QStringLiteral("x"), 1000);
         page_ = std::make_unique<RemotePage>(clock_, actions_, log_, s);
         connect(page_.get(), &RemotePage::sharedRequested, this,
