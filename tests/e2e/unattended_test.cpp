@@ -78,6 +78,13 @@ double epoch(const QDateTime& t) {
     return t.toMSecsSinceEpoch() / 1000.0;
 }
 
+// One reading of the clock, cut to its second: two readings could straddle a second and put every
+// time of the test a second off.
+QDateTime wholeSecondNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.addMSecs(-now.time().msec());
+}
+
 }  // namespace
 
 class UnattendedEndToEnd : public QObject {
@@ -90,7 +97,7 @@ private slots:
 
     void twoHoursForwardReSyncsAndTellsWhatWasMissed() {
         Home home;
-        const QDateTime start = QDateTime::currentDateTime().addMSecs(-QTime::currentTime().msec());
+        const QDateTime start = wholeSecondNow();
         const QDateTime a = start.addSecs(12), missed = start.addSecs(3600), b = start.addSecs(7200 + 30);
         home.table({{"A", a}, {"M", missed}, {"B", b}});
         Program program(home.dir.path(), home.fakedClock());
@@ -116,7 +123,7 @@ private slots:
     void tenMinutesBackOnTheSecondRingsNothingTwice() {
         Home home;
         writeFile(home.path("OnTheSecond.txt"), quoted("YES"));
-        const QDateTime start = QDateTime::currentDateTime().addMSecs(-QTime::currentTime().msec());
+        const QDateTime start = wholeSecondNow();
         const QDateTime a = start.addSecs(12), c = start.addSecs(14), d = start.addSecs(26);
         home.table({{"A", a}, {"C", c}, {"D", d}});
         Program program(home.dir.path(), home.fakedClock());
