@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/log.h"
+#include "platform/wall_timer.h"
 #include "schedule/entry_grammar.h"
 
 namespace quel {
@@ -84,8 +85,26 @@ void ClockTick::setOnTheSecond(bool on) {
         steeredInterval_ = timer_->interval();
         aimAtNextSecond();
     } else {
+        if (wall_)
+            wall_->stop();
         timer_->setInterval(steeredInterval_);
     }
+}
+
+void ClockTick::setWallTimer(WallTimer* wall) {
+    if (wall_)
+        disconnect(wall_, nullptr, this, nullptr);
+    wall_ = wall;
+    if (!wall_)
+        return;
+    connect(wall_, &WallTimer::rang, this, [this] {
+        // The aimed timer tells whether the tick is on: a ring left over from before it was switched off
+        // (a response running, the mode turned off) is no tick.
+        if (onTheSecond_ && timer_->isActive())
+            tick();
+    });
+    if (onTheSecond_)
+        aimAtNextSecond();
 }
 
 void ClockTick::tick() {
@@ -244,8 +263,11 @@ bool ClockTick::fire(const QDateTime& now, const QDate& day) {
 void ClockTick::aimAtNextSecond() {
     constexpr int kMsecsPerSecond = 1000;
     // A fresh look at the clock: the response of this tick may have taken a while.
-    const int msec = systemClock_.now().time().msec();
+    const QDateTime now = systemClock_.now();
+    const int msec = now.time().msec();
     timer_->setInterval(catchingUp_ ? kCatchUpDelayMs : kMsecsPerSecond - msec + kAimAfterSecondMs);
+    if (wall_ && !catchingUp_)
+        wall_->ringAt((now.toMSecsSinceEpoch() / kMsecsPerSecond + 1) * kMsecsPerSecond);
 }
 
 // The responses that must not be entered twice run with the tick switched off. Each of them finishes

@@ -20,6 +20,7 @@ namespace quel {
 class Clock;
 class Launcher;
 class Responses;
+class WallTimer;
 
 // The scheduler's main loop. Each tick steers the timer's pace, advances the program clock by one
 // second, tells the hourly chime (`advanced`), and carries out the first schedule entry due at that
@@ -65,6 +66,9 @@ public:
     // system clock re-syncs at once. Off: the steering takes over again from the interval it had.
     void setOnTheSecond(bool on);
     bool onTheSecond() const { return onTheSecond_; }
+    // On the second, this rings the tick when the system clock turns the second; the aimed timer stays
+    // behind it, should it not ring. Unset, the aimed timer alone rings the tick.
+    void setWallTimer(WallTimer* wall);
 
     // Asked before an entry due now is carried out: true holds it back (`held`), as the emergency
     // broadcast does with everything that would sound. Unset, nothing is held.
@@ -122,6 +126,7 @@ private:
     Entries entries_;
     Responses& responses_;
     QTimer* timer_;
+    WallTimer* wall_ = nullptr;
     ProgramClock clock_;
     QString clockText_;
     // The moment the program clock reads, once it has been set.

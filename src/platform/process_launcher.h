@@ -10,7 +10,7 @@
 
 namespace quel {
 
-// Runs programs detached from this process: in a session of their own, with the standard streams
+// Runs programs detached from this process: in a process group of their own, with the standard streams
 // on /dev/null, in the program's own folder, and with none of our other file descriptors, so a
 // started program cannot hold our sockets or files open after we end. No shell is involved.
 class ProcessLauncher final : public QObject, public Launcher {

@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <memory>
 
+#include "engine/clock_tick.h"
 #include "media/gst_backend.h"
 #include "media/gst_media.h"
 #include "platform/files.h"
@@ -18,6 +19,7 @@
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
 #include "platform/settings_names.h"
+#include "platform/wall_timer.h"
 #include "remote/client.h"
 #include "remote/dbus_control.h"
 #include "shell/info/app_icon.h"
@@ -124,12 +126,15 @@ int runProgram(int argc, char** argv) {
         clock,    dialogs, files, instance,       autostart, tray,   media,
         launcher, lineIn,  power, sleepInhibitor, worker,    folder, QCoreApplication::applicationFilePath()};
 
+    // Rings the tick on the system's second when the operator has put it there.
+    KernelWallTimer wallTimer;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<DBusControl> control;
     std::unique_ptr<PlayerMpris> mpris;
     auto* splash = new SplashWindow;
     QObject::connect(splash, &SplashWindow::handOver, &app, [&] {
         main = std::make_unique<MainWindow>(platform);
+        main->clockTick().setWallTimer(&wallTimer);
         dialogs.setHome(main.get());
         if (!main->load()) {
             QCoreApplication::exit(0);

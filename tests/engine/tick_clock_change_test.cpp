@@ -7,6 +7,7 @@
 #include "engine/clock_watch.h"
 #include "fakes/fake_platform.h"
 #include "fakes/quiet_responses.h"
+#include "platform/wall_timer.h"
 
 using namespace quel;
 using quel::fakes::FakeClock;
@@ -45,6 +46,18 @@ private:
     const FakeClock& clock_;
 };
 
+// Rings when the test says; remembers the moment it was asked to ring at, or -1 once stopped.
+class HandWallTimer final : public WallTimer {
+public:
+    void ringAt(qint64 msecsSinceEpoch) override { armedAt = msecsSinceEpoch; }
+    void stop() override { armedAt = -1; }
+    void ring() {
+        armedAt = -1;
+        emit rang();
+    }
+    qint64 armedAt = -1;
+};
+
 }  // namespace
 
 class TickClockChangeTest : public QObject {
@@ -56,6 +69,7 @@ private slots:
     void aShortSleepReSyncsToo();
     void passedSecondsStaySilentForChimeButNotForTheAlarmStep();
     void theModeOnTheSecondAimsAtTheSecondAndHoldsAnEarlyTick();
+    void theWallTimerRingsTheSecondWhileTheTickIsOn();
     void turnedOffTheSteeringResumesWithItsPace();
     void justMyTimeReportsWhatItPassesOver();
     void aStepTheSteeringFollowsIsToldOnce_data();
@@ -272,6 +286,52 @@ void TickClockChangeTest::theModeOnTheSecondAimsAtTheSecondAndHoldsAnEarlyTick()
     tick.tick();
     QCOMPARE(tick.clockText(), QStringLiteral("8:00:05"));
     QCOMPARE(tick.interval(), 1000);
+}
+
+void TickClockChangeTest::theWallTimerRingsTheSecondWhileTheTickIsOn() {
+    // A broadcast whose start runs the event loop while the wall clock turns the second.
+    struct SlowBroadcast final : fakes::QuietResponses {
+        void broadcastOn(const QString&, PlayOrder) override {
+            clock->advance(1000);
+            wall.ring();
+            ++started;
+        }
+        FakeClock* clock = nullptr;
+        HandWallTimer wall;
+        int started = 0;
+    };
+    FakeClock clock(QDateTime(kWednesday, QTime(8, 0, 0, 640)));
+    FakeLauncher launcher;
+    SlowBroadcast responses;
+    responses.clock = &clock;
+    responses.table = {QStringLiteral("8:00:02*b>每天<播音开-静态/srv/a.PLF")};
+    ClockTick tick(
+        clock, launcher, [&] { return responses.table; }, responses);
+    HandWallTimer& wall = responses.wall;
+    tick.setWallTimer(&wall);
+    QCOMPARE(wall.armedAt, -1);  // steered: the wall clock has no say
+    tick.setProgramClockFromSystem();
+    tick.start();
+    tick.setOnTheSecond(true);
+    const auto second = [](int s) { return QDateTime(kWednesday, QTime(8, 0, s)).toMSecsSinceEpoch(); };
+    QCOMPARE(wall.armedAt, second(1));
+
+    clock.advance(360);
+    wall.ring();
+    QCOMPARE(tick.clockText(), QStringLiteral("8:00:01"));
+    QCOMPARE(wall.armedAt, second(2));
+    QCOMPARE(tick.interval(), 1000 + kAimAfterSecondMs);  // the aimed timer stays behind it
+
+    // A ring while a response runs is no tick: the response is not entered twice, nor a second lost.
+    clock.advance(1000);
+    wall.ring();
+    QCOMPARE(responses.started, 1);
+    QCOMPARE(tick.clockText(), QStringLiteral("8:00:02"));
+    QCOMPARE(wall.armedAt, second(4));
+    tick.setOnTheSecond(false);
+    QCOMPARE(wall.armedAt, -1);
+    wall.ring();
+    QCOMPARE(tick.clockText(), QStringLiteral("8:00:02"));
 }
 
 void TickClockChangeTest::turnedOffTheSteeringResumesWithItsPace() {

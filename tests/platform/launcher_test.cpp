@@ -220,6 +220,9 @@ void LauncherTest::startedProgramSeesItsArgumentsAndNoneOfOurDescriptors() {
                                 "ls -l /proc/$$/fd > \"$out/fds.txt\"\n"
                                 "pwd > \"$out/cwd.txt\"\n"
                                 "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$out/args.tmp\"\n"
+                                "read -r stat < /proc/$$/stat\n"
+                                "set -- ${stat##*) }\n"
+                                "echo \"$$ $3\" > \"$out/group.txt\"\n"
                                 "mv \"$out/args.tmp\" \"$out/args.txt\"\n")
                                 .replace("@OUT@", QFile::encodeName(work.path()));
     QVERIFY(writeFile(script, body, kExecutable));
@@ -253,6 +256,14 @@ void LauncherTest::startedProgramSeesItsArgumentsAndNoneOfOurDescriptors() {
     QFile cwd(work.filePath(QStringLiteral("cwd.txt")));
     QVERIFY(cwd.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(cwd.readAll()).trimmed(), folder);
+
+    // A process group of its own, so the signals of a terminal we were started from never reach it.
+    QFile group(work.filePath(QStringLiteral("group.txt")));
+    QVERIFY(group.open(QIODevice::ReadOnly));
+    const QList<QByteArray> pidAndGroup = group.readAll().trimmed().split(' ');
+    QCOMPARE(pidAndGroup.size(), 2);
+    QCOMPARE(pidAndGroup.at(1), pidAndGroup.at(0));
+    QVERIFY(pidAndGroup.at(1).toInt() != getpgrp());
 
     QFile listing(work.filePath(QStringLiteral("fds.txt")));
     QVERIFY(listing.open(QIODevice::ReadOnly));
