@@ -8,10 +8,9 @@
 #include <QTimer>
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <sched.h>
 #include <signal.h>
-#include <sys/mman.h>
+#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,84 +42,21 @@ bool resolve(const QString& program, QByteArray& path, QByteArray& workDir) {
     return true;
 }
 
-// What the child of a start needs, prepared before it exists: between the clone and the exec it
-// shares our memory and may call nothing that takes a lock or allocates.
-struct Start {
-    const char* path = nullptr;
-    char* const* argv = nullptr;
-    const char* workDir = nullptr;  // null: ours
-    cpu_set_t processors{};
-    bool widen = false;
-    int execError = 0;  // written by the child when the exec fails
+// posix_spawn's attributes and file actions, released however the start ends.
+struct SpawnSetup {
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
 };
-
-int startChild(void* data) {
-    auto* start = static_cast<Start*>(data);
-    // Ignored signals and handlers of ours must not reach the program; our blocked mask is lifted last.
-    struct sigaction standard {};
-    standard.sa_handler = SIG_DFL;
-    for (int number = 1; number < NSIG; ++number)
-        sigaction(number, &standard, nullptr);
-    // Its own process group, so no terminal signal of ours reaches it. Not its own session: the kernel
-    // schedules every session as a group of its own, and a new one waits behind running work.
-    setpgid(0, 0);
-    // The standard streams on /dev/null and none of our other descriptors, so a started program
-    // cannot hold our sockets or files open after we end.
-    const int null = open("/dev/null", O_RDWR);
-    if (null < 0) {
-        start->execError = errno;
-        _exit(127);
-    }
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
-        dup2(null, fd);
-    close_range(STDERR_FILENO + 1, ~0U, 0);
-    if (start->workDir)
-        (void)!chdir(start->workDir);
-    if (start->widen)
-        sched_setaffinity(0, sizeof start->processors, &start->processors);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    execve(start->path, start->argv, environ);
-    start->execError = errno;
-    _exit(127);
-}
-
-// Starts the program as posix_spawn would, with vfork's semantics: nothing of ours is copied and the
-// call returns once the exec has happened or failed. What posix_spawn cannot do is keep the child on
-// our processor: the kernel places a new process on the least loaded one, and on a busy computer it
-// waits there behind running work for milliseconds while ours, which it would have had, sits idle. So
-// the child is made on our processor and free to go anywhere from its exec on. -1 if it did not start.
-pid_t startOnThisProcessor(Start& start) {
-    constexpr size_t kStack = 64 * 1024;
-    void* stack =
-        mmap(nullptr, kStack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
-    if (stack == MAP_FAILED)
-        return -1;
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &before);
-    cpu_set_t here;
-    CPU_ZERO(&here);
-    const int processor = sched_getcpu();
-    start.widen = processor >= 0 && sched_getaffinity(0, sizeof start.processors, &start.processors) == 0;
-    if (start.widen) {
-        CPU_SET(processor, &here);
-        start.widen = sched_setaffinity(0, sizeof here, &here) == 0;
-    }
-    const pid_t pid =
-        clone(startChild, static_cast<char*>(stack) + kStack, CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
-    if (start.widen)
-        sched_setaffinity(0, sizeof start.processors, &start.processors);
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    munmap(stack, kStack);
-    if (pid > 0 && start.execError != 0) {
-        waitpid(pid, nullptr, 0);
-        return -1;
-    }
-    return pid > 0 ? pid : -1;
-}
 
 }  // namespace
 
@@ -147,14 +83,32 @@ bool ProcessLauncher::run(const QString& commandLine) {
         argv.push_back(item.data());
     argv.push_back(nullptr);
 
-    const bool ownFolder = !workDir.isEmpty() && QFileInfo(QFile::decodeName(workDir)).isDir();
-    Start start;
-    start.path = path.constData();
-    start.argv = argv.data();
+    // glibc's posix_spawn starts the child with vfork semantics: nothing of our 50 MB is copied, the
+    // call returns once the exec has happened, and an exec that failed comes back as its result.
+    SpawnSetup setup;
+    // Its own process group, so no terminal signal of ours reaches it. Not its own session: the kernel
+    // schedules every session as a group of its own, and a new one waits behind running work, which
+    // started the program 8 ms late on a busy computer. Ignored signals and the blocked mask would
+    // survive the exec, so it starts clean.
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&setup.attributes, &none);
+    posix_spawnattr_setsigdefault(&setup.attributes, &all);
+    posix_spawnattr_setflags(&setup.attributes,
+                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // The standard streams on /dev/null and none of our other descriptors, so a started program
+    // cannot hold our sockets or files open after we end.
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        posix_spawn_file_actions_addopen(&setup.actions, fd, "/dev/null", O_RDWR, 0);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
     // The folder held the program a moment ago; should it be gone, the program runs in ours.
-    start.workDir = ownFolder ? workDir.constData() : nullptr;
-    const pid_t pid = startOnThisProcessor(start);
-    if (pid < 0)
+    if (!workDir.isEmpty() && QFileInfo(QFile::decodeName(workDir)).isDir())
+        posix_spawn_file_actions_addchdir_np(&setup.actions, workDir.constData());
+
+    pid_t pid = 0;
+    if (posix_spawn(&pid, path.constData(), &setup.actions, &setup.attributes, argv.data(), environ) != 0)
         return false;
     // The child waits on our processor's queue while the tick goes on with its book-keeping, which
     // would start it milliseconds late: it runs first.
