@@ -13,8 +13,8 @@ KernelWallTimer::KernelWallTimer(QObject* parent)
     : WallTimer(parent), fd_(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC)) {
     if (fd_ < 0)
         return;
-    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+    auto* notifier = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
         std::uint64_t expirations = 0;
         // A timer re-armed between the kernel's ring and this read has nothing to read: not a ring.
         if (read(fd_, &expirations, sizeof expirations) == static_cast<ssize_t>(sizeof expirations))

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 namespace quel {
 
 // Rings when the system clock reaches a moment. A timer of the steady clock counts whole milliseconds
@@ -38,7 +36,6 @@ private:
     void arm(qint64 msecsSinceEpoch);
 
     int fd_ = -1;
-    QSocketNotifier* notifier_ = nullptr;
 };
 
 }  // namespace quel
