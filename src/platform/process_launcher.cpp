@@ -1,5 +1,7 @@
 #include "platform/process_launcher.h"
 
+#include "platform/short_turns.h"
+
 #include <QByteArrayList>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 namespace quel {
@@ -60,7 +63,8 @@ struct SpawnSetup {
 
 }  // namespace
 
-ProcessLauncher::ProcessLauncher(QObject* parent) : QObject(parent) {}
+ProcessLauncher::ProcessLauncher(std::chrono::milliseconds turnsBackAfter, QObject* parent)
+    : QObject(parent), turnsBackAfter_(turnsBackAfter) {}
 
 ProcessLauncher::~ProcessLauncher() = default;
 
@@ -117,12 +121,21 @@ bool ProcessLauncher::run(const QString& commandLine) {
     return true;
 }
 
-// The child is ours until it ends; its exit is learnt from the event loop, never waited for.
+// The child is ours until it ends; its exit is learnt from the event loop, never waited for. It
+// inherited the bell thread's short turns, which let it run on its second on a busy computer; once it
+// runs, it and the threads it has made so far get the ordinary ones back. Until it is reaped its
+// number cannot name another process.
 void ProcessLauncher::reapWhenItEnds(pid_t pid) {
+    auto living = std::make_shared<bool>(true);
+    QTimer::singleShot(turnsBackAfter_, this, [pid, living] {
+        if (*living)
+            turns::giveBackOrdinary(pid);
+    });
     const int pidFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (pidFd >= 0) {
         auto* notifier = new QSocketNotifier(pidFd, QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this, [notifier, pid, pidFd] {
+        connect(notifier, &QSocketNotifier::activated, this, [notifier, pid, pidFd, living] {
+            *living = false;
             waitpid(pid, nullptr, WNOHANG);
             notifier->setEnabled(false);
             notifier->deleteLater();
@@ -132,10 +145,12 @@ void ProcessLauncher::reapWhenItEnds(pid_t pid) {
     }
     // Kernels before 5.3 have no process descriptors: look once a second.
     auto* poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [poll, pid] {
+    connect(poll, &QTimer::timeout, this, [poll, pid, living] {
         const pid_t reaped = waitpid(pid, nullptr, WNOHANG);
-        if (reaped == pid || (reaped < 0 && errno == ECHILD))
+        if (reaped == pid || (reaped < 0 && errno == ECHILD)) {
+            *living = false;
             poll->deleteLater();
+        }
     });
     poll->start(1000);
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 #include "platform/command_words.h"
 #include "platform/launcher.h"
@@ -16,7 +17,9 @@ namespace quel {
 class ProcessLauncher final : public QObject, public Launcher {
     Q_OBJECT
 public:
-    explicit ProcessLauncher(QObject* parent = nullptr);
+    // `turnsBackAfter`: how long a started program keeps the short turns it inherits (short_turns.h).
+    explicit ProcessLauncher(std::chrono::milliseconds turnsBackAfter = std::chrono::milliseconds(200),
+                             QObject* parent = nullptr);
     ~ProcessLauncher() override;
     // True when the program was started: its exec succeeded. False for an empty command line, a
     // program that does not exist, and one that the system refuses to execute.
@@ -25,6 +28,8 @@ public:
 
 private:
     void reapWhenItEnds(pid_t pid);
+
+    std::chrono::milliseconds turnsBackAfter_;
 };
 
 }  // namespace quel

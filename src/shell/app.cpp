@@ -19,6 +19,7 @@
 #include "platform/program_folder.h"
 #include "platform/pulse_line_in.h"
 #include "platform/settings_names.h"
+#include "platform/short_turns.h"
 #include "platform/wall_timer.h"
 #include "remote/client.h"
 #include "remote/dbus_control.h"
@@ -128,6 +129,9 @@ int runProgram(int argc, char** argv) {
 
     // Rings the tick on the system's second when the operator has put it there.
     KernelWallTimer wallTimer;
+    // The tick and the bells run on this thread. On a busy computer it then wakes on the second
+    // rather than a scheduler's period later, and so does a program it starts.
+    turns::askShort();
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<DBusControl> control;
     std::unique_ptr<PlayerMpris> mpris;

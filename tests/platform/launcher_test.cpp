@@ -4,9 +4,12 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/process_launcher.h"
+#include "platform/short_turns.h"
 
 using quel::Command;
 using quel::ProcessLauncher;
@@ -81,6 +84,8 @@ private slots:
     void startsAProgramFoundOnThePath();
     void reportsWhatCannotBeStartedAndLeavesNoChild_data();
     void reportsWhatCannotBeStartedAndLeavesNoChild();
+    void keepsInheritedShortTurnsOnlyUntilItRuns_data();
+    void keepsInheritedShortTurnsOnlyUntilItRuns();
 
 private:
     QString resolved(QString text) const { return text.replace(QStringLiteral("{dir}"), dir_.path()); }
@@ -315,6 +320,38 @@ void LauncherTest::reportsWhatCannotBeStartedAndLeavesNoChild() {
     ProcessLauncher launcher;
     QVERIFY(!launcher.run(resolved(line)));
     QVERIFY(childrenOfThisProcess().isEmpty());
+}
+
+void LauncherTest::keepsInheritedShortTurnsOnlyUntilItRuns_data() {
+    QTest::addColumn<int>("backAfterMs");
+    QTest::addColumn<bool>("keepsShort");
+    QTest::addRow("while it starts, the turns of the thread that started it") << 3'600'000 << true;
+    QTest::addRow("once it runs, the ordinary ones") << 0 << false;
+}
+
+void LauncherTest::keepsInheritedShortTurnsOnlyUntilItRuns() {
+    QFETCH(int, backAfterMs);
+    QFETCH(bool, keepsShort);
+    const unsigned long long ordinary = quel::turns::requested(0);
+    // Before Linux 6.12 a thread has no turns of its own to ask for.
+    if (!quel::turns::askShort())
+        QSKIP("this kernel has no short turns to ask for");
+    const auto back = qScopeGuard([] { quel::turns::giveBackOrdinary(getpid()); });
+
+    ProcessLauncher launcher{std::chrono::milliseconds(backAfterMs)};
+    QVERIFY(launcher.run(QStringLiteral("sleep 30")));
+    const QList<int> children = childrenOfThisProcess();
+    QCOMPARE(children.size(), 1);
+    const pid_t child = children.first();
+    const auto end = qScopeGuard([child] {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    });
+    const unsigned long long expected = keepsShort ? quel::turns::kShortNanoseconds : ordinary;
+    QTRY_COMPARE(quel::turns::requested(child), expected);
+    // And so it stays once the event loop has had its turn.
+    QTest::qWait(20);
+    QCOMPARE(quel::turns::requested(child), expected);
 }
 
 QTEST_GUILESS_MAIN(LauncherTest)
