@@ -37,7 +37,6 @@
 #include "shell/campus_shell.h"
 #include "shell/elided_label.h"
 #include "shell/info/about_window.h"
-#include "shell/info/app_icon.h"
 #include "shell/info/placement.h"
 #include "shell/info/show_once.h"
 #include "shell/info/text_windows.h"
@@ -59,7 +58,6 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
       mediaPlayer1_(platform.media.create()),
       mediaPlayer2_(platform.media.create()) {
     setObjectName(QStringLiteral("Formall"));
-    setWindowIcon(appIcon());
     mediaPlayer1_->setObjectName(QStringLiteral("MediaPlayer1"));
     mediaPlayer2_->setObjectName(QStringLiteral("MediaPlayer2"));
     chime_ = new Chime(platform_, *mediaPlayer2_, this);
