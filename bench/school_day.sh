@@ -8,8 +8,10 @@
 #
 #   bench/school_day.sh [build dir] [speed] [real seconds between entries]
 #
-# QUELBROOK_DAY_DISPLAY picks the virtual display (default :11); QUELBROOK_DAY_KEEP=1 keeps the program
-# folder with the samples (samples.txt, before.txt) and the program's log; QUELBROOK_DAY_TRIM=1 (below).
+# QUELBROOK_DAY_DISPLAY picks the virtual display (default :11); QUELBROOK_DAY_WINDOW=hide starts the
+# program in the tray, as a school's PC usually runs it, instead of with its window shown;
+# QUELBROOK_DAY_KEEP=1 keeps the program folder with the samples (samples.txt, before.txt) and the
+# program's log; QUELBROOK_DAY_TRIM=1 (below).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$here/build}"
@@ -90,7 +92,7 @@ for data in toll SayTimeWav timeup.mp3 emergency; do
 done
 crlf() { printf '%s\r\n' "$1"; }
 crlf 1 >"$home/ResetSystem.txt"
-crlf '"show"' >"$home/show.txt"
+crlf "\"${QUELBROOK_DAY_WINDOW:-show}\"" >"$home/show.txt"
 crlf "\"开$home/toll/A/A\"" >"$home/Toll.txt"
 # The broadcasts' music: ten seconds each, in the three formats a school's list usually holds.
 gst-launch-1.0 -q audiotestsrc num-buffers=430 freq=440 ! audioconvert ! wavenc ! filesink location="$home/music/a.wav"
