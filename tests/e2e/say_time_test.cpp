@@ -110,7 +110,8 @@ private slots:
                      << home + "/SayTimeWav/F/FS.wav";
         }
         expected << one << long_;
-        QCOMPARE(started, expected);
+        // Compared as text, so that a failure shows both lists whole rather than their sizes.
+        QCOMPARE(started.join(u'\n'), expected.join(u'\n'));
         // Closed by 播音关, not by the announcement's end at T+15.
         QCOMPARE(closedLongAt.size(), 1);
         QVERIFY2(closedLongAt.first() >= 19, qPrintable(QString::number(closedLongAt.first())));
